@@ -1,0 +1,28 @@
+// Start-up, the main event loop and the dispatch of events to handlers.
+#pragma once
+
+#include <cstdint>
+
+namespace app {
+
+// The pending delayed rebuild of the name pattern field.
+struct Verzoegerung {
+    bool scharf = false;     // armed
+    uint32_t seit = 0;       // tick of the last accepted change
+};
+extern Verzoegerung NeuAufbauenAb;
+
+// Milliseconds the pattern field waits after its last accepted change;
+// the rebuild runs only when strictly more have passed.
+constexpr uint32_t PatternDelayMs = 1500;
+
+void Hauptschleife();
+void MenueEreignis();
+void ElementEreignis();
+// Runs the delayed rebuild when it is armed and due.
+void PruefenVerzoegerung();
+
+// The whole program: start-up, loop, settings save; returns the exit code.
+int Programm();
+
+}  // namespace app

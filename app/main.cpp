@@ -1,0 +1,13 @@
+// Quonabix: renames many files of one folder in one action.
+#include "app/loop.h"
+#include "platform/qt/qtwindowsystem.h"
+#include "platform/window.h"
+
+int main(int argc, char** argv) {
+    // The program reads no command line; the toolkit may take its own options.
+    platform::QtWindowSystem windowSystem(argc, argv);
+    platform::useWindowSystem(&windowSystem);
+    const int code = app::Programm();
+    platform::useWindowSystem(nullptr);
+    return code;
+}

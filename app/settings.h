@@ -1,0 +1,22 @@
+// The settings file quonabix.ini beside the program.
+#pragma once
+
+#include <string>
+
+namespace app {
+
+inline constexpr const char* EinstellungsDateiName = "quonabix.ini";
+inline constexpr const char* SchluesselVerzeichnis = "Start-Verzeichnis";
+inline constexpr const char* SchluesselMuster = "Datei-Muster";
+
+// Directory part of support::ProgrammPfad + "quonabix.ini" (also in a development run).
+std::string EinstellungsDatei();
+
+// Gives the folder tree and then the mask field their saved texts; a place
+// where the file can be neither opened nor created leaves both as created.
+void LesenEinstellungen();
+// Stores the folder tree's and the mask field's texts; does nothing when the
+// main window was never built, so stored values are not wiped by empty ones.
+void SchreibenEinstellungen();
+
+}  // namespace app

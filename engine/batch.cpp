@@ -1,0 +1,279 @@
+// The undo-script interpreter and the writers of its lines.
+//
+// It understands exactly what the rename action writes: drive lines ("X:",
+// accepted and ignored), "cd <dir>", ren "new" "old", REM lines and blank
+// lines, with "%%" read back as "%". Renames never replace a file. Every
+// line that fails is reported; nothing stops at the first failure, as the
+// command interpreter it stands in for does not stop either.
+#include "engine/batch.h"
+
+#include <cstdint>
+#include <unordered_map>
+
+#include "engine/renametexts.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/window.h"
+#include "support/text.h"
+
+namespace engine {
+namespace {
+
+constexpr const char* ZeilenEnde = "\r\n";
+constexpr uint32_t AnzeigeAbstandMs = 50;
+
+bool liesDatei(const std::string& path, std::string& inhalt) {
+    const int h = platform::fileOpen(path, platform::OpenMode::Read);
+    if (h == 0) return false;
+    char puffer[65536];
+    long long n;
+    while ((n = platform::fileRead(h, puffer, sizeof puffer)) > 0)
+        inhalt.append(puffer, static_cast<std::size_t>(n));
+    platform::fileClose(h);
+    return n == 0;
+}
+
+std::string mitTrenner(std::string dir) {
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return dir;
+}
+
+std::string ohneAnfuehrung(const std::string& text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+// Arguments of a ren line: quoted (blanks kept) or separated by blanks.
+std::vector<std::string> argumente(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == ' ' || text[i] == '\t') { ++i; continue; }
+        std::size_t ende;
+        if (text[i] == '"') {
+            ende = text.find('"', i + 1);
+            if (ende == std::string::npos) ende = text.size();
+            out.push_back(text.substr(i + 1, ende - i - 1));
+            i = ende + 1;
+        } else {
+            ende = text.find_first_of(" \t", i);
+            if (ende == std::string::npos) ende = text.size();
+            out.push_back(text.substr(i, ende - i));
+            i = ende;
+        }
+    }
+    return out;
+}
+
+// A bare name in the current directory; wildcards and paths are refused,
+// since the program never writes them and they could reach other files.
+bool einfacherName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (unsigned char c : name)
+        if (c < 32 || c == '/' || c == '*' || c == '?') return false;
+    return true;
+}
+
+// A rename that failed, kept for the script of the lines still to do.
+struct Offen {
+    std::string verzeichnis, von, nach;
+    bool sicher = true;   // false once its old name belongs to another file again
+};
+
+struct Lauf {
+    std::string verzeichnis;   // current directory, ending with "/"
+    bool verzeichnisOk = true;
+    int handle = 0;            // rename handle of verzeichnis, opened on first use
+    BatchErgebnis ergebnis;
+    std::vector<Offen> offen;
+    // Vanished sources of failed lines (full path) -> their entry in offen.
+    std::unordered_map<std::string, std::size_t> fehlendeQuellen;
+    uint32_t letzteAnzeige = 0;
+};
+
+void melden(Lauf& l, int nr, const std::string& was, const char* grund) {
+    l.ergebnis.fehler.push_back(rtext::Zeile + std::to_string(nr) + ": " + was + ": " + grund);
+}
+
+void wechsleVerzeichnis(Lauf& l, int nr, const std::string& argument) {
+    std::string ziel = ohneAnfuehrung(argument);
+    if (ziel.empty()) return;   // "cd" alone only shows the directory
+    if (ziel.front() != '/') ziel = l.verzeichnis + ziel;
+    ziel = mitTrenner(ziel);
+    if (l.handle != 0) platform::closeDirForRename(l.handle);
+    l.handle = 0;
+    l.verzeichnis = ziel;
+    // After a failed cd the following renames are not run anywhere else:
+    // in the directory we are still in they could hit unrelated files.
+    l.verzeichnisOk = platform::isDirectory(ziel);
+    if (!l.verzeichnisOk) melden(l, nr, yBatchCdZeile(ziel), rtext::GrundVerzeichnisFehlt);
+}
+
+const char* grundVon(platform::RenameResult r) {
+    switch (r) {
+        case platform::RenameResult::TargetExists: return rtext::GrundZielDa;
+        case platform::RenameResult::SourceMissing: return rtext::GrundQuelleFehlt;
+        default: return rtext::GrundRenameFehler;
+    }
+}
+
+void benenneUm(Lauf& l, int nr, const std::string& von, const std::string& nach) {
+    const std::string was = l.verzeichnis + von + " => " + nach;
+    const char* grund = nullptr;
+    platform::RenameResult r = platform::RenameResult::Failed;
+    if (!l.verzeichnisOk) {
+        grund = rtext::GrundOhneVerzeichnis;
+    } else {
+        if (l.handle == 0) l.handle = platform::openDirForRename(l.verzeichnis);
+        r = l.handle == 0 ? platform::RenameResult::Failed
+                          : platform::renameNoReplaceAt(l.handle, von, nach);
+        if (r != platform::RenameResult::Ok) grund = l.handle == 0 ? rtext::GrundVerzeichnisFehlt : grundVon(r);
+    }
+    if (!grund) {
+        // A failed line whose vanished file had this name can never be run
+        // again safely: the name now belongs to the file restored here.
+        auto it = l.fehlendeQuellen.find(l.verzeichnis + nach);
+        if (it != l.fehlendeQuellen.end()) {
+            l.offen[it->second].sicher = false;
+            l.fehlendeQuellen.erase(it);
+        }
+        return;
+    }
+    melden(l, nr, was, grund);
+    if (r == platform::RenameResult::SourceMissing)
+        l.fehlendeQuellen[l.verzeichnis + von] = l.offen.size();
+    l.offen.push_back({l.verzeichnis, von, nach, true});
+}
+
+void zeileAusfuehren(Lauf& l, int nr, const std::string& roh) {
+    const std::string zeile = support::yTrimSpace(support::yReplaceAll(roh, "%%", "%", false));
+    if (zeile.empty()) return;
+    const std::size_t ende = zeile.find_first_of(" \t");
+    const std::string wort = support::yLower(zeile.substr(0, ende));
+    const std::string rest = ende == std::string::npos ? "" : support::yTrimSpace(zeile.substr(ende));
+    if (wort == "rem") return;
+    // Drive lines select a drive on Windows; Linux paths have none.
+    if (wort.size() == 2 && wort[1] == ':' && wort[0] >= 'a' && wort[0] <= 'z' && rest.empty())
+        return;
+    if (wort == "cd" || wort == "chdir") {
+        wechsleVerzeichnis(l, nr, rest);
+        return;
+    }
+    if (wort == "ren" || wort == "rename") {
+        const std::vector<std::string> a = argumente(rest);
+        if (a.size() == 2 && einfacherName(a[0]) && einfacherName(a[1]))
+            benenneUm(l, nr, a[0], a[1]);
+        else
+            melden(l, nr, zeile, rtext::GrundUngueltigerName);
+        return;
+    }
+    melden(l, nr, zeile, rtext::GrundUnbekannt);
+}
+
+std::string restSkript(const std::vector<Offen>& offen) {
+    std::string text, verzeichnis;
+    for (const Offen& o : offen) {
+        if (!o.sicher) continue;
+        if (o.verzeichnis != verzeichnis) {
+            text += yBatchCdZeile(o.verzeichnis) + ZeilenEnde;
+            verzeichnis = o.verzeichnis;
+        }
+        text += yBatchRenZeile(o.von, o.nach) + ZeilenEnde;
+    }
+    return text;
+}
+
+// A long undo lets the window repaint now and then.
+void anzeigen(Lauf& l) {
+    const uint32_t jetzt = platform::tickCount();
+    if (jetzt - l.letzteAnzeige < AnzeigeAbstandMs) return;
+    l.letzteAnzeige = jetzt;
+    platform::win().repaintNow();
+}
+
+}  // namespace
+
+namespace {
+void anhaengenEscaped(std::string& out, const std::string& text) {
+    for (char c : text) {
+        out += c;
+        if (c == '%') out += '%';
+    }
+}
+}  // namespace
+
+std::string yBatchEscape(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    anhaengenEscaped(out, text);
+    return out;
+}
+
+std::string yBatchLaufwerk(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':' &&
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
+        return path.substr(0, 2);
+    return "";
+}
+
+std::string yBatchCdZeile(const std::string& directory) { return "cd " + yBatchEscape(directory); }
+
+// Written once per renamed file, so it builds the line in one piece.
+std::string yBatchRenZeile(const std::string& fromName, const std::string& toName) {
+    std::string out;
+    out.reserve(fromName.size() + toName.size() + 16);
+    out += "ren \"";
+    anhaengenEscaped(out, fromName);
+    out += "\" \"";
+    anhaengenEscaped(out, toName);
+    out += '"';
+    return out;
+}
+
+BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workingDirectory) {
+    Lauf l;
+    std::string inhalt;
+    if (scriptPath.empty() || !liesDatei(scriptPath, inhalt)) return l.ergebnis;
+    l.ergebnis.gestartet = true;
+    l.verzeichnis = mitTrenner(workingDirectory.empty() ? platform::currentDirectory()
+                                                        : workingDirectory);
+    l.letzteAnzeige = platform::tickCount();
+    std::size_t anfang = 0;
+    for (int nr = 1; anfang < inhalt.size(); ++nr) {
+        std::size_t ende = inhalt.find('\n', anfang);
+        if (ende == std::string::npos) ende = inhalt.size();
+        zeileAusfuehren(l, nr, inhalt.substr(anfang, ende - anfang));
+        anfang = ende + 1;
+        if (nr % 256 == 0) anzeigen(l);
+    }
+    if (l.handle != 0) platform::closeDirForRename(l.handle);
+    l.ergebnis.restSkript = restSkript(l.offen);
+    return l.ergebnis;
+}
+
+BatchErgebnis yStartCommand(const std::string& program, const std::string& parameters,
+                            const std::string& workingDirectory) {
+    const std::string name = support::yLower(support::yFileName(program));
+    if (name != "cmd.exe" && name != "cmd") {
+        BatchErgebnis r;
+        r.gestartet = platform::startProgram(program, parameters, workingDirectory) != 0;
+        return r;
+    }
+    // "/c call <script>" ("call" may be left out); the path may be quoted.
+    std::string rest = support::yTrimSpace(parameters);
+    auto wortVorne = [&rest](const char* wort, std::size_t n) {
+        return support::yLower(rest.substr(0, n)) == wort &&
+               (rest.size() == n || rest[n] == ' ' || rest[n] == '\t');
+    };
+    if (!wortVorne("/c", 2)) return {};
+    rest = support::yTrimSpace(rest.substr(2));
+    if (wortVorne("call", 4)) rest = support::yTrimSpace(rest.substr(4));
+    std::string skript = ohneAnfuehrung(rest);
+    if (skript.empty()) return {};
+    const std::string wd = workingDirectory.empty() ? platform::currentDirectory() : workingDirectory;
+    if (skript.front() != '/') skript = mitTrenner(wd) + skript;
+    return yRunBatch(skript, wd);
+}
+
+}  // namespace engine

@@ -1,0 +1,35 @@
+// The interpreter of undo scripts: carries out what "cmd.exe /c call
+// <script>" does for the scripts this program writes, and the writers of
+// those script lines, kept beside their reader so both agree.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace engine {
+
+struct BatchErgebnis {
+    bool gestartet = false;              // the script could be read
+    std::vector<std::string> fehler;     // one text per line that failed ("Zeile n: ...")
+    // The failed renames that may safely run again, as a script of their
+    // own (CR LF lines, a cd line before each directory's lines); "" when none.
+    std::string restSkript;
+};
+
+// Runs a script in the given working directory ("" = the current one).
+BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workingDirectory);
+
+// "cmd.exe" with "/c call <script>" (the path may be quoted) runs the
+// interpreter above and waits; any other program is started without waiting.
+BatchErgebnis yStartCommand(const std::string& program, const std::string& parameters,
+                            const std::string& workingDirectory);
+
+// Script lines, without line end. A "%" is written "%%", as the command
+// interpreter reads "%%" back as "%".
+std::string yBatchEscape(const std::string& text);
+// The "X:" drive of a path; "" where paths have none (always on Linux).
+std::string yBatchLaufwerk(const std::string& path);
+std::string yBatchCdZeile(const std::string& directory);
+std::string yBatchRenZeile(const std::string& fromName, const std::string& toName);
+
+}  // namespace engine

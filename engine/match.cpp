@@ -1,0 +1,104 @@
+// The wildcard matcher of file masks: "*", "?" and alternatives after "|".
+//
+// Matching is greedy-free and backtrack-free on purpose: a "*" followed by
+// text jumps to the first place after at least one character where that
+// text appears, and never tries a later one. Masks users have typed for
+// years rely on that ("photo.jpg.jpg" is not a "*.jpg").
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "engine/table.h"
+#include "support/text.h"
+
+namespace engine {
+namespace {
+
+// Bytes of the character that starts at i: a whole UTF-8 sequence, or one
+// stray byte, so "?" consumes what the user sees as one character.
+std::size_t charLen(std::string_view s, std::size_t i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    std::size_t n = 1;
+    if (c >= 0xC2 && c <= 0xDF) n = 2;
+    else if (c >= 0xE0 && c <= 0xEF) n = 3;
+    else if (c >= 0xF0 && c <= 0xF4) n = 4;
+    else return 1;
+    if (i + n > s.size()) return 1;
+    for (std::size_t k = 1; k < n; ++k)
+        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
+    return n;
+}
+
+bool isBlank(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
+
+// Finds seg in text at a character start after at least one character
+// from t; npos when there is none.
+std::size_t findAfterOne(std::string_view text, std::size_t t, std::string_view seg) {
+    if (t >= text.size()) return std::string_view::npos;
+    for (std::size_t s = t + charLen(text, t); s + seg.size() <= text.size(); s += charLen(text, s)) {
+        if (std::memcmp(text.data() + s, seg.data(), seg.size()) == 0) return s;
+    }
+    return std::string_view::npos;
+}
+
+bool matchAlternative(std::string_view alt, std::string_view text) {
+    if (alt.empty()) return false;   // nothing to take, so never the end check
+    std::size_t t = 0;
+    bool star = false;
+    std::size_t i = 0;
+    while (i < alt.size()) {
+        const char c = alt[i];
+        if (c == '*') {
+            if (i + 1 == alt.size()) return true;
+            star = true;
+            ++i;
+        } else if (c == '?') {
+            if (t >= text.size()) return false;
+            t += charLen(text, t);
+            ++i;
+        } else if (star) {
+            star = false;
+            std::size_t end = alt.find_first_of("*?", i);
+            if (end == std::string_view::npos) end = alt.size();
+            const std::string_view seg = alt.substr(i, end - i);
+            const std::size_t s = findAfterOne(text, t, seg);
+            if (s == std::string_view::npos) return false;
+            t = s + seg.size();
+            i = end;
+        } else {
+            if (t >= text.size() || text[t] != c) return false;
+            ++t;
+            ++i;
+        }
+    }
+    return t == text.size();
+}
+
+}  // namespace
+
+int yMatchPattern(const std::string& first, const std::string& second, int ignoreCase) {
+    // A mask without "*" is compared the other way round: the mask is the
+    // text and the file name the pattern.
+    const bool firstIsPattern = first.find('*') != std::string::npos || isBlank(first);
+    std::string_view pattern = firstIsPattern ? first : second;
+    std::string_view text = firstIsPattern ? second : first;
+    if (isBlank(pattern)) pattern = "*";
+    if (pattern == "*.*" || pattern == "*") return 1;
+
+    std::string lowPattern, lowText;
+    if (ignoreCase == 1) {
+        lowPattern = support::yLower(std::string(pattern));
+        lowText = support::yLower(std::string(text));
+        pattern = lowPattern;
+        text = lowText;
+    }
+    for (std::size_t from = 0;;) {
+        const std::size_t bar = pattern.find('|', from);
+        const std::size_t end = bar == std::string_view::npos ? pattern.size() : bar;
+        if (matchAlternative(pattern.substr(from, end - from), text)) return 1;
+        if (bar == std::string_view::npos) return 0;
+        from = bar + 1;
+    }
+}
+
+}  // namespace engine

@@ -1,0 +1,40 @@
+// The five new-name rules.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace engine {
+
+enum class Regel { Muster, Ersetzen, Entfernen, Schreibweise, Vertauschen };
+enum class EntfernenWo { Anfang, Ende, Alle };
+enum class Schreibweise { Gross, Klein, AnfangGross };
+
+// Every rule input, read from the controls once per rebuild.
+struct RegelEingaben {
+    Regel regel = Regel::Muster;
+    std::string muster = "neu_%nr%.%erw%";
+    int stellen = 3;                        // 0 to 255
+    std::string suchen, ersetzen;
+    std::string entfernen;
+    EntfernenWo wo = EntfernenWo::Anfang;
+    Schreibweise schreibweise = Schreibweise::Gross;
+    std::string trennzeichen, reihenfolge;  // separator: one character
+};
+
+RegelEingaben LesenRegelEingaben();
+
+// The new name of one file under the chosen rule.
+std::string NeuerName(const RegelEingaben& in, const std::string& fullPath,
+                      const std::string& fileName, int32_t number);
+
+// The number text: zero places of the mask filled from the right.
+std::string yFormatNumber(const std::string& mask, int32_t value);
+// One time stamp of a file, in its own local time: selector "" formats it
+// with the date mask (or formats givenDate when > 0), "#WERT" gives it as a
+// seconds count of the local clock, the form givenDate takes; "" when the
+// time is unknown. Kind 0 creation, 1 last access, 2 modification.
+std::string yGetFileDate(const std::string& selector, const std::string& path,
+                         const std::string& dateMask, int kind, long long givenDate);
+
+}  // namespace engine

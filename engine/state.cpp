@@ -1,0 +1,11 @@
+// Program-wide state of the rename engine.
+#include "engine/state.h"
+
+namespace engine {
+
+std::vector<std::string> DateiListe;
+int32_t LaufendeNummer = 0;
+int RenameErfolgt = 0;
+std::string UndoDatei;
+
+}  // namespace engine

@@ -1,0 +1,119 @@
+// The file table (control 9): rebuilding its rows from the chosen folder.
+#include "engine/table.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "engine/rules.h"
+#include "engine/state.h"
+#include "engine/texts.h"
+#include "platform/window.h"
+#include "support/ids.h"
+#include "support/text.h"
+
+namespace engine {
+namespace {
+
+// Numbers run on past the 32-bit range by wrapping, never by overflow.
+int32_t weiterzaehlen(int32_t nummer, int32_t schritt) {
+    return static_cast<int32_t>(static_cast<uint32_t>(nummer) + static_cast<uint32_t>(schritt));
+}
+
+bool nimmtAlle(const std::string& mask) {
+    return mask.find_first_not_of(' ') == std::string::npos || mask == "*" || mask == "*.*";
+}
+
+// A line feed inside a name would split the cells of one row text; such
+// rows get their cells one by one instead.
+void neueZeile(int zeile, const std::string& name, const std::string& neu) {
+    auto& w = platform::win();
+    if (name.find('\n') == std::string::npos && neu.find('\n') == std::string::npos) {
+        w.addRow(ids::FileTable, -1, name + "\n" + neu + "\n");
+    } else {
+        w.addRow(ids::FileTable, -1, "\n\n");
+        w.setCell(ids::FileTable, zeile, ids::ColCurrent, name);
+        w.setCell(ids::FileTable, zeile, ids::ColNew, neu);
+    }
+    w.setRowState(ids::FileTable, zeile, platform::RowTicked);
+}
+
+}  // namespace
+
+int32_t yReadNumber(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    bool negativ = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negativ = text[i++] == '-';
+    // Held one past the largest magnitude, so the clamp below decides.
+    constexpr long long grenze = 2147483648LL;
+    long long wert = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        wert = wert * 10 + (text[i] - '0');
+        if (wert > grenze) wert = grenze;
+    }
+    if (negativ) wert = -wert;
+    if (wert > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(wert);
+}
+
+void LoeschenRenameSpalte() {
+    auto& w = platform::win();
+    const int zeilen = w.countRows(ids::FileTable);
+    for (int r = 0; r < zeilen; ++r) w.setCell(ids::FileTable, r, ids::ColStatus, "");
+}
+
+void NeuAufbauen(int mode, std::vector<std::string>& list) {
+    auto& w = platform::win();
+    LaufendeNummer = yReadNumber(w.getText(ids::StartField));
+    const std::string verzeichnis = w.getText(ids::FolderTree);
+    w.setText(ids::DirectoryLabel, text::VerzeichnisLabel + verzeichnis);
+    if (mode == ModeFull) {
+        w.clearRows(ids::FileTable);
+        FuellenTabelle(verzeichnis, mode, list);
+    } else if (mode == ModeNames || mode == ModeRefresh) {
+        FuellenTabelle(verzeichnis, mode, list);
+    }
+}
+
+// Row i belongs to the i-th entry of the list whose name matches the mask.
+// Numbers continue across unticked rows, so a later tick keeps every name
+// stable.
+void FuellenTabelle(const std::string& directory, int mode, std::vector<std::string>& list) {
+    if (mode != ModeFull && mode != ModeNames && mode != ModeRefresh) return;
+    auto& w = platform::win();
+    const std::string mask = support::yUpper(w.getText(ids::MaskField));
+    const RegelEingaben regeln = LesenRegelEingaben();
+    const int32_t schritt = yReadNumber(w.getText(ids::StepField));
+    if (mode == ModeFull) {
+        RenameErfolgt = 0;
+        LoeschenRenameSpalte();
+        yReadDir(directory, "*.*", 0, list, 0, -1);
+        ySortFileList(list);
+    }
+    const bool alle = nimmtAlle(mask);
+    const int ersteZeile = mode == ModeFull ? w.countRows(ids::FileTable) : 0;
+    const int zeilen = mode == ModeFull ? 0 : w.countRows(ids::FileTable);
+    int zeile = 0;
+    std::string name;
+    for (const std::string& eintrag : list) {
+        const std::size_t slash = eintrag.rfind('/');
+        name.assign(eintrag, slash == std::string::npos ? 0 : slash + 1, std::string::npos);
+        if (!alle && yMatchPattern(mask, support::yUpper(name), 0) == 0) continue;
+        if (mode == ModeFull) {
+            neueZeile(ersteZeile + zeile, name, NeuerName(regeln, eintrag, name, LaufendeNummer));
+        } else if (zeile < zeilen) {
+            if (mode == ModeNames) {
+                w.setCell(ids::FileTable, zeile, ids::ColNew,
+                          NeuerName(regeln, eintrag, name, LaufendeNummer));
+            } else if (w.getRowState(ids::FileTable, zeile) & platform::RowTicked) {
+                w.setCell(ids::FileTable, zeile, ids::ColCurrent, name);
+                w.setCell(ids::FileTable, zeile, ids::ColNew,
+                          NeuerName(regeln, eintrag, name, LaufendeNummer));
+            }
+        }
+        LaufendeNummer = weiterzaehlen(LaufendeNummer, schritt);
+        ++zeile;
+    }
+}
+
+}  // namespace engine

@@ -1,0 +1,32 @@
+// The file table: directory scan, mask match, sorting and the rebuild of
+// the rows (control 9).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace engine {
+
+constexpr int ModeFull = 0;      // read the directory again, rows anew
+constexpr int ModeNames = 1;     // new names of the listed rows only
+constexpr int ModeRefresh = 2;   // after a rename action: ticked rows again
+
+void NeuAufbauen(int mode, std::vector<std::string>& list);
+void FuellenTabelle(const std::string& directory, int mode, std::vector<std::string>& list);
+void LoeschenRenameSpalte();
+
+// Reads a field as an integer: leading blanks and tabs, one sign, digits;
+// no digits is 0; too large for 32 bits is clamped.
+int32_t yReadNumber(const std::string& text);
+
+// Lists a directory into full paths; returns the running count (see .cpp).
+int yReadDir(const std::string& directory, std::string mask, int recursion,
+             std::vector<std::string>& list, int count, int progress);
+// Ascending, folding A-Z to a-z, other bytes by value.
+void ySortFileList(std::vector<std::string>& list);
+
+// Wildcard match of a file name against a mask ("*", "?", "|"); 1 or 0.
+int yMatchPattern(const std::string& first, const std::string& second, int ignoreCase);
+
+}  // namespace engine

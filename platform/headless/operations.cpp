@@ -1,0 +1,310 @@
+// The window operations of the headless window system.
+#include <algorithm>
+
+#include "platform/files.h"
+#include "platform/headless/headless.h"
+#include "platform/headless/state.h"
+
+namespace platform {
+
+using hl::Control;
+using hl::Row;
+
+namespace {
+
+// Splits "a\nb\nc" into at most three cells.
+void splitCells(const std::string& text, std::string (&cells)[3]) {
+    std::size_t start = 0;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            cells[i].assign(text, std::min(start, text.size()), std::string::npos);
+            return;
+        }
+        cells[i].assign(text, start, end - start);
+        start = end + 1;
+    }
+}
+
+}  // namespace
+
+int HeadlessWindowSystem::openWindow(int id, int x, int y, int innerWidth, int innerHeight,
+                                     const std::string& title, unsigned options) {
+    if (s_->windows.count(id)) return 0;
+    hl::Window w;
+    w.x = x;
+    w.y = y;
+    w.width = innerWidth;
+    w.height = innerHeight;
+    w.title = title;
+    w.options = options;
+    s_->windows[id] = std::move(w);
+    s_->lastWindow = id;
+    s_->lastWasOption = false;
+    return 1;
+}
+
+void HeadlessWindowSystem::setWindowTitle(int windowId, const std::string& text) {
+    auto it = s_->windows.find(windowId);
+    if (it != s_->windows.end()) it->second.title = text;
+}
+
+void HeadlessWindowSystem::closeWindow(int windowId) {
+    if (!s_->windows.erase(windowId)) return;
+    for (auto it = s_->controls.begin(); it != s_->controls.end();) {
+        if (it->second.window == windowId) {
+            s_->order.erase(std::remove(s_->order.begin(), s_->order.end(), it->first), s_->order.end());
+            if (s_->focus == it->first) s_->focus = -1;
+            it = s_->controls.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (s_->lastWindow == windowId) s_->lastWindow = -1;
+}
+
+int HeadlessWindowSystem::windowInnerSize(int windowId, int& width, int& height) {
+    auto it = s_->windows.find(windowId);
+    if (it == s_->windows.end()) return 0;
+    width = it->second.width;
+    height = it->second.height;
+    return 1;
+}
+
+void HeadlessWindowSystem::resizeWindow(int windowId, int width, int height) {
+    auto it = s_->windows.find(windowId);
+    if (it == s_->windows.end()) return;
+    const bool changed = it->second.width != width || it->second.height != height;
+    it->second.width = width;
+    it->second.height = height;
+    // Like a real window system, a size change by program is reported once.
+    if (changed && it->second.sizeHandler) it->second.sizeHandler(windowId);
+}
+
+void HeadlessWindowSystem::setSizeHandler(int windowId, std::function<void(int)> handler) {
+    auto it = s_->windows.find(windowId);
+    if (it != s_->windows.end()) it->second.sizeHandler = std::move(handler);
+}
+
+int HeadlessWindowSystem::createMenuBar(int windowId) { return s_->windows.count(windowId) ? 1 : 0; }
+void HeadlessWindowSystem::addMenuTitle(const std::string& text) { s_->menuTitles.push_back(text); }
+void HeadlessWindowSystem::addMenuItem(int itemId, const std::string& text) {
+    if (!s_->menuTitles.empty()) s_->menuItems.emplace_back(itemId, text);
+}
+
+int HeadlessWindowSystem::createControl(ControlKind kind, int id, int x, int y, int width, int height,
+                                        const std::string& caption, unsigned options) {
+    if (s_->lastWindow < 0 || s_->controls.count(id)) return 0;
+    Control c;
+    c.kind = kind;
+    c.window = s_->lastWindow;
+    c.x = x;
+    c.y = y;
+    c.width = width;
+    c.height = height;
+    c.options = options;
+    c.readOnly = (options & CtlReadOnly) != 0;
+    if (kind != ControlKind::FolderTree) c.text = caption;
+    if (kind == ControlKind::Option) {
+        // Options created one after the other form one group.
+        if (!s_->lastWasOption) ++s_->nextGroup;
+        c.group = s_->nextGroup;
+    }
+    s_->lastWasOption = kind == ControlKind::Option;
+    s_->controls[id] = std::move(c);
+    s_->order.push_back(id);
+    return 1;
+}
+
+void HeadlessWindowSystem::moveControl(int id, int x, int y, int width, int height) {
+    if (Control* c = s_->find(id)) {
+        c->x = x;
+        c->y = y;
+        c->width = width;
+        c->height = height;
+    }
+}
+
+void HeadlessWindowSystem::setEditorReadOnly(int id) {
+    Control* c = s_->find(id);
+    if (c && c->kind == ControlKind::Editor) c->readOnly = true;
+}
+
+void HeadlessWindowSystem::addTableColumn(int id, int position, const std::string& title, int width) {
+    Control* c = s_->table(id);
+    if (!c) return;
+    const auto at = static_cast<std::size_t>(std::clamp(position, 0, static_cast<int>(c->columns.size())));
+    c->columns.insert(c->columns.begin() + static_cast<long>(at), {title, width});
+}
+
+void HeadlessWindowSystem::attachToolTip(int id, const std::string& text, const std::string& title, IconKind) {
+    if (Control* c = s_->find(id)) {
+        c->tipText = text;
+        c->tipTitle = title;
+    }
+}
+
+std::string HeadlessWindowSystem::getText(int id) {
+    Control* c = s_->find(id);
+    return c ? c->text : std::string();
+}
+
+void HeadlessWindowSystem::setText(int id, const std::string& text) {
+    Control* c = s_->find(id);
+    if (!c) return;
+    if (c->kind != ControlKind::FolderTree) {
+        c->text = text;
+        return;
+    }
+    // The tree selects an existing folder and reports it; anything else
+    // leaves no folder selected and reports nothing.
+    if (text.empty() || !isDirectory(text)) {
+        c->text.clear();
+        return;
+    }
+    c->text = text.back() == '/' ? text : text + "/";
+    s_->queueIfEnabled(id, EventKind::Change);
+}
+
+void HeadlessWindowSystem::setState(int id, int state) {
+    Control* c = s_->find(id);
+    if (!c || c->kind != ControlKind::Option) return;
+    if (state == 1) {
+        for (auto& [other, control] : s_->controls) {
+            if (control.kind == ControlKind::Option && control.group == c->group) control.state = 0;
+        }
+    }
+    c->state = state == 1 ? 1 : 0;
+}
+
+int HeadlessWindowSystem::getState(int id) {
+    Control* c = s_->find(id);
+    return c && c->kind == ControlKind::Option ? c->state : 0;
+}
+
+void HeadlessWindowSystem::enable(int id, bool on) {
+    if (Control* c = s_->find(id)) c->enabled = on;
+}
+
+void HeadlessWindowSystem::setFocus(int id) {
+    if (s_->find(id)) s_->focus = id;
+}
+
+int HeadlessWindowSystem::countRows(int id) {
+    Control* c = s_->table(id);
+    return c ? static_cast<int>(c->rows.size()) : 0;
+}
+
+void HeadlessWindowSystem::clearRows(int id) {
+    if (Control* c = s_->table(id)) c->rows.clear();
+}
+
+int HeadlessWindowSystem::addRow(int id, int position, const std::string& cells) {
+    Control* c = s_->table(id);
+    if (!c) return 0;
+    Row row;
+    splitCells(cells, row.cells);
+    if (position < 0 || position >= static_cast<int>(c->rows.size())) {
+        c->rows.push_back(std::move(row));
+    } else {
+        c->rows.insert(c->rows.begin() + position, std::move(row));
+    }
+    return 1;
+}
+
+std::string HeadlessWindowSystem::getCell(int id, int row, int column) {
+    Row* r = s_->row(id, row);
+    if (!r || column < 0 || column > 2) return "";
+    return r->cells[column];
+}
+
+void HeadlessWindowSystem::setCell(int id, int row, int column, const std::string& text) {
+    Row* r = s_->row(id, row);
+    if (r && column >= 0 && column <= 2) r->cells[column] = text;
+}
+
+int HeadlessWindowSystem::getRowState(int id, int row) {
+    Row* r = s_->row(id, row);
+    return r ? r->state : 0;
+}
+
+void HeadlessWindowSystem::setRowState(int id, int row, int state) {
+    if (Row* r = s_->row(id, row)) r->state = state & (RowSelected | RowTicked);
+}
+
+EventCode HeadlessWindowSystem::waitEvent(int wakeAfterMs) {
+    if (s_->queue.empty()) {
+        if (wakeAfterMs >= 0) {
+            s_->tick += static_cast<uint32_t>(wakeAfterMs);
+            s_->last = {EventCode::Other, 0, EventKind::None};
+            return EventCode::Other;
+        }
+        // The script has run out: the user closes the main window.
+        s_->last = {EventCode::Close, 0, EventKind::None};
+        return EventCode::Close;
+    }
+    s_->last = s_->queue.front();
+    s_->queue.pop_front();
+    return s_->last.code;
+}
+
+int HeadlessWindowSystem::eventId() { return s_->last.id; }
+EventKind HeadlessWindowSystem::eventKind() { return s_->last.kind; }
+void HeadlessWindowSystem::repaintNow() { ++s_->repaints; }
+
+int HeadlessWindowSystem::loadFont(int fontId, const std::string& face, int, bool) {
+    s_->fonts[fontId] = face;
+    return 1;
+}
+
+void HeadlessWindowSystem::setControlFont(int id, int fontId) {
+    Control* c = s_->find(id);
+    if (c && s_->fonts.count(fontId)) c->font = fontId;
+}
+
+int HeadlessWindowSystem::messageBox(const std::string& title, const std::string& text, int kind) {
+    s_->boxes.push_back({title, text, kind});
+    if (s_->boxHook) s_->boxHook(s_->boxes.back());
+    int answer = AnswerOk;
+    if (!s_->answers.empty()) {
+        answer = s_->answers.front();
+        s_->answers.pop_front();
+    }
+    return kind == BoxOkCancel ? answer : AnswerOk;
+}
+
+bool HeadlessWindowSystem::controlRect(int id, int& x, int& y, int& width, int& height) {
+    Control* c = s_->find(id);
+    if (!c) return false;
+    x = c->x;
+    y = c->y;
+    width = c->width;
+    height = c->height;
+    return true;
+}
+
+bool HeadlessWindowSystem::isEnabled(int id) {
+    Control* c = s_->find(id);
+    return c && c->enabled;
+}
+
+int HeadlessWindowSystem::focusedControl() { return s_->focus; }
+
+std::string HeadlessWindowSystem::windowTitle(int windowId) {
+    auto it = s_->windows.find(windowId);
+    return it == s_->windows.end() ? "" : it->second.title;
+}
+
+std::string HeadlessWindowSystem::columnTitle(int id, int column) {
+    Control* c = s_->table(id);
+    if (!c || column < 0 || column >= static_cast<int>(c->columns.size())) return "";
+    return c->columns[static_cast<std::size_t>(column)].first;
+}
+
+int HeadlessWindowSystem::columnWidth(int id, int column) {
+    Control* c = s_->table(id);
+    if (!c || column < 0 || column >= static_cast<int>(c->columns.size())) return 0;
+    return c->columns[static_cast<std::size_t>(column)].second;
+}
+
+}  // namespace platform

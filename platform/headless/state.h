@@ -1,0 +1,95 @@
+// The data behind the headless window system, shared by its two sources.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless.h"
+
+namespace platform {
+
+namespace hl {
+
+struct Row {
+    std::string cells[3];
+    int state = 0;
+};
+
+struct Control {
+    ControlKind kind = ControlKind::Label;
+    int window = 0;
+    int x = 0, y = 0, width = 0, height = 0;
+    std::string text;
+    unsigned options = 0;
+    int state = 0;
+    int group = -1;              // option group number, -1 for other kinds
+    bool enabled = true;
+    bool readOnly = false;
+    int font = 0;
+    std::string tipText, tipTitle;
+    std::vector<std::pair<std::string, int>> columns;
+    std::vector<Row> rows;
+};
+
+struct Window {
+    int x = 0, y = 0, width = 0, height = 0;
+    std::string title;
+    unsigned options = 0;
+    std::function<void(int)> sizeHandler;
+};
+
+struct Event {
+    EventCode code;
+    int id;
+    EventKind kind;
+};
+
+}  // namespace hl
+
+struct HeadlessState {
+    using Row = hl::Row;
+    using Control = hl::Control;
+    using Window = hl::Window;
+    using Event = hl::Event;
+
+    std::map<int, Window> windows;
+    std::map<int, Control> controls;
+    std::vector<int> order;
+    int lastWindow = -1;
+    int nextGroup = 0;
+    bool lastWasOption = false;
+    std::vector<std::string> menuTitles;
+    std::vector<std::pair<int, std::string>> menuItems;
+    std::map<int, std::string> fonts;
+    int focus = -1;
+    std::deque<Event> queue;
+    Event last{EventCode::Other, 0, EventKind::None};
+    std::deque<int> answers;
+    std::vector<HeadlessWindowSystem::Box> boxes;
+    std::function<void(const HeadlessWindowSystem::Box&)> boxHook;
+    uint32_t tick = 1000;
+    int repaints = 0;
+
+    Control* find(int id) {
+        auto it = controls.find(id);
+        return it == controls.end() ? nullptr : &it->second;
+    }
+    Control* table(int id) {
+        Control* c = find(id);
+        return c && c->kind == ControlKind::Table ? c : nullptr;
+    }
+    Row* row(int id, int index) {
+        Control* c = table(id);
+        if (!c || index < 0 || index >= static_cast<int>(c->rows.size())) return nullptr;
+        return &c->rows[static_cast<std::size_t>(index)];
+    }
+    void queueIfEnabled(int id, EventKind kind) {
+        Control* c = find(id);
+        if (c && c->enabled) queue.push_back({EventCode::Control, id, kind});
+    }
+};
+
+}  // namespace platform

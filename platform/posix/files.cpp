@@ -1,0 +1,354 @@
+// POSIX backend of platform/files.h (Linux).
+//
+// Implements listing, file times, the never-replacing rename and plain
+// file I/O over file descriptors. Handles are small integers that index one
+// table of open descriptors and directory streams. A symbolic link is always
+// treated as the link itself: listed as a File, renamed as a link, never
+// descended and never followed when a private file is opened.
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <mutex>
+#include <vector>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace platform {
+namespace {
+
+enum class Slot { Free, Listing, File, RenameDir };
+
+struct Entry {
+    Slot slot = Slot::Free;
+    int fd = -1;
+    DIR* dir = nullptr;
+};
+
+// All open handles of the backend, in one place.
+struct FilesState {
+    std::mutex lock;
+    std::vector<Entry> table;   // handle h is table[h - 1]
+    unsigned tempCounter = 0;
+};
+
+FilesState& state() {
+    static FilesState s;
+    return s;
+}
+
+int addEntry(const Entry& e) {
+    FilesState& s = state();
+    std::lock_guard<std::mutex> g(s.lock);
+    for (std::size_t i = 0; i < s.table.size(); ++i)
+        if (s.table[i].slot == Slot::Free) {
+            s.table[i] = e;
+            return static_cast<int>(i + 1);
+        }
+    s.table.push_back(e);
+    return static_cast<int>(s.table.size());
+}
+
+Entry lookup(int handle, Slot slot) {
+    FilesState& s = state();
+    std::lock_guard<std::mutex> g(s.lock);
+    if (handle < 1 || static_cast<std::size_t>(handle) > s.table.size()) return {};
+    const Entry& e = s.table[handle - 1];
+    return e.slot == slot ? e : Entry{};
+}
+
+Entry release(int handle, Slot slot) {
+    FilesState& s = state();
+    std::lock_guard<std::mutex> g(s.lock);
+    if (handle < 1 || static_cast<std::size_t>(handle) > s.table.size()) return {};
+    Entry e = s.table[handle - 1];
+    if (e.slot != slot) return {};
+    s.table[handle - 1] = Entry{};
+    return e;
+}
+
+EntryKind kindOfMode(mode_t m) {
+    if (S_ISDIR(m)) return EntryKind::Directory;
+    if (S_ISREG(m) || S_ISLNK(m)) return EntryKind::File;
+    return EntryKind::Other;
+}
+
+// ---- rename ------------------------------------------------------------------
+
+int renameOnce(int dirFd, const char* from, const char* to) {
+    if (syscall(SYS_renameat2, dirFd, from, dirFd, to, RENAME_NOREPLACE) == 0) return 0;
+    int err = errno;
+    if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP) return err;
+    // The file system refuses the flag: a hard link cannot replace either,
+    // and it does not follow a symbolic link.
+    if (linkat(dirFd, from, dirFd, to, 0) != 0) return errno;
+    if (unlinkat(dirFd, from, 0) != 0) {
+        err = errno;
+        unlinkat(dirFd, to, 0);   // the file still has its old name
+        return err;
+    }
+    return 0;
+}
+
+bool sameEntry(int dirFd, const char* a, const char* b) {
+    struct stat sa, sb;
+    if (fstatat(dirFd, a, &sa, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    if (fstatat(dirFd, b, &sb, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::string directoryOf(const std::string& path) {
+    std::size_t p = path.rfind('/');
+    return p == std::string::npos ? std::string() : path.substr(0, p + 1);
+}
+
+// A case-only change on a file system that ignores case finds its own file
+// as "the target". It goes through a temporary name; if the second step
+// meets a real other file (a hard link), the first step is taken back.
+int renameViaTemp(int dirFd, const std::string& from, const std::string& to) {
+    unsigned n;
+    {
+        std::lock_guard<std::mutex> g(state().lock);
+        n = ++state().tempCounter;
+    }
+    std::string temp = directoryOf(to) + ".quonabix-" + std::to_string(getpid()) + "-" +
+                       std::to_string(n) + ".tmp";
+    int err = renameOnce(dirFd, from.c_str(), temp.c_str());
+    if (err != 0) return err;
+    err = renameOnce(dirFd, temp.c_str(), to.c_str());
+    if (err != 0) renameOnce(dirFd, temp.c_str(), from.c_str());
+    return err;
+}
+
+RenameResult renameIn(int dirFd, const std::string& from, const std::string& to) {
+    struct stat st;
+    if (from == to)
+        return fstatat(dirFd, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                   ? RenameResult::Ok : RenameResult::SourceMissing;
+    int err = renameOnce(dirFd, from.c_str(), to.c_str());
+    if (err == EEXIST && sameEntry(dirFd, from.c_str(), to.c_str()))
+        err = renameViaTemp(dirFd, from, to);
+    if (err == 0) return RenameResult::Ok;
+    if (err == EEXIST || err == ENOTEMPTY) return RenameResult::TargetExists;
+    if (err == ENOENT && fstatat(dirFd, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return RenameResult::SourceMissing;
+    return RenameResult::Failed;
+}
+
+// ---- times ---------------------------------------------------------------------
+
+bool timeSeconds(const std::string& path, FileTimeKind kind, long long& seconds) {
+    struct statx sx;
+    unsigned mask = kind == FileTimeKind::Creation ? STATX_BTIME
+                    : kind == FileTimeKind::Access ? STATX_ATIME : STATX_MTIME;
+    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, mask, &sx) != 0) return false;
+    if (!(sx.stx_mask & mask)) return false;
+    const struct statx_timestamp& t = kind == FileTimeKind::Creation ? sx.stx_btime
+                                      : kind == FileTimeKind::Access ? sx.stx_atime
+                                                                     : sx.stx_mtime;
+    seconds = t.tv_sec;
+    return true;
+}
+
+}  // namespace
+
+// ---- directory listing -----------------------------------------------------------
+
+int openDirList(const std::string& dir) {
+    DIR* d = opendir(dir.c_str());
+    if (!d) return 0;
+    Entry e;
+    e.slot = Slot::Listing;
+    e.dir = d;
+    return addEntry(e);
+}
+
+bool nextDirEntry(int handle, std::string& name, EntryKind& kind) {
+    Entry e = lookup(handle, Slot::Listing);
+    if (!e.dir) return false;
+    errno = 0;
+    struct dirent* de = readdir(e.dir);
+    if (!de) return false;
+    name = de->d_name;
+    switch (de->d_type) {
+        case DT_REG: case DT_LNK: kind = EntryKind::File; break;
+        case DT_DIR: kind = EntryKind::Directory; break;
+        case DT_UNKNOWN: {
+            struct stat st;
+            kind = fstatat(dirfd(e.dir), de->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
+                       ? kindOfMode(st.st_mode) : EntryKind::Other;
+            break;
+        }
+        default: kind = EntryKind::Other; break;
+    }
+    return true;
+}
+
+void closeDirList(int handle) {
+    Entry e = release(handle, Slot::Listing);
+    if (e.dir) closedir(e.dir);
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool fileExists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+long long fileSize(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+
+bool createDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
+
+// ---- times -------------------------------------------------------------------
+
+bool fileTime(const std::string& path, FileTimeKind kind, LocalTime& out) {
+    long long secs = 0;
+    if (!timeSeconds(path, kind, secs)) return false;
+    time_t t = static_cast<time_t>(secs);
+    struct tm tm;
+    if (!localtime_r(&t, &tm)) return false;
+    out.year = tm.tm_year + 1900;
+    out.month = tm.tm_mon + 1;
+    out.day = tm.tm_mday;
+    out.hour = tm.tm_hour;
+    out.minute = tm.tm_min;
+    out.second = tm.tm_sec;
+    return true;
+}
+
+long long fileTimeSeconds(const std::string& path, FileTimeKind kind) {
+    long long secs = 0;
+    return timeSeconds(path, kind, secs) ? secs : 0;
+}
+
+// ---- renaming ------------------------------------------------------------------
+
+RenameResult renameNoReplace(const std::string& from, const std::string& to) {
+    return renameIn(AT_FDCWD, from, to);
+}
+
+int openDirForRename(const std::string& dir) {
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    Entry e;
+    e.slot = Slot::RenameDir;
+    e.fd = fd;
+    return addEntry(e);
+}
+
+RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName,
+                               const std::string& toName) {
+    Entry e = lookup(dirHandle, Slot::RenameDir);
+    if (e.fd < 0) return RenameResult::Failed;
+    return renameIn(e.fd, fromName, toName);
+}
+
+void closeDirForRename(int dirHandle) {
+    Entry e = release(dirHandle, Slot::RenameDir);
+    if (e.fd >= 0) close(e.fd);
+}
+
+bool replaceFileAtomic(const std::string& source, const std::string& target) {
+    return rename(source.c_str(), target.c_str()) == 0;
+}
+
+bool removeFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+// ---- files ---------------------------------------------------------------------
+
+int fileOpen(const std::string& path, OpenMode mode) {
+    int flags = O_CLOEXEC;
+    mode_t perm = 0666;
+    bool privateFile = false;
+    switch (mode) {
+        case OpenMode::Create: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+        case OpenMode::OpenOrCreate: flags |= O_RDWR | O_CREAT; break;
+        case OpenMode::Read: flags |= O_RDONLY; break;
+        case OpenMode::Append: flags |= O_RDWR | O_CREAT | O_APPEND; break;
+        case OpenMode::CreatePrivate:
+            flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
+            perm = 0600;
+            privateFile = true;
+            break;
+        case OpenMode::AppendPrivate:
+            flags |= O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW;
+            perm = 0600;
+            privateFile = true;
+            break;
+    }
+    // A private file planted as a pipe must not block us; only a regular
+    // file of our own is accepted (in a shared temporary directory another
+    // user could have made the log first, to read or edit it).
+    if (privateFile) flags |= O_NONBLOCK;
+    int fd = open(path.c_str(), flags, perm);
+    if (fd < 0) return 0;
+    if (privateFile) {
+        struct stat st;
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+            close(fd);
+            return 0;
+        }
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    }
+    Entry e;
+    e.slot = Slot::File;
+    e.fd = fd;
+    return addEntry(e);
+}
+
+bool fileWrite(int handle, const char* data, std::size_t size) {
+    Entry e = lookup(handle, Slot::File);
+    if (e.fd < 0) return false;
+    while (size > 0) {
+        ssize_t n = write(e.fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool fileWrite(int handle, const std::string& text) {
+    return fileWrite(handle, text.data(), text.size());
+}
+
+long long fileRead(int handle, char* data, std::size_t size) {
+    Entry e = lookup(handle, Slot::File);
+    if (e.fd < 0) return -1;
+    for (;;) {
+        ssize_t n = read(e.fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        return n;
+    }
+}
+
+bool fileSeekEnd(int handle) {
+    Entry e = lookup(handle, Slot::File);
+    return e.fd >= 0 && lseek(e.fd, 0, SEEK_END) >= 0;
+}
+
+bool fileClose(int handle) {
+    Entry e = release(handle, Slot::File);
+    return e.fd >= 0 && close(e.fd) == 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,185 @@
+// POSIX backend of platform/process.h (Linux).
+//
+// Program path from /proc/self/exe, environment variables, the monotonic
+// tick counter and local time (both replaceable by tests), and starting
+// other programs with posix_spawn without waiting for them.
+#include "platform/process.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <mutex>
+#include <vector>
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+// The clocks tests may replace, and the children we still have to reap.
+struct ProcessState {
+    std::mutex lock;
+    std::function<uint32_t()> tickSource;
+    std::function<LocalTime()> nowSource;
+    std::vector<pid_t> children;
+};
+
+ProcessState& state() {
+    static ProcessState s;
+    return s;
+}
+
+// Parameters are split at blanks; double quotes group a parameter with
+// blanks and are removed. No shell ever sees them.
+std::vector<std::string> splitParameters(const std::string& text) {
+    std::vector<std::string> out;
+    std::string cur;
+    bool inQuotes = false, have = false;
+    for (char c : text) {
+        if (c == '"') {
+            inQuotes = !inQuotes;
+            have = true;
+        } else if ((c == ' ' || c == '\t') && !inQuotes) {
+            if (have) out.push_back(cur);
+            cur.clear();
+            have = false;
+        } else {
+            cur += c;
+            have = true;
+        }
+    }
+    if (have) out.push_back(cur);
+    return out;
+}
+
+// Started programs are not waited for, but they must not stay zombies.
+void reapFinishedChildren(ProcessState& s) {
+    for (std::size_t i = 0; i < s.children.size();) {
+        int status;
+        if (waitpid(s.children[i], &status, WNOHANG) != 0) {
+            s.children[i] = s.children.back();
+            s.children.pop_back();
+        } else {
+            ++i;
+        }
+    }
+}
+
+}  // namespace
+
+std::string programPath() {
+    std::vector<char> buf(4096);
+    for (;;) {
+        ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n < 0) return "";
+        if (static_cast<std::size_t>(n) < buf.size()) return std::string(buf.data(), n);
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::string currentDirectory() {
+    std::vector<char> buf(4096);
+    while (!getcwd(buf.data(), buf.size())) {
+        if (errno != ERANGE) return "";
+        buf.resize(buf.size() * 2);
+    }
+    std::string dir(buf.data());
+    if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return dir;
+}
+
+std::string environmentValue(const std::string& name, bool* set) {
+    const char* v = getenv(name.c_str());
+    if (set) *set = v != nullptr;
+    return v ? std::string(v) : std::string();
+}
+
+uint32_t tickCount() {
+    ProcessState& s = state();
+    std::function<uint32_t()> source;
+    {
+        std::lock_guard<std::mutex> g(s.lock);
+        source = s.tickSource;
+    }
+    if (source) return source();
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+    return static_cast<uint32_t>(ms);
+}
+
+LocalTime localNow() {
+    ProcessState& s = state();
+    std::function<LocalTime()> source;
+    {
+        std::lock_guard<std::mutex> g(s.lock);
+        source = s.nowSource;
+    }
+    if (source) return source();
+    time_t t = time(nullptr);
+    struct tm tm;
+    LocalTime out;
+    if (!localtime_r(&t, &tm)) return out;
+    out.year = tm.tm_year + 1900;
+    out.month = tm.tm_mon + 1;
+    out.day = tm.tm_mday;
+    out.hour = tm.tm_hour;
+    out.minute = tm.tm_min;
+    out.second = tm.tm_sec;
+    return out;
+}
+
+void setTickSource(std::function<uint32_t()> source) {
+    std::lock_guard<std::mutex> g(state().lock);
+    state().tickSource = std::move(source);
+}
+
+void setNowSource(std::function<LocalTime()> source) {
+    std::lock_guard<std::mutex> g(state().lock);
+    state().nowSource = std::move(source);
+}
+
+int startProgram(const std::string& program, const std::string& parameters,
+                 const std::string& workingDirectory) {
+    if (program.empty()) return 0;
+    std::vector<std::string> args = splitParameters(parameters);
+    args.insert(args.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!workingDirectory.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+    pid_t pid = 0;
+    int rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+
+    ProcessState& s = state();
+    std::lock_guard<std::mutex> g(s.lock);
+    reapFinishedChildren(s);
+    if (rc != 0) return 0;
+    s.children.push_back(pid);
+    return 1;
+}
+
+void writeStdout(const std::string& text) {
+    const char* p = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        ssize_t n = write(STDOUT_FILENO, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,362 @@
+// The file table of the Qt backend and the table operations of
+// QtWindowSystem. See qttable.h for how the program's changes are batched.
+#include "platform/qt/qttable.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+#include "platform/qt/qtstate.h"
+#include "platform/qt/qtwindowsystem.h"
+
+namespace platform::qt {
+
+namespace {
+
+// Splits "a\nb\nc" into at most three cells; text after a third line feed
+// is dropped, as the table has three columns.
+void splitCells(const std::string& text, std::array<std::string, 3>& cells) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            cells[i].assign(text, std::min(start, text.size()), std::string::npos);
+            return;
+        }
+        cells[i].assign(text, start, end - start);
+        start = end + 1;
+    }
+}
+
+}  // namespace
+
+// ---- TableModel: the view's side ----------------------------------------------
+
+int TableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
+
+int TableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(titles_.size());
+}
+
+QVariant TableModel::data(const QModelIndex& index, int role) const {
+    const Row* r = index.isValid() ? row(index.row()) : nullptr;
+    if (!r) return {};
+    const int column = index.column();
+    if (role == Qt::DisplayRole && column < 3) return qs(r->cells[static_cast<std::size_t>(column)]);
+    if (role == Qt::CheckStateRole && column == 0)
+        return static_cast<int>((r->state & RowTicked) ? Qt::Checked : Qt::Unchecked);
+    return {};
+}
+
+// Only the view calls this, when the user clicks a check box.
+bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !index.isValid() || index.column() != 0) return false;
+    if (index.row() >= count()) return false;
+    Row& r = rows_[static_cast<std::size_t>(index.row())];
+    const bool ticked = value.toInt() == Qt::Checked;
+    if (ticked == ((r.state & RowTicked) != 0)) return true;
+    r.state ^= RowTicked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    if (onUserTick) onUserTick(index.row());
+    return true;
+}
+
+Qt::ItemFlags TableModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled |
+                      Qt::ItemNeverHasChildren;
+    if (index.column() == 0) f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    return columnTitle(section);
+}
+
+QString TableModel::columnTitle(int column) const {
+    if (column < 0 || column >= static_cast<int>(titles_.size())) return {};
+    return titles_[static_cast<std::size_t>(column)];
+}
+
+// ---- TableModel: the program's side ---------------------------------------------
+
+const TableModel::Row* TableModel::row(int index) const {
+    if (index < 0 || index >= count()) return nullptr;
+    return &rows_[static_cast<std::size_t>(index)];
+}
+
+void TableModel::add(int position, const std::string& cells) {
+    Row r;
+    splitCells(cells, r.cells);
+    if (position < 0 || position >= count()) {
+        rows_.push_back(std::move(r));
+    } else if (position >= shown_) {
+        rows_.insert(rows_.begin() + position, std::move(r));
+    } else {
+        // Inside the rows the view knows: it must hear of it now.
+        beginInsertRows(QModelIndex(), position, position);
+        rows_.insert(rows_.begin() + position, std::move(r));
+        ++shown_;
+        endInsertRows();
+        if (dirtyLast_ >= position) ++dirtyLast_;
+    }
+}
+
+void TableModel::setCell(int index, int column, const std::string& text) {
+    if (index < 0 || index >= count() || column < 0 || column > 2) return;
+    rows_[static_cast<std::size_t>(index)].cells[static_cast<std::size_t>(column)] = text;
+    markDirty(index);
+}
+
+void TableModel::setState(int index, int state) {
+    if (index < 0 || index >= count()) return;
+    Row& r = rows_[static_cast<std::size_t>(index)];
+    const int want = state & (RowSelected | RowTicked);
+    if ((r.state ^ want) & RowTicked) {
+        r.state ^= RowTicked;
+        markDirty(index);
+    }
+    if ((r.state ^ want) & RowSelected) {
+        setSelectedBit(r, (want & RowSelected) != 0);
+        selectionDirty_ = true;
+    }
+}
+
+void TableModel::clear() {
+    beginResetModel();
+    rows_.clear();
+    shown_ = 0;
+    dirtyFirst_ = dirtyLast_ = -1;
+    selectionDirty_ = false;
+    selected_ = 0;
+    endResetModel();
+}
+
+void TableModel::insertColumn(int position, const QString& title) {
+    const int at = std::clamp(position, 0, static_cast<int>(titles_.size()));
+    beginInsertColumns(QModelIndex(), at, at);
+    titles_.insert(titles_.begin() + at, title);
+    endInsertColumns();
+}
+
+void TableModel::markDirty(int index) {
+    if (index >= shown_) return;   // the view will see the row when it is inserted
+    if (dirtyFirst_ < 0) {
+        dirtyFirst_ = dirtyLast_ = index;
+    } else {
+        dirtyFirst_ = std::min(dirtyFirst_, index);
+        dirtyLast_ = std::max(dirtyLast_, index);
+    }
+}
+
+void TableModel::setSelectedBit(Row& r, bool on) {
+    if (on == ((r.state & RowSelected) != 0)) return;
+    r.state ^= RowSelected;
+    selected_ += on ? 1 : -1;
+}
+
+bool TableModel::pending() const { return shown_ < count() || dirtyFirst_ >= 0 || selectionDirty_; }
+
+bool TableModel::flushRows() {
+    if (shown_ < count()) {
+        beginInsertRows(QModelIndex(), shown_, count() - 1);
+        shown_ = count();
+        endInsertRows();
+    }
+    if (dirtyFirst_ >= 0) {
+        const int last = std::min(dirtyLast_, shown_ - 1);
+        if (dirtyFirst_ <= last && columnCount() > 0)
+            emit dataChanged(index(dirtyFirst_, 0), index(last, columnCount() - 1));
+        dirtyFirst_ = dirtyLast_ = -1;
+    }
+    const bool selection = selectionDirty_;
+    selectionDirty_ = false;
+    return selection;
+}
+
+void TableModel::setSelectedByUser(int index, bool on, bool& becameSelected) {
+    if (index < 0 || index >= count()) return;
+    Row& r = rows_[static_cast<std::size_t>(index)];
+    if (on == ((r.state & RowSelected) != 0)) return;
+    setSelectedBit(r, on);
+    if (on) becameSelected = true;
+}
+
+void TableModel::toggleTickByUser(int index) {
+    const Row* r = row(index);
+    if (!r) return;
+    setData(this->index(index, 0), static_cast<int>((r->state & RowTicked) ? Qt::Unchecked : Qt::Checked),
+            Qt::CheckStateRole);
+}
+
+// ---- FileTable ---------------------------------------------------------------------
+
+FileTable::FileTable(QWidget* parent, std::function<void(EventKind)> report)
+    : QTreeView(parent), model_(new TableModel), report_(std::move(report)) {
+    model_->setParent(this);
+    setModel(model_);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    header()->setSectionsClickable(false);
+    keepSelectionVisible(this);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &FileTable::userSelection);
+    // A tick the user changes on a selected row is a change of that row.
+    model_->onUserTick = [this](int index) {
+        const TableModel::Row* r = model_->row(index);
+        if (r && (r->state & RowSelected)) report_(EventKind::Change);
+    };
+}
+
+void FileTable::flush() {
+    if (model_->pending() && model_->flushRows()) takeOverSelection();
+}
+
+void FileTable::userSelection(const QItemSelection& selected, const QItemSelection& deselected) {
+    if (syncing_) return;
+    bool became = false;
+    for (const QItemSelectionRange& range : deselected)
+        for (int i = range.top(); i <= range.bottom(); ++i) model_->setSelectedByUser(i, false, became);
+    for (const QItemSelectionRange& range : selected)
+        for (int i = range.top(); i <= range.bottom(); ++i) model_->setSelectedByUser(i, true, became);
+    if (became) report_(EventKind::Change);
+}
+
+// The program set or cleared selections: rebuild the view's selection from
+// the row bits in one go, as runs of consecutive rows.
+void FileTable::takeOverSelection() {
+    syncing_ = true;
+    const int lastColumn = model_->columnCount() - 1;
+    if (model_->selectedCount() == 0 || lastColumn < 0) {
+        selectionModel()->clearSelection();
+    } else {
+        QItemSelection selection;
+        const int n = model_->rowCount();
+        int start = -1;
+        for (int i = 0; i <= n; ++i) {
+            const bool on = i < n && (model_->row(i)->state & RowSelected);
+            if (on && start < 0) start = i;
+            if (!on && start >= 0) {
+                selection.select(model_->index(start, 0), model_->index(i - 1, lastColumn));
+                start = -1;
+            }
+        }
+        selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    }
+    syncing_ = false;
+}
+
+void FileTable::mouseReleaseEvent(QMouseEvent* event) {
+    // A click on a check box is a left click too; report it before the tick
+    // change that the release causes.
+    if (event->button() == Qt::LeftButton) report_(EventKind::LeftClick);
+    if (event->button() == Qt::RightButton) report_(EventKind::RightClick);
+    QTreeView::mouseReleaseEvent(event);
+}
+
+void FileTable::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) report_(EventKind::LeftDoubleClick);
+    if (event->button() == Qt::RightButton) report_(EventKind::RightDoubleClick);
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+void FileTable::keyPressEvent(QKeyEvent* event) {
+    // Space ticks the current row whichever column has the focus.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && currentIndex().isValid()) {
+        model_->toggleTickByUser(currentIndex().row());
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+// The program only learns that a drag began; nothing is dragged.
+void FileTable::startDrag(Qt::DropActions) { report_(EventKind::DragStart); }
+
+}  // namespace platform::qt
+
+// ---- the table operations of QtWindowSystem ----------------------------------------
+
+namespace platform {
+
+using qt::FileTable;
+
+namespace {
+FileTable* tableOf(qt::QtState& s, int id) { return s.widget<FileTable>(id, ControlKind::Table); }
+}  // namespace
+
+void qt::QtState::flushTables() {
+    for (auto& entry : controls) {
+        if (entry.second.kind == ControlKind::Table && entry.second.widget)
+            static_cast<FileTable*>(entry.second.widget.data())->flush();
+    }
+}
+
+void QtWindowSystem::addTableColumn(int id, int position, const std::string& title, int width) {
+    FileTable* t = tableOf(*s_, id);
+    if (!t) return;
+    const int at = std::clamp(position, 0, t->rows()->columnCount());
+    t->rows()->insertColumn(at, qt::qs(title));
+    t->header()->resizeSection(at, width);
+}
+
+std::string QtWindowSystem::columnTitle(int id, int column) {
+    FileTable* t = tableOf(*s_, id);
+    return t ? qt::ss(t->rows()->columnTitle(column)) : std::string();
+}
+
+int QtWindowSystem::columnWidth(int id, int column) {
+    FileTable* t = tableOf(*s_, id);
+    if (!t || column < 0 || column >= t->rows()->columnCount()) return 0;
+    return t->header()->sectionSize(column);
+}
+
+int QtWindowSystem::countRows(int id) {
+    FileTable* t = tableOf(*s_, id);
+    return t ? t->rows()->count() : 0;
+}
+
+void QtWindowSystem::clearRows(int id) {
+    if (FileTable* t = tableOf(*s_, id)) t->rows()->clear();
+}
+
+int QtWindowSystem::addRow(int id, int position, const std::string& cells) {
+    FileTable* t = tableOf(*s_, id);
+    if (!t) return 0;
+    t->rows()->add(position, cells);
+    return 1;
+}
+
+std::string QtWindowSystem::getCell(int id, int row, int column) {
+    FileTable* t = tableOf(*s_, id);
+    const qt::TableModel::Row* r = t ? t->rows()->row(row) : nullptr;
+    if (!r || column < 0 || column > 2) return "";
+    return r->cells[static_cast<std::size_t>(column)];
+}
+
+void QtWindowSystem::setCell(int id, int row, int column, const std::string& text) {
+    if (FileTable* t = tableOf(*s_, id)) t->rows()->setCell(row, column, text);
+}
+
+int QtWindowSystem::getRowState(int id, int row) {
+    FileTable* t = tableOf(*s_, id);
+    const qt::TableModel::Row* r = t ? t->rows()->row(row) : nullptr;
+    return r ? r->state : 0;
+}
+
+void QtWindowSystem::setRowState(int id, int row, int state) {
+    if (FileTable* t = tableOf(*s_, id)) t->rows()->setState(row, state);
+}
+
+}  // namespace platform

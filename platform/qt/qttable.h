@@ -1,0 +1,93 @@
+// The file table of the Qt backend: a model over a plain vector of rows and
+// a report-style view with a check box at the start of every row.
+//
+// The vector is the truth for texts, ticks and the program's view of the
+// selection. The program's changes (addRow, setCell, setRowState) only touch
+// the vector and remember what the view has not seen yet; flush() hands it
+// over in one step (one rowsInserted, one dataChanged, one selection), so
+// each of those calls is O(1) however many rows there are.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QItemSelection>
+#include <QTreeView>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+
+namespace platform::qt {
+
+class TableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Row {
+        std::array<std::string, 3> cells;
+        int state = 0;   // RowSelected | RowTicked
+    };
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // ---- the program's side: no events, no immediate view work
+    int count() const { return static_cast<int>(rows_.size()); }
+    const Row* row(int index) const;
+    void add(int position, const std::string& cells);
+    void setCell(int index, int column, const std::string& text);
+    void setState(int index, int state);
+    void clear();
+    void insertColumn(int position, const QString& title);
+    QString columnTitle(int column) const;
+
+    // ---- the view's side
+    bool pending() const;
+    // Tells the view about new and changed rows; true when the program
+    // changed the selection since, so the view must take it over.
+    bool flushRows();
+    int selectedCount() const { return selected_; }
+    void setSelectedByUser(int index, bool on, bool& becameSelected);
+    void toggleTickByUser(int index);
+    std::function<void(int row)> onUserTick;
+
+private:
+    void markDirty(int index);
+    void setSelectedBit(Row& row, bool on);
+
+    std::vector<Row> rows_;
+    std::vector<QString> titles_;
+    int shown_ = 0;                 // rows the view knows of
+    int dirtyFirst_ = -1, dirtyLast_ = -1;
+    bool selectionDirty_ = false;
+    int selected_ = 0;
+};
+
+class FileTable : public QTreeView {
+    Q_OBJECT
+public:
+    FileTable(QWidget* parent, std::function<void(EventKind)> report);
+    TableModel* rows() const { return model_; }
+    void flush();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+
+private:
+    void userSelection(const QItemSelection& selected, const QItemSelection& deselected);
+    void takeOverSelection();
+
+    TableModel* model_;
+    std::function<void(EventKind)> report_;
+    bool syncing_ = false;
+};
+
+}  // namespace platform::qt

@@ -1,0 +1,16 @@
+// The information window with the help and version text.
+#pragma once
+
+#include <string>
+
+namespace support {
+
+// Builds the sections, replaces the markers of the template, shows the
+// window and returns when the user has closed it.
+void yWindowInfo(const std::string& templ, const std::string& title);
+// The finished text that yWindowInfo shows (markers replaced, unescaped).
+std::string yInfoText(const std::string& templ, const std::string& title);
+// Keeps the minimum size and lays out editor and button.
+void yInfoWindowSized(int windowId);
+
+}  // namespace support

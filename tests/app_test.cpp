@@ -1,0 +1,252 @@
+// The main window, the event loop and the dispatch, driven through the
+// headless window system with real files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/loop.h"
+#include "app/mainwindow.h"
+#include "engine/state.h"
+#include "engine/table.h"
+#include "mainwindow_expect.h"
+#include "platform/headless/headless.h"
+#include "support/ids.h"
+
+namespace fs = std::filesystem;
+using platform::EventCode;
+using platform::EventKind;
+
+namespace {
+
+class LoopTest : public ::testing::Test {
+protected:
+    platform::HeadlessWindowSystem h;
+    fs::path dir;
+
+    void SetUp() override {
+        platform::useWindowSystem(&h);
+        ASSERT_TRUE(app::OeffnenHauptfenster());
+        app::NeuAufbauenAb = {};
+        engine::RenameErfolgt = 0;
+        engine::DateiListe.clear();
+        char tmpl[] = "/tmp/quonabix-loop-XXXXXX";
+        dir = mkdtemp(tmpl);
+        for (const char* name : {"IMG_1.jpg", "IMG_2.jpg", "notes.txt"}) std::ofstream(dir / name) << name;
+    }
+    void TearDown() override {
+        platform::useWindowSystem(nullptr);
+        fs::remove_all(dir);
+    }
+    std::string folder() const { return dir.string() + "/"; }
+    std::string newName(int row) { return h.getCell(ids::FileTable, row, ids::ColNew); }
+    // Runs the loop over the events queued so far; the script's end closes the window.
+    void run() { app::Hauptschleife(); }
+};
+
+}  // namespace
+
+TEST(MainWindow, EveryControlHasItsKindCaptionPlaceAndOrder) {
+    platform::HeadlessWindowSystem h;
+    platform::useWindowSystem(&h);
+    ASSERT_TRUE(app::OeffnenHauptfenster());
+    std::vector<int> ids;
+    for (const auto& c : expect::Controls) {
+        SCOPED_TRACE("control " + std::to_string(c.id));
+        ids.push_back(c.id);
+        ASSERT_TRUE(h.exists(c.id));
+        EXPECT_EQ(h.kindOf(c.id), c.kind);
+        if (c.caption) EXPECT_EQ(h.getText(c.id), c.caption);
+        int x, y, w, hh;
+        ASSERT_TRUE(h.controlRect(c.id, x, y, w, hh));
+        EXPECT_EQ(std::vector<int>({x, y, w, hh}), std::vector<int>({c.x, c.y, c.width, c.height}));
+    }
+    EXPECT_EQ(h.creationOrder(), ids);
+    EXPECT_FALSE(h.exists(16));
+    EXPECT_EQ(h.columnTitle(ids::FileTable, 0), "Aktueller Name");
+    EXPECT_EQ(h.columnTitle(ids::FileTable, 1), "Neuer Name");
+    EXPECT_EQ(h.columnTitle(ids::FileTable, 2), "Rename");
+    EXPECT_EQ(h.columnWidth(ids::FileTable, 0) + h.columnWidth(ids::FileTable, 1), 710);
+    EXPECT_EQ(h.columnWidth(ids::FileTable, 2), 60);
+    EXPECT_EQ(h.menuTitles(), (std::vector<std::string>{"&Datei", "&Info"}));
+    EXPECT_EQ(h.menuItems(), (std::vector<std::pair<int, std::string>>{{0, "&Quit"}, {1, "&Info"}}));
+    EXPECT_EQ(h.toolTipTitle(ids::PatternField), "Platzhalter");
+    EXPECT_NE(h.toolTipText(ids::PatternField).find("%dm%=Datum-Geändert"), std::string::npos);
+    EXPECT_EQ(h.toolTipText(ids::OrderField),
+              "%1%=1.Teil nach Trennung durch Trennzeichen, %2%=wie vor usw.,%erw%=Erweiterung");
+    int w, hh;
+    ASSERT_TRUE(h.windowInnerSize(ids::MainWindow, w, hh));
+    EXPECT_EQ(w, 790);
+    EXPECT_EQ(hh, 596);
+    platform::useWindowSystem(nullptr);
+}
+
+TEST_F(LoopTest, PreparationTurnsOnOneOptionPerGroupAndDisablesUndo) {
+    run();
+    for (int id : {26, 36, 40}) EXPECT_EQ(h.getState(id), 1) << id;
+    for (int id : {27, 28, 29, 30, 37, 38, 41, 42}) EXPECT_EQ(h.getState(id), 0) << id;
+    EXPECT_FALSE(h.isEnabled(ids::UndoButton));
+    EXPECT_EQ(h.getText(ids::DirectoryLabel), "Aktuelles Verzeichnis:");
+}
+
+TEST_F(LoopTest, ClickOnEndeLeavesOtherGroupUntilTheHandlerSelectsRemove) {
+    h.setState(ids::OptPattern, 1);
+    h.userClick(ids::OptRemoveEnd);
+    EXPECT_EQ(h.getState(ids::OptRemoveEnd), 1);
+    EXPECT_EQ(h.getState(ids::OptRemoveStart), 0);
+    EXPECT_EQ(h.getState(ids::OptPattern), 1) << "another group must stay untouched by the click";
+    run();
+    EXPECT_EQ(h.getState(ids::OptRemove), 1);
+    EXPECT_EQ(h.getState(ids::OptPattern), 0);
+}
+
+TEST_F(LoopTest, FolderChangeFillsTableAndMaskRebuildsAtEveryKey) {
+    h.userSelectFolder(folder());
+    run();
+    ASSERT_EQ(h.countRows(ids::FileTable), 2);
+    EXPECT_EQ(newName(0), "neu_001.jpg");
+    EXPECT_EQ(h.getText(ids::DirectoryLabel), "Aktuelles Verzeichnis: " + folder());
+    h.userType(ids::MaskField, "*.txt");
+    run();
+    ASSERT_EQ(h.countRows(ids::FileTable), 1);
+    EXPECT_EQ(h.getCell(ids::FileTable, 0, ids::ColCurrent), "notes.txt");
+}
+
+TEST_F(LoopTest, EnteringAReplaceFieldSelectsItsRuleWithoutRebuilding) {
+    h.userSelectFolder(folder());
+    h.userFocus(ids::ReplaceFindField, true);
+    run();
+    EXPECT_EQ(h.getState(ids::OptReplace), 1);
+    EXPECT_EQ(newName(0), "neu_001.jpg") << "entering the field must not rebuild";
+    h.setText(ids::ReplaceByField, "X");
+    h.userType(ids::ReplaceFindField, "IMG");
+    run();
+    EXPECT_EQ(newName(0), "X_1.jpg");
+}
+
+TEST_F(LoopTest, RejectedStepKeepsNamesAndPutsFocusBack) {
+    h.userSelectFolder(folder());
+    h.userType(ids::StepField, "1.5");
+    run();
+    ASSERT_EQ(h.shownBoxes().size(), 1u);
+    EXPECT_EQ(h.shownBoxes()[0].text, "Position 2 = .\r in 1.5\r ist ein ungültiges Zeichen !");
+    EXPECT_EQ(h.focusedControl(), ids::StepField);
+    EXPECT_EQ(h.getText(ids::StepField), "1.5");
+    EXPECT_EQ(newName(1), "neu_002.jpg");
+}
+
+TEST_F(LoopTest, TickButtonsTickAndUntickEveryRowAndDeselectIt) {
+    h.userSelectFolder(folder());
+    run();
+    h.userSelectRow(ids::FileTable, 0);
+    h.userClick(ids::TickNoneButton);
+    run();
+    for (int row = 0; row < 2; ++row) EXPECT_EQ(h.getRowState(ids::FileTable, row), 0) << row;
+    h.userClick(ids::TickAllButton);
+    run();
+    for (int row = 0; row < 2; ++row) EXPECT_EQ(h.getRowState(ids::FileTable, row), platform::RowTicked) << row;
+}
+
+TEST_F(LoopTest, TableEventAfterRenameRebuildsFullyOnce) {
+    h.userSelectFolder(folder());
+    run();
+    h.setRowState(ids::FileTable, 0, 0);
+    engine::RenameErfolgt = 1;
+    h.userTickRow(ids::FileTable, 1, false);
+    run();
+    EXPECT_EQ(engine::RenameErfolgt, 0);
+    EXPECT_EQ(h.getRowState(ids::FileTable, 0), platform::RowTicked) << "a full rebuild ticks every row again";
+    EXPECT_EQ(h.getRowState(ids::FileTable, 1), platform::RowTicked);
+    h.userTickRow(ids::FileTable, 1, false);
+    run();
+    EXPECT_EQ(h.getRowState(ids::FileTable, 1), 0) << "later table events do nothing";
+}
+
+// ---- the delayed rebuild of the name pattern field ---------------------------
+
+namespace {
+
+struct DelayCase {
+    const char* name;
+    uint32_t start;       // tick of the key stroke
+    uint32_t waited;      // ms until the next event
+    bool rebuilt;
+};
+
+}  // namespace
+
+TEST_F(LoopTest, PatternRebuildsOnlyAfterStrictlyMoreThan1500ms) {
+    const DelayCase cases[] = {
+        {"at 1500 ms", 5000, 1500, false},
+        {"at 1501 ms", 5000, 1501, true},
+        {"across the tick wrap-around, 1501 ms", 0xFFFFFF00u, 1501, true},
+        {"across the tick wrap-around, 1000 ms", 0xFFFFFF00u, 1000, false},
+    };
+    h.userSelectFolder(folder());
+    run();
+    for (const DelayCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        h.setText(ids::PatternField, "neu_%nr%.%erw%");
+        engine::NeuAufbauen(engine::ModeNames, engine::DateiListe);
+        h.setTick(c.start);
+        h.userType(ids::PatternField, "x%nr%");
+        h.pushEvent(EventCode::Other, 0, EventKind::None);   // a mouse move, right away
+        ASSERT_EQ(h.waitEvent(-1), EventCode::Control);
+        app::ElementEreignis();
+        app::PruefenVerzoegerung();
+        ASSERT_EQ(h.waitEvent(-1), EventCode::Other);
+        app::PruefenVerzoegerung();
+        EXPECT_EQ(newName(0), "neu_001.jpg") << "no rebuild while typing";
+        h.advance(c.waited);
+        app::PruefenVerzoegerung();
+        EXPECT_EQ(newName(0), c.rebuilt ? "x001" : "neu_001.jpg");
+        app::NeuAufbauenAb = {};
+    }
+}
+
+TEST_F(LoopTest, PendingRebuildRunsWithoutAnyFurtherEvent) {
+    h.userSelectFolder(folder());
+    h.userType(ids::PatternField, "abc%nr%");
+    const uint32_t typed = h.tick();
+    run();   // nothing else queued: the loop's wake-up has to do it
+    EXPECT_EQ(newName(0), "abc001");
+    EXPECT_GT(h.tick() - typed, 1500u);
+}
+
+TEST_F(LoopTest, RejectedKeyDoesNotDisarmThePendingRebuild) {
+    h.userSelectFolder(folder());
+    run();
+    const auto typeAndHandle = [&](const char* text) {
+        h.userType(ids::PatternField, text);
+        ASSERT_EQ(h.waitEvent(-1), EventCode::Control);
+        app::ElementEreignis();
+        app::PruefenVerzoegerung();
+    };
+    typeAndHandle("ab%nr%");
+    typeAndHandle("a b%nr%");   // a blank is not allowed
+    ASSERT_EQ(h.shownBoxes().size(), 1u);
+    EXPECT_EQ(h.shownBoxes()[0].text, "Position 2 =  \r in a b%nr%\r ist ein ungültiges Zeichen !");
+    EXPECT_EQ(h.focusedControl(), ids::PatternField);
+    EXPECT_EQ(h.getText(ids::PatternField), "a b%nr%") << "the text is kept";
+    EXPECT_TRUE(app::NeuAufbauenAb.scharf) << "the rejected key leaves the rebuild armed";
+    run();
+    EXPECT_FALSE(app::NeuAufbauenAb.scharf);
+    EXPECT_EQ(newName(0), "a b001") << "the rebuild reads the field as it stands then";
+}
+
+TEST_F(LoopTest, EveryWayToEndLeavesTheLoop) {
+    struct End { const char* name; std::function<void()> act; };
+    const End ends[] = {
+        {"close box", [&] { h.userClose(ids::MainWindow); }},
+        {"menu Quit", [&] { h.userMenu(ids::MenuQuit); }},
+        {"button Programm beenden", [&] { h.userClick(ids::QuitButton); }},
+    };
+    for (const End& e : ends) {
+        SCOPED_TRACE(e.name);
+        e.act();
+        h.userType(ids::MaskField, "*.never");   // must not be reached
+        run();
+        EXPECT_EQ(h.pendingEvents(), 1u);
+        while (h.pendingEvents()) h.waitEvent(-1);
+    }
+}

@@ -1,0 +1,156 @@
+// The undo-script interpreter on its own: what it accepts, what it refuses,
+// which lines it reports, and the script of the lines still to do.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/batch.h"
+
+namespace fs = std::filesystem;
+using Files = std::map<std::string, std::string>;   // name -> content
+
+namespace {
+
+// A fresh folder whose path never holds the product name.
+class BatchTest : public ::testing::Test {
+protected:
+    std::string dir;   // ends with "/"
+
+    void SetUp() override {
+        std::string pattern = "/tmp/qbx-batch-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern + "/";
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+    void put(const std::string& path, const std::string& content) {
+        std::ofstream(path, std::ios::binary) << content;
+    }
+    void fill(const std::string& folder, const Files& files) {
+        fs::create_directories(folder);
+        for (const auto& [name, content] : files) put(folder + name, content);
+    }
+    Files files(const std::string& folder) {
+        Files out;
+        for (const auto& e : fs::directory_iterator(folder)) {
+            if (!e.is_regular_file()) continue;
+            std::ifstream in(e.path(), std::ios::binary);
+            out[e.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+        }
+        return out;
+    }
+    // Line numbers of the failures, read from their "Zeile n: " prefix.
+    static std::vector<int> failedLines(const engine::BatchErgebnis& r) {
+        std::vector<int> out;
+        for (const std::string& f : r.fehler) out.push_back(std::stoi(f.substr(6)));
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST(BatchLines, WritersEscapePercentAndKnowNoDriveOnLinux) {
+    EXPECT_EQ(engine::yBatchEscape("50% off %%x"), "50%% off %%%%x");
+    EXPECT_EQ(engine::yBatchRenZeile("neu 1%.jpg", "a.jpg"), "ren \"neu 1%%.jpg\" \"a.jpg\"");
+    EXPECT_EQ(engine::yBatchCdZeile("/tmp/100%/"), "cd /tmp/100%%/");
+    struct Case { const char* path; const char* drive; };
+    for (const Case& c : {Case{"/home/x/", ""}, Case{"C:\\Bilder\\", "C:"}, Case{"d:/x", "d:"},
+                          Case{"1:/x", ""}, Case{"", ""}, Case{"C", ""}})
+        EXPECT_EQ(engine::yBatchLaufwerk(c.path), c.drive) << c.path;
+}
+
+TEST_F(BatchTest, RunsWhatTheProgramWrites) {
+    fill(dir + "a b/", {{"neu 100%.jpg", "1"}, {"neu_2.jpg", "2"}, {"same", "3"}});
+    const std::string script = dir + "undo.bat";
+    put(script, "C:\r\n"
+                "cd " + dir + "a b/\r\n"
+                "REM a comment with \"quotes\"\r\n"
+                "rem\r\n"
+                "\r\n"
+                "   \r\n"
+                "ren \"neu 100%%.jpg\" \"x 100%.jpg\"\r\n"
+                "RENAME neu_2.jpg   \"  y.jpg\"\r\n"
+                "ren \"same\" \"same\"\r\n");
+    const engine::BatchErgebnis r = engine::yRunBatch(script, dir);
+    EXPECT_TRUE(r.gestartet);
+    EXPECT_TRUE(r.fehler.empty()) << r.fehler.front();
+    EXPECT_EQ(r.restSkript, "");
+    EXPECT_EQ(files(dir + "a b/"), (Files{{"x 100%.jpg", "1"}, {"  y.jpg", "2"}, {"same", "3"}}));
+}
+
+TEST_F(BatchTest, ReportsEveryFailingLineAndRunsTheOthers) {
+    fill(dir + "d/", {{"a", "A"}, {"b", "B"}, {"taken", "T"}, {"c", "C"}});
+    fill(dir, {{"w", "W"}});
+    const std::string script = dir + "undo.bat";
+    put(script, "cd " + dir + "d/\r\n"         // 1
+                "ren \"a\" \"taken\"\r\n"      // 2 target exists
+                "ren \"gone\" \"x\"\r\n"       // 3 source missing
+                "ren \"b\" \"b2\"\r\n"         // 4 runs
+                "ren \"c\" \"../c\"\r\n"       // 5 a path: refused
+                "ren \"c\" \"*.jpg\"\r\n"      // 6 a wildcard: refused
+                "ren \"c\"\r\n"                // 7 one name only
+                "del \"c\"\r\n"                // 8 unknown
+                "cd " + dir + "missing/\r\n"   // 9 missing folder
+                "ren \"w\" \"w2\"\r\n"         // 10 not run in the folder we were in
+                "cd ..\r\n"                    // 11 relative to the missing one: still missing
+                "cd " + dir + "\r\n"           // 12
+                "ren w w3\r\n");               // 13 runs
+    const engine::BatchErgebnis r = engine::yRunBatch(script, dir);
+    EXPECT_EQ(failedLines(r), (std::vector<int>{2, 3, 5, 6, 7, 8, 9, 10, 11}));
+    EXPECT_EQ(files(dir + "d/"), (Files{{"a", "A"}, {"b2", "B"}, {"taken", "T"}, {"c", "C"}}));
+    EXPECT_EQ(files(dir).count("w3"), 1u);
+    ASSERT_GE(r.fehler.size(), 2u);
+    EXPECT_EQ(r.fehler[0], "Zeile 2: " + dir + "d/a => taken: Eine Datei dieses Namens existiert bereits");
+    EXPECT_EQ(r.fehler[1], "Zeile 3: " + dir + "d/gone => x: Datei nicht gefunden");
+}
+
+TEST_F(BatchTest, RestScriptHoldsOnlyLinesThatMayRunAgain) {
+    // Undo of a renumbering: "neu_002" was "x", "neu_001" was "neu_002".
+    // The user deleted the file now called neu_002, and something took "q".
+    fill(dir, {{"neu_001", "was neu_002"}, {"p2", "was p"}, {"q", "blocker"}});
+    const std::string script = dir + "undo.bat";
+    put(script, "cd " + dir + "\r\n"
+                "ren \"neu_002\" \"x\"\r\n"         // fails: gone, and its name is restored next
+                "ren \"neu_001\" \"neu_002\"\r\n"
+                "ren \"p2\" \"q\"\r\n");            // fails: blocked, may run again
+    const engine::BatchErgebnis r = engine::yRunBatch(script, dir);
+    EXPECT_EQ(failedLines(r), (std::vector<int>{2, 4}));
+    EXPECT_EQ(r.restSkript, "cd " + dir + "\r\nren \"p2\" \"q\"\r\n");
+
+    fs::remove(dir + "q");
+    put(dir + "rest.bat", r.restSkript);
+    const engine::BatchErgebnis again = engine::yRunBatch(dir + "rest.bat", "/");
+    EXPECT_TRUE(again.fehler.empty());
+    EXPECT_EQ(files(dir).at("q"), "was p");
+    EXPECT_EQ(files(dir).at("neu_002"), "was neu_002") << "the restored file is not touched again";
+}
+
+TEST_F(BatchTest, StartCommandRunsQuotedAndRelativeScriptsAndWaits) {
+    fill(dir + "with blank/", {{"s.bat", "ren \"a\" \"b\"\r\n"}, {"a", "1"}});
+    struct Case { std::string program, parameters, workdir; };
+    const Case cases[] = {
+        {"cmd.exe", "/c call \"" + dir + "with blank/s.bat\"", dir + "with blank"},
+        {"CMD.EXE", "/C CALL s.bat", dir + "with blank/"},
+        {"cmd.exe", "/c \"s.bat\"", dir + "with blank/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.parameters);
+        put(dir + "with blank/a", "1");
+        fs::remove(dir + "with blank/b");
+        const engine::BatchErgebnis r = engine::yStartCommand(c.program, c.parameters, c.workdir);
+        EXPECT_TRUE(r.gestartet);
+        EXPECT_TRUE(r.fehler.empty());
+        EXPECT_TRUE(fs::exists(dir + "with blank/b")) << "the script has run when the call returns";
+    }
+    EXPECT_FALSE(engine::yStartCommand("cmd.exe", "/c call \"" + dir + "none.bat\"", dir).gestartet);
+    EXPECT_FALSE(engine::yStartCommand("cmd.exe", "/k s.bat", dir + "with blank/").gestartet);
+    EXPECT_FALSE(engine::yRunBatch("", dir).gestartet);
+    EXPECT_TRUE(engine::yStartCommand("true", "", dir).gestartet);
+}

@@ -1,0 +1,207 @@
+// The information window: its text, its size handler and its own event loop.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <regex>
+
+#include "app/info.h"
+#include "platform/headless/headless.h"
+#include "support/ids.h"
+#include "support/infowindow.h"
+#include "support/texts.h"
+#include "support/values.h"
+
+namespace {
+
+using platform::EventCode;
+using platform::EventKind;
+
+// Lets a test look at the window while the nested loop waits for its next event.
+class WatchedWindowSystem : public platform::HeadlessWindowSystem {
+public:
+    std::function<void(int wait)> onWait;
+    EventCode waitEvent(int wakeAfterMs) override {
+        if (onWait) onWait(waits_);
+        ++waits_;
+        return HeadlessWindowSystem::waitEvent(wakeAfterMs);
+    }
+
+private:
+    int waits_ = 0;
+};
+
+struct Rect {
+    int x = 0, y = 0, w = 0, h = 0;
+    bool operator==(const Rect&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Rect& r) {
+    return out << r.x << "," << r.y << " " << r.w << "x" << r.h;
+}
+
+class InfoWindowTest : public ::testing::Test {
+protected:
+    WatchedWindowSystem h;
+    void SetUp() override {
+        platform::useWindowSystem(&h);
+        h.openWindow(ids::MainWindow, 0, 0, 800, 600, "Quonabix  V 2.09", platform::WinCloseBox);
+    }
+    void TearDown() override { platform::useWindowSystem(nullptr); }
+
+    Rect rect(int id) {
+        Rect r;
+        EXPECT_TRUE(h.controlRect(id, r.x, r.y, r.w, r.h)) << "control " << id;
+        return r;
+    }
+    // Runs the information window; check runs at the first wait of its loop.
+    void showInfo(const std::function<void()>& check) {
+        h.onWait = [&](int wait) {
+            if (wait == 0) check();
+        };
+        app::Info();
+        h.onWait = nullptr;
+    }
+};
+
+std::string infoText() { return support::yInfoText(app::InfoVorlage(), "Quonabix"); }
+
+// ---- the text ----------------------------------------------------------------------
+
+TEST(InfoText, NoMarkerNoEscapeAndATitleOfSixteenCharacters) {
+    const std::string text = infoText();
+    for (const char* left : {"{ANWENDUNG}", "{COPYRIGHT}", "{KRITIK}", "{AUSSCHLUSS}", "{COMPILE}",
+                             "{PGMVERSION}", "\\n ", "\\' ", "###ENDE###"}) {
+        EXPECT_EQ(text.find(left), std::string::npos) << left;
+    }
+    EXPECT_EQ(text.rfind("Quonabix  V 2.09\r\n----------------\r\nMit diesem", 0), 0u) << text.substr(0, 60);
+    EXPECT_EQ(text, infoText()) << "built anew, nothing accumulates";
+}
+
+TEST(InfoText, UsageLinesKeepTheirLoneCarriageReturns) {
+    const std::string text = infoText();
+    const char* lines[] = {
+        "Mit diesem Rename Tool (Quonabix) haben Sie die Möglichkeit,\r",
+        "die Namen aller Dateien in einem Verzeichnisses einen \r",
+        "'DMG_3456.jpg', 'Bild_a.jpg' und 'IMG_2456.bmp'\r",
+        "\r 'Tiere_001.jpg', 'Tiere_002.jpg' und 'Tiere_003.jpg'.\r",
+        "Dateinamen oder der Groß- und Kleinschreibung genommen werden.\r \rProgramm-Versionen\r\n",
+    };
+    for (const char* line : lines) {
+        const std::size_t at = text.find(line);
+        ASSERT_NE(at, std::string::npos) << line;
+        EXPECT_NE(text[at + std::string(line).size()], '\n') << line;
+    }
+}
+
+TEST(InfoText, SectionsStandInTheTemplatesOrder) {
+    const std::string text = infoText();
+    const std::string frame = "  +----------------------------+\r\n";
+    const std::string heads[] = {
+        "Mit diesem", "Programm-Versionen\r\n------------------\r\nV1.00 ", "Kompiliert: ", "Quonabix-Team",
+        "Ausschluß\r\n---------\r\n", "Anregungen und Kritik\r\n---------------------\r\n",
+        frame + "  |  " + support::texts::FeedbackAddress + "  |\r\n" + frame,   // the address fits exactly
+        "Nur durch Ihr Feedback kann ein Programm besser werden !\r\n\r\n\r\n"};
+    std::size_t previous = 0;
+    for (const std::string& head : heads) {
+        const std::size_t at = text.find(head);
+        ASSERT_NE(at, std::string::npos) << head;
+        EXPECT_GT(at, previous) << head;
+        previous = at;
+    }
+    EXPECT_TRUE(text.ends_with(heads[std::size(heads) - 1]));
+    EXPECT_EQ(std::string(support::texts::FeedbackAddress).size(), 24u);
+    EXPECT_TRUE(std::regex_search(text, std::regex("\r\nKompiliert: [0-3][0-9]\\.[01][0-9]\\.20[0-9]{2} / "
+                                                   "21:[0-5][0-9]:[0-5][0-9]  pc:[0-2][0-9]\r\n\r\n")));
+}
+
+TEST(InfoText, VersionRowsLineUpAndEndWithTheCurrentVersion) {
+    const auto& list = support::texts::VersionListe;
+    EXPECT_EQ(std::string(list[0]), support::VersionText);
+    EXPECT_EQ(std::string(std::end(list)[-1]), "###ENDE###");
+    std::string lastVersion;
+    const std::regex row("V[0-9]\\.[0-9]{2} [0-3][0-9]\\.[01][0-9]\\.[0-9]{4} \\([a-z]{4}\\) \\S.*\\\\n ");
+    const std::regex continued(" {24}\\S.*\\\\n ");
+    for (std::size_t i = 1; i + 1 < std::size(list); ++i) {
+        const std::string entry = list[i];
+        EXPECT_TRUE(std::regex_match(entry, row) || std::regex_match(entry, continued)) << entry;
+        if (entry[0] == 'V') lastVersion = entry.substr(0, 5);
+    }
+    EXPECT_EQ("  " + lastVersion.substr(0, 1) + " " + lastVersion.substr(1), support::VersionText);
+}
+
+// ---- the window --------------------------------------------------------------------
+
+TEST_F(InfoWindowTest, OpensWithEditorAndButtonInPlace) {
+    showInfo([&] {
+        int w = 0, hgt = 0;
+        EXPECT_EQ(h.windowInnerSize(ids::InfoWindow, w, hgt), 1);
+        EXPECT_EQ(w, 670);
+        EXPECT_EQ(hgt, 386);
+        EXPECT_EQ(h.windowTitle(ids::InfoWindow), "Quonabix");
+        EXPECT_EQ(rect(ids::InfoEditor), (Rect{10, 10, 650, 330}));
+        EXPECT_EQ(rect(ids::InfoCloseButton), (Rect{270, 350, 130, 30}));
+        EXPECT_EQ(h.getText(ids::InfoCloseButton), "Fenster schließen");
+        EXPECT_EQ(h.getText(ids::InfoEditor), infoText());
+        EXPECT_TRUE(h.isReadOnly(ids::InfoEditor));
+        EXPECT_EQ(h.controlFont(ids::InfoEditor), ids::FontCourier);
+        EXPECT_EQ(h.focusedControl(), ids::InfoEditor);
+    });
+    EXPECT_FALSE(h.windowOpen(ids::InfoWindow));
+    EXPECT_TRUE(h.windowOpen(ids::MainWindow));
+}
+
+TEST_F(InfoWindowTest, SizeHandlerKeepsTheMinimumAndCentresTheButton) {
+    const struct { int w, h; int expectW, expectH; Rect editor, button; } cases[] = {
+        {500, 300, 670, 386, {10, 10, 650, 331}, {270, 351, 130, 30}},
+        {600, 900, 670, 900, {10, 10, 650, 845}, {270, 865, 130, 30}},
+        {1001, 700, 1001, 700, {10, 10, 981, 645}, {435, 665, 130, 30}},
+    };
+    showInfo([&] {
+        for (const auto& c : cases) {
+            h.userResize(ids::InfoWindow, c.w, c.h);
+            int w = 0, hgt = 0;
+            h.windowInnerSize(ids::InfoWindow, w, hgt);
+            EXPECT_EQ(w, c.expectW) << "dragged to " << c.w << "x" << c.h;
+            EXPECT_EQ(hgt, c.expectH) << "dragged to " << c.w << "x" << c.h;
+            EXPECT_EQ(rect(ids::InfoEditor), c.editor) << "dragged to " << c.w << "x" << c.h;
+            EXPECT_EQ(rect(ids::InfoCloseButton), c.button) << "dragged to " << c.w << "x" << c.h;
+        }
+    });
+}
+
+TEST_F(InfoWindowTest, EveryWayOfClosingEndsTheLoopAndDropsWhatCameBefore) {
+    const struct { const char* name; EventCode code; int id; } closers[] = {
+        {"button", EventCode::Control, ids::InfoCloseButton},
+        {"close box", EventCode::Close, ids::InfoWindow},
+        {"main window's close box", EventCode::Close, ids::MainWindow},
+    };
+    for (const auto& c : closers) {
+        // Main-window events while the information is open draw no reaction, ever.
+        h.pushEvent(EventCode::Control, ids::RenameButton, EventKind::LeftClick);
+        h.pushEvent(EventCode::Menu, ids::MenuQuit, EventKind::None);
+        h.pushEvent(EventCode::Other, 0, EventKind::None);
+        h.pushEvent(EventCode::Control, ids::InfoEditor, EventKind::FocusLost);
+        h.pushEvent(c.code, c.id, EventKind::None);
+        h.pushEvent(EventCode::Control, ids::RefreshButton, EventKind::LeftClick);   // after closing
+        app::Info();
+        EXPECT_FALSE(h.windowOpen(ids::InfoWindow)) << c.name;
+        EXPECT_TRUE(h.windowOpen(ids::MainWindow)) << c.name;
+        ASSERT_EQ(h.pendingEvents(), 1u) << c.name << ": only the event after closing is left";
+        EXPECT_EQ(h.waitEvent(-1), EventCode::Control);
+        EXPECT_EQ(h.eventId(), ids::RefreshButton) << c.name;
+    }
+}
+
+TEST_F(InfoWindowTest, NoLoopWithoutAWindow) {
+    // A window of the same id is already there, so the information window cannot open.
+    h.openWindow(ids::InfoWindow, 0, 0, 100, 100, "belegt", 0);
+    h.pushEvent(EventCode::Control, ids::RenameButton, EventKind::LeftClick);
+    bool waited = false;
+    h.onWait = [&](int) { waited = true; };
+    support::yWindowInfo(app::InfoVorlage(), "Quonabix");
+    EXPECT_FALSE(waited);
+    EXPECT_EQ(h.pendingEvents(), 1u);
+    EXPECT_EQ(h.windowTitle(ids::InfoWindow), "belegt") << "someone else's window is left alone";
+}
+
+}  // namespace

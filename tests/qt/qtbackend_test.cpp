@@ -1,0 +1,416 @@
+// What only the Qt window system can show: events that come from the user
+// (driven here through the backend's own widgets), the look of the window,
+// message boxes, balloon tips and the table's hand-over to its view.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontInfo>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/qt/qtwindowsystem.h"
+#include "testutil.h"
+#include "testwindow.h"
+
+namespace {
+
+using namespace platform;
+using namespace testwindow;
+
+class QtBackend : public ::testing::Test {
+protected:
+    void SetUp() override { open(q); }
+    std::vector<Seen> events() { return drain(q); }
+    template <class W>
+    W* widget(int id) {
+        auto* w = qobject_cast<W*>(q.controlWidget(id));
+        EXPECT_NE(w, nullptr) << "control " << id;
+        return w;
+    }
+    QTreeView* table() { return widget<QTreeView>(Table); }
+    QAbstractItemModel* tableModel() { return table()->model(); }
+
+    // Presses and releases a mouse button on the table's viewport.
+    void clickTable(QPoint at, Qt::MouseButton button, bool twice = false) {
+        QWidget* viewport = table()->viewport();
+        const QPointF local(at), global(viewport->mapToGlobal(at));
+        auto send = [&](QEvent::Type type) {
+            QMouseEvent e(type, local, global, button, type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
+                          Qt::NoModifier);
+            QApplication::sendEvent(viewport, &e);
+        };
+        send(QEvent::MouseButtonPress);
+        send(QEvent::MouseButtonRelease);
+        if (twice) {
+            send(QEvent::MouseButtonDblClick);
+            send(QEvent::MouseButtonRelease);
+        }
+    }
+    QRect checkBoxOf(int row) {
+        QTreeView* view = table();
+        view->doItemsLayout();
+        QStyleOptionViewItem option;
+        option.initFrom(view->viewport());
+        option.rect = view->visualRect(view->model()->index(row, 0));
+        option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        return view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
+    }
+
+    QtWindowSystem q;
+};
+
+TEST_F(QtBackend, TypingReportsChangeButTheProgramsTextDoesNot) {
+    auto* field = widget<QLineEdit>(Field);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+    QApplication::sendEvent(field, &key);
+    EXPECT_EQ(q.getText(Field), "*.jpgx");
+    EXPECT_EQ(events(), std::vector<Seen>{change(Field)});
+    q.setText(Field, "*.png");
+    EXPECT_EQ(events(), std::vector<Seen>{});
+}
+
+TEST_F(QtBackend, ClickedOptionTurnsOthersOfItsGroupOff) {
+    q.setState(OptA1, 1);
+    q.setState(OptB1, 1);
+    const struct { int clicked; std::vector<int> expected; } clicks[] = {
+        {OptA2, {0, 1, 0, 1, 0}},
+        {OptA2, {0, 1, 0, 1, 0}},   // a click on the option that is on keeps it on
+        {OptB2, {0, 1, 0, 0, 1}},
+    };
+    for (const auto& c : clicks) {
+        widget<QRadioButton>(c.clicked)->click();
+        std::vector<int> states;
+        for (int id : {OptA1, OptA2, OptA3, OptB1, OptB2}) states.push_back(q.getState(id));
+        EXPECT_EQ(states, c.expected) << "after a click on " << c.clicked;
+        EXPECT_EQ(events(), std::vector<Seen>{click(c.clicked)}) << "after a click on " << c.clicked;
+    }
+}
+
+TEST_F(QtBackend, ButtonClickIsALeftClickUnlessDisabled) {
+    widget<QAbstractButton>(Button)->click();
+    EXPECT_EQ(events(), std::vector<Seen>{click(Button)});
+    q.enable(Button, false);
+    widget<QAbstractButton>(Button)->click();
+    EXPECT_EQ(events(), std::vector<Seen>{});
+}
+
+TEST_F(QtBackend, FolderTreeShowsFoldersOnlyAndReportsTheUsersChoice) {
+    testutil::TempDir dir;
+    dir.folder("Bilder");
+    dir.folder("alt");
+    dir.folder(".versteckt");
+    dir.file("datei.txt");
+    std::filesystem::create_directory_symlink(dir.path() + "Bilder", dir.path() + "verweis");
+    q.setText(Tree, dir.path());
+    events();
+
+    auto* tree = widget<QTreeWidget>(Tree);
+    QTreeWidgetItem* item = tree->currentItem();
+    ASSERT_NE(item, nullptr);
+    item->setExpanded(true);
+    std::vector<std::string> names;
+    for (int i = 0; i < item->childCount(); ++i) names.push_back(item->child(i)->text(0).toStdString());
+    EXPECT_EQ(names, (std::vector<std::string>{"alt", "Bilder"})) << "no files, links or hidden folders";
+
+    tree->setCurrentItem(item->child(1));   // as a click does
+    EXPECT_EQ(q.getText(Tree), dir.path() + "Bilder/");
+    EXPECT_EQ(events(), std::vector<Seen>{change(Tree)});
+}
+
+TEST_F(QtBackend, FolderTreeTopLevelHoldsTheRootAndTheHomeOrDocuments) {
+    auto* tree = widget<QTreeWidget>(Tree);
+    std::vector<std::string> tops;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) tops.push_back(tree->topLevelItem(i)->text(0).toStdString());
+    EXPECT_NE(std::find(tops.begin(), tops.end(), "/"), tops.end());
+    ASSERT_GE(tops.size(), 2u);
+    EXPECT_EQ(tops[0].front(), '/') << tops[0];
+}
+
+TEST_F(QtBackend, RowsReachTheViewWhenTheLoopIsEntered) {
+    for (int i = 0; i < 3; ++i) q.addRow(Table, -1, "f" + std::to_string(i) + "\nneu\n");
+    q.repaintNow();
+    ASSERT_EQ(tableModel()->rowCount(), 3) << "a long action shows its rows";
+    q.setCell(Table, 1, 2, "Ok");
+    q.setRowState(Table, 2, RowTicked | RowSelected);
+    events();
+    EXPECT_EQ(tableModel()->index(1, 2).data().toString(), "Ok");
+    EXPECT_EQ(tableModel()->index(2, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_TRUE(table()->selectionModel()->isRowSelected(2, QModelIndex()));
+    q.setRowState(Table, 2, RowTicked);
+    events();
+    EXPECT_FALSE(table()->selectionModel()->hasSelection());
+    q.clearRows(Table);
+    events();
+    EXPECT_EQ(tableModel()->rowCount(), 0);
+}
+
+TEST_F(QtBackend, UserSelectionAndTicksOfSelectedRowsReportChange) {
+    for (int i = 0; i < 3; ++i) q.addRow(Table, -1, "f" + std::to_string(i));
+    events();
+    QItemSelectionModel* selection = table()->selectionModel();
+    selection->select(tableModel()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_EQ(q.getRowState(Table, 1), RowSelected);
+    EXPECT_EQ(events(), std::vector<Seen>{change(Table)});
+
+    tableModel()->setData(tableModel()->index(0, 0), Qt::Checked, Qt::CheckStateRole);
+    EXPECT_EQ(q.getRowState(Table, 0), RowTicked);
+    EXPECT_EQ(events(), std::vector<Seen>{}) << "a row that is not selected";
+    tableModel()->setData(tableModel()->index(1, 0), Qt::Checked, Qt::CheckStateRole);
+    EXPECT_EQ(q.getRowState(Table, 1), RowSelected | RowTicked);
+    EXPECT_EQ(events(), std::vector<Seen>{change(Table)});
+
+    selection->clearSelection();
+    EXPECT_EQ(q.getRowState(Table, 1), RowTicked);
+    EXPECT_EQ(events(), std::vector<Seen>{}) << "a row that became unselected";
+}
+
+TEST_F(QtBackend, MouseOnTheTable) {
+    for (int i = 0; i < 3; ++i) q.addRow(Table, -1, "f" + std::to_string(i) + "\nneu");
+    events();
+    clickTable(checkBoxOf(0).center(), Qt::LeftButton);
+    EXPECT_EQ(q.getRowState(Table, 0), RowTicked) << "the check box ticks without selecting";
+    EXPECT_EQ(events(), std::vector<Seen>{click(Table)});
+
+    const QRect second = table()->visualRect(tableModel()->index(2, 1));
+    clickTable(second.center(), Qt::LeftButton);
+    EXPECT_EQ(q.getRowState(Table, 2), RowSelected);
+    EXPECT_EQ(events(), (std::vector<Seen>{change(Table), click(Table)}));
+
+    clickTable(second.center(), Qt::RightButton);
+    EXPECT_TRUE(contains(events(), {EventCode::Control, Table, EventKind::RightClick}));
+    clickTable(second.center(), Qt::LeftButton, true);
+    EXPECT_TRUE(contains(events(), {EventCode::Control, Table, EventKind::LeftDoubleClick}));
+
+    // Pressing on the selected row and moving away starts a drag.
+    QWidget* viewport = table()->viewport();
+    const QPoint from = second.center(), to = from + QPoint(0, 40);
+    QMouseEvent press(QEvent::MouseButtonPress, from, viewport->mapToGlobal(from), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    for (const QPoint at : {from + QPoint(0, 5), to}) {
+        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+    }
+    EXPECT_TRUE(contains(events(), {EventCode::Control, Table, EventKind::DragStart}));
+    QMouseEvent release(QEvent::MouseButtonRelease, to, viewport->mapToGlobal(to), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &release);
+}
+
+TEST_F(QtBackend, SpaceTicksTheCurrentRow) {
+    q.addRow(Table, -1, "a\nb");
+    events();
+    table()->setCurrentIndex(tableModel()->index(0, 1));
+    events();
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QApplication::sendEvent(table(), &space);
+    EXPECT_EQ(q.getRowState(Table, 0) & RowTicked, RowTicked);
+}
+
+// The file table of a big folder: every call stays cheap, nothing stalls.
+TEST_F(QtBackend, HundredThousandRows) {
+    constexpr int N = 100000;
+    for (int i = 0; i < N; ++i) q.addRow(Table, -1, "IMG_" + std::to_string(i) + ".jpg\nneu_" + std::to_string(i));
+    for (int i = 0; i < N; ++i) q.setRowState(Table, i, RowTicked);
+    EXPECT_EQ(q.countRows(Table), N);
+    EXPECT_EQ(events(), std::vector<Seen>{});
+    EXPECT_EQ(tableModel()->rowCount(), N);
+    EXPECT_EQ(q.getRowState(Table, N - 1), RowTicked);
+    EXPECT_EQ(q.getCell(Table, N - 1, 1), "neu_" + std::to_string(N - 1));
+
+    // "Alle Auswählen" after the user selected everything.
+    table()->selectAll();
+    EXPECT_EQ(events(), std::vector<Seen>{change(Table)});
+    EXPECT_EQ(q.getRowState(Table, N / 2), RowSelected | RowTicked);
+    for (int i = 0; i < N; ++i) q.setRowState(Table, i, RowTicked);
+    events();
+    EXPECT_FALSE(table()->selectionModel()->hasSelection());
+    EXPECT_EQ(q.getRowState(Table, N / 2), RowTicked);
+    for (int i = 0; i < N; i += 1000) q.setCell(Table, i, 2, "Ok");
+    q.clearRows(Table);
+    EXPECT_EQ(q.countRows(Table), 0);
+}
+
+TEST_F(QtBackend, MenuItemsAndCloseBoxAreReported) {
+    auto* bar = q.windowWidget(0)->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    std::vector<std::string> titles;
+    for (QAction* title : bar->actions()) titles.push_back(title->text().toStdString());
+    EXPECT_EQ(titles, (std::vector<std::string>{"&Datei", "&Info"}));
+    bar->actions().at(1)->menu()->actions().at(0)->trigger();
+    bar->actions().at(0)->menu()->actions().at(0)->trigger();
+    EXPECT_EQ(events(), (std::vector<Seen>{{EventCode::Menu, 1, EventKind::None}, {EventCode::Menu, 0, EventKind::None}}));
+
+    EXPECT_FALSE(q.windowWidget(0)->close());
+    EXPECT_TRUE(q.windowWidget(0)->isVisible()) << "the program closes its windows itself";
+    EXPECT_EQ(events(), (std::vector<Seen>{{EventCode::Close, 0, EventKind::None}}));
+}
+
+TEST_F(QtBackend, MainWindowIsFixedAndItsMenuBarTakesFromTheInnerArea) {
+    QWidget* window = q.windowWidget(0);
+    EXPECT_EQ(window->minimumSize(), QSize(790, 596));
+    EXPECT_EQ(window->maximumSize(), QSize(790, 596));
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowCloseButtonHint);
+    const QRect area = q.controlWidget(Button)->parentWidget()->geometry();
+    const int menuHeight = window->findChild<QMenuBar*>()->height();
+    EXPECT_GT(menuHeight, 0);
+    EXPECT_EQ(area.top(), menuHeight);
+    EXPECT_EQ(area.bottom() + 1, 596);
+    EXPECT_GE(area.height(), 570) << "the buttons end at y = 570";
+
+    ASSERT_EQ(q.openWindow(1, 256, 19, 670, 386, "Info", WinCloseBox | WinResizable | WinMinMaxBoxes), 1);
+    EXPECT_NE(q.windowWidget(1)->minimumSize(), q.windowWidget(1)->maximumSize());
+    EXPECT_TRUE(q.windowWidget(1)->windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+// Answers a message box once it is shown, then lets the test look at it.
+void answerBox(std::function<void(QMessageBox*)> act, std::string* seenText = nullptr) {
+    QTimer::singleShot(0, [act, seenText] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            ADD_FAILURE() << "no message box shown";
+            return;
+        }
+        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+        if (seenText) *seenText = box->text().toStdString();
+        act(box);
+    });
+}
+
+QAbstractButton* buttonNamed(QMessageBox* box, const char* text) {
+    for (QAbstractButton* b : box->buttons())
+        if (b->text() == QString::fromUtf8(text)) return b;
+    ADD_FAILURE() << "no button " << text;
+    return box->buttons().first();
+}
+
+TEST_F(QtBackend, MessageBoxAnswers) {
+    const auto ok = [](QMessageBox* b) { buttonNamed(b, "OK")->click(); };
+    const auto cancel = [](QMessageBox* b) { buttonNamed(b, "Abbrechen")->click(); };
+    const auto close = [](QMessageBox* b) { b->close(); };
+    const auto escape = [](QMessageBox* b) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(b, &key);
+    };
+    const struct { const char* name; int kind; std::function<void(QMessageBox*)> act; int expected; } cases[] = {
+        {"OK", BoxOkCancel, ok, AnswerOk},
+        {"Abbrechen", BoxOkCancel, cancel, AnswerCancel},
+        {"close box", BoxOkCancel, close, AnswerCancel},
+        {"Escape", BoxOkCancel, escape, AnswerCancel},
+        {"OK alone", BoxOk, ok, AnswerOk},
+        {"close box of OK alone", BoxOk, close, AnswerOk},
+    };
+    for (const auto& c : cases) {
+        answerBox(c.act);
+        EXPECT_EQ(q.messageBox("Quonabix", "Weiter?", c.kind), c.expected) << c.name;
+    }
+    EXPECT_EQ(q.messageBox("Quonabix", "nur Ausgabe", -1), 0) << "the caller writes it";
+}
+
+TEST_F(QtBackend, MessageBoxBreaksLinesAtCarriageReturns) {
+    const struct { const char* given; const char* shown; } cases[] = {
+        {"Rename \r\n/tmp/a & b", "Rename \n/tmp/a & b"},
+        {"eins\rzwei", "eins\nzwei"},
+        {"a\r\n\r\nb", "a\n\nb"},
+        {"<b>fett</b>", "<b>fett</b>"},
+    };
+    for (const auto& c : cases) {
+        std::string shown;
+        answerBox([](QMessageBox* b) { b->close(); }, &shown);
+        q.messageBox("Quonabix", c.given, BoxOk);
+        EXPECT_EQ(shown, c.shown);
+    }
+}
+
+QWidget* shownBalloon() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "QuonabixBalloon" && w->isVisible()) return w;
+    return nullptr;
+}
+
+TEST_F(QtBackend, ToolTipIsABalloonWithTitleAndTheTextUnchanged) {
+    const std::string text = "%nr%=Nummerierung, %dateinamen%=DateinamenKomplett,%datei%=DateinamenOhneErweiterung, "
+                             "a & b <i>c</i>";
+    q.attachToolTip(Field2, text, "Platzhalter", IconKind::Information);
+    QWidget* field = q.controlWidget(Field2);
+    QHelpEvent rest(QEvent::ToolTip, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(field, &rest);
+    QWidget* balloon = shownBalloon();
+    ASSERT_NE(balloon, nullptr);
+    EXPECT_EQ(balloon->property("title").toString().toStdString(), "Platzhalter");
+    EXPECT_EQ(balloon->property("text").toString().toStdString(), text);
+    EXPECT_LE(balloon->width(), 180 + 2 * 8) << "lines wrap at 180 pixels";
+    EXPECT_GT(balloon->height(), 3 * QFontMetrics(balloon->font()).height()) << "the text is wrapped";
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(field, &leave);
+    EXPECT_EQ(shownBalloon(), nullptr);
+    EXPECT_EQ(events(), std::vector<Seen>{});
+}
+
+TEST_F(QtBackend, EditorIsReadOnlyButSelectableAndBreaksAtCarriageReturns) {
+    auto* editor = widget<QPlainTextEdit>(Editor);
+    EXPECT_TRUE(editor->isReadOnly());
+    EXPECT_TRUE(editor->textInteractionFlags() & Qt::TextSelectableByMouse);
+    q.setText(Editor, "Zeile 1\rZeile 2\r\nZeile 3");
+    EXPECT_EQ(editor->document()->blockCount(), 3);
+    EXPECT_EQ(q.getText(Editor), "Zeile 1\nZeile 2\nZeile 3");
+
+    ASSERT_EQ(q.createControl(ControlKind::Editor, 4803, 0, 0, 100, 50, "", 0), 1);
+    auto* plain = widget<QPlainTextEdit>(4803);
+    EXPECT_FALSE(plain->isReadOnly());
+    q.setEditorReadOnly(4803);
+    EXPECT_TRUE(plain->isReadOnly());
+    EXPECT_TRUE(plain->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+}
+
+TEST_F(QtBackend, CourierNewComesOutFixedPitch) {
+    q.loadFont(1, "Courier New", 9, false);
+    q.setControlFont(Editor, 1);
+    const QFont font = q.controlWidget(Editor)->font();
+    EXPECT_EQ(font.family(), "Courier New");
+    EXPECT_EQ(font.pointSize(), 9);
+    EXPECT_TRUE(QFontInfo(font).fixedPitch()) << QFontInfo(font).family().toStdString();
+}
+
+TEST_F(QtBackend, TextFieldsReportFocus) {
+    QWidget* window = q.windowWidget(0);
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    events();
+    if (!window->isActiveWindow()) GTEST_SKIP() << "the platform gives no active window";
+    q.setFocus(Field);
+    q.setFocus(Field2);
+    q.setFocus(Table);
+    EXPECT_EQ(events(), (std::vector<Seen>{{EventCode::Control, Field, EventKind::FocusGained},
+                                           {EventCode::Control, Field, EventKind::FocusLost},
+                                           {EventCode::Control, Field2, EventKind::FocusGained},
+                                           {EventCode::Control, Field2, EventKind::FocusLost}}));
+}
+
+TEST_F(QtBackend, WakeUpDoesNotComeEarly) {
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(q.waitEvent(30), EventCode::Other);
+    EXPECT_GE(clock.elapsed(), 30);
+}
+
+}  // namespace

@@ -1,0 +1,265 @@
+// The five new-name rules, the number text and the file times, each with
+// the worked examples users rely on, directly and through the file table.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/rules.h"
+#include "engine/state.h"
+#include "engine/table.h"
+#include "testutil.h"
+
+using engine::EntfernenWo;
+using engine::Regel;
+using engine::RegelEingaben;
+using engine::Schreibweise;
+
+namespace {
+
+struct RuleCase {
+    const char* what;
+    RegelEingaben in;
+    const char* file;
+    int32_t number;
+    const char* expected;
+};
+
+RegelEingaben muster(const char* pattern, int digits = 3) {
+    RegelEingaben in;
+    in.muster = pattern;
+    in.stellen = digits;
+    return in;
+}
+RegelEingaben ersetzen(const char* find, const char* by) {
+    RegelEingaben in;
+    in.regel = Regel::Ersetzen;
+    in.suchen = find;
+    in.ersetzen = by;
+    return in;
+}
+RegelEingaben entfernen(const char* text, EntfernenWo wo) {
+    RegelEingaben in;
+    in.regel = Regel::Entfernen;
+    in.entfernen = text;
+    in.wo = wo;
+    return in;
+}
+RegelEingaben gross(Schreibweise s) {
+    RegelEingaben in;
+    in.regel = Regel::Schreibweise;
+    in.schreibweise = s;
+    return in;
+}
+RegelEingaben tausch(const char* sep, const char* order) {
+    RegelEingaben in;
+    in.regel = Regel::Vertauschen;
+    in.trennzeichen = sep;
+    in.reihenfolge = order;
+    return in;
+}
+
+void runCases(const std::vector<RuleCase>& cases, const std::string& folder = "/nowhere/") {
+    for (const auto& c : cases) {
+        EXPECT_EQ(engine::NeuerName(c.in, folder + c.file, c.file, c.number), c.expected)
+            << c.what << ": file \"" << c.file << "\" number " << c.number;
+    }
+}
+
+// Sets a file time to a local wall-clock time; returns that time as the
+// seconds count of the local clock (as if it were UTC).
+long long setLocalTime(const std::string& path, bool access, int y, int mo, int d, int h, int mi, int s) {
+    std::tm wall{};
+    wall.tm_year = y - 1900;
+    wall.tm_mon = mo - 1;
+    wall.tm_mday = d;
+    wall.tm_hour = h;
+    wall.tm_min = mi;
+    wall.tm_sec = s;
+    std::tm local = wall;
+    local.tm_isdst = -1;
+    struct timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
+    times[access ? 0 : 1] = {std::mktime(&local), 0};
+    EXPECT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+    return static_cast<long long>(timegm(&wall));
+}
+
+}  // namespace
+
+TEST(PatternRule, PlaceholdersInTheirOrderAndAnyCase) {
+    runCases({
+        {"worked example", muster("Tiere_%nr%.%erw%"), "IMG_2456.bmp", 1, "Tiere_001.bmp"},
+        {"step 5, second file", muster("Tiere_%nr%.%erw%"), "IMG_2457.bmp", 6, "Tiere_006.bmp"},
+        {"any case", muster("%Nr%|%NR%|%nr%"), "a.jpg", 4, "004|004|004"},
+        {"base name", muster("%datei%-%nr%", 2), "Holiday.JPG", 7, "Holiday-07"},
+        {"whole name", muster("%dateinamen%"), "report.final.pdf", 1, "report.final.pdf"},
+        {"base and extension", muster("%datei%|%erw%"), "report.final.pdf", 1, "report.final|pdf"},
+        {"no dot", muster("neu_%nr%.%erw%[%datei%]"), "README", 1, "neu_001.[]"},
+        {"dot file", muster("[%datei%][%erw%]"), ".profile", 1, "[][profile]"},
+        {"inserted text is replaced later", muster("%dateinamen%"), "%erw%.txt", 1, "txt.txt"},
+        {"only the last digits", muster("%nr%"), "a", 1000, "000"},
+        {"digits 0", muster("neu_%nr%.%erw%", 0), "a.jpg", 5, "neu_.jpg"},
+        {"other texts copied", muster("%x%_%nr_%.%ERW%"), "a.JpG", 1, "%x%_%nr_%.JpG"},
+        {"date of a missing file", muster("x%dm%y%TA%z"), "a.jpg", 1, "xyz"},
+    });
+    EXPECT_EQ(engine::NeuerName(muster("%nr%", 2000000000), "/x/a", "a", 12), std::string(253, '0') + "12");
+}
+
+TEST(FormatNumber, FillsTheMaskFromTheRight) {
+    const struct {
+        const char* mask;
+        int32_t value;
+        const char* expected;
+    } cases[] = {
+        {"000", 7, "007"}, {"000", 1234, "234"}, {"0", 10, "0"}, {"000", -5, "0-5"}, {"", 99, ""},
+        {"00000000000", INT32_MIN, "-2147483648"},
+        {"00-00", 123, "01-23"},   // other mask characters stay where they are
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(engine::yFormatNumber(c.mask, c.value), c.expected) << c.mask << " " << c.value;
+}
+
+TEST(ReplaceAndRemoveRules, WorkedExamples) {
+    runCases({
+        {"replace", ersetzen("a", "o"), "Banana.JPG", 1, "Bonono.JPG"},
+        {"replace, capitals match", ersetzen("a", "o"), "ABBA.txt", 1, "oBBo.txt"},
+        {"replace by nothing", ersetzen("a", ""), "Banana.JPG", 1, "Banana.JPG"},
+        {"replace, no rescan", ersetzen("aa", "a"), "aaaa.x", 1, "aa.x"},
+        {"replace, accents exact", ersetzen("ä", "ae"), "Äpfel-äpfel", 1, "Äpfel-aepfel"},
+        {"start", entfernen("IMG_", EntfernenWo::Anfang), "IMG_2456.bmp", 1, "2456.bmp"},
+        {"start, case counts", entfernen("IMG_", EntfernenWo::Anfang), "img_2456.bmp", 1, "img_2456.bmp"},
+        {"everywhere, any case", entfernen("IMG_", EntfernenWo::Alle), "img_1_IMG_.bmp", 1, "1_.bmp"},
+        {"end", entfernen(".bak", EntfernenWo::Ende), "notes.txt.bak", 1, "notes.txt"},
+        {"end, case counts", entfernen(".BAK", EntfernenWo::Ende), "notes.txt.bak", 1, "notes.txt.bak"},
+        {"empty, start", entfernen("", EntfernenWo::Anfang), "a.jpg", 1, "a.jpg"},
+        {"empty, end", entfernen("", EntfernenWo::Ende), "a.jpg", 1, "a.jpg"},
+        {"empty, everywhere", entfernen("", EntfernenWo::Alle), "a.jpg", 1, "a.jpg"},
+        {"longer than the name", entfernen("a.jpg.x", EntfernenWo::Ende), "a.jpg", 1, "a.jpg"},
+        {"umlaut at the end", entfernen("ö", EntfernenWo::Ende), "xö", 1, "x"},
+        {"never half a character", entfernen("\xC3", EntfernenWo::Anfang), "äpfel", 1, "äpfel"},
+    });
+}
+
+TEST(CaseRule, LatinOneTableOnCharacters) {
+    runCases({
+        {"capital first", gross(Schreibweise::AnfangGross), "mY fILE.TXT", 1, "My file.txt"},
+        {"capital first, umlaut", gross(Schreibweise::AnfangGross), "äBC_DEF", 1, "Äbc_def"},
+        {"upper", gross(Schreibweise::Gross), "äpfel.jpg", 1, "ÄPFEL.JPG"},
+        {"upper keeps ß and ÿ", gross(Schreibweise::Gross), "straße_ÿ", 1, "STRAßE_ÿ"},
+        {"÷ maps like a letter", gross(Schreibweise::Gross), "àþ÷", 1, "ÀÞ×"},
+        {"lower", gross(Schreibweise::Klein), "ÀÞ×ÄPFEL.JPG", 1, "àþ÷äpfel.jpg"},
+        {"above U+00FF unchanged", gross(Schreibweise::Gross), "ωψ€日本", 1, "ωψ€日本"},
+        {"above U+00FF, lower", gross(Schreibweise::Klein), "ΩΨĀ", 1, "ΩΨĀ"},
+        {"stray bytes stay", gross(Schreibweise::Gross), "\xE4\xF6\xFC.\xE9", 1, "\xE4\xF6\xFC.\xE9"},
+        {"stray bytes stay, lower", gross(Schreibweise::Klein), "\xC4\xD6\xDC", 1, "\xC4\xD6\xDC"},
+        {"stray byte beside letters", gross(Schreibweise::Gross), "\xE4pfel.jpg", 1, "\xE4PFEL.JPG"},
+    });
+}
+
+TEST(SwapRule, PartsOfTheBaseNameInANewOrder) {
+    runCases({
+        {"worked example", tausch("-", "%3%_%2%_%1%.%erw%"), "Urlaub-2024-Rom.jpg", 1, "Rom_2024_Urlaub.jpg"},
+        {"no separator in the name", tausch("-", "%3%_%2%_%1%.%erw%"), "Urlaub.jpg", 1, "%3%_%2%_Urlaub.jpg"},
+        {"empty separator", tausch("", "%1%"), "Urlaub-Rom.jpg", 1, "Urlaub-Rom.jpg"},
+        {"first character only", tausch("-+", "%2%.%ERW%"), "a-b+c.txt", 1, "b+c.txt"},
+        {"extension stays out", tausch(".", "%2%|%1%|%erw%"), "a.b.c", 1, "b|a|c"},
+        {"others stay", tausch("-", "%nr%_%0%_%1%"), "a-b.x", 1, "%nr%_%0%_a"},
+        {"each part on the text before", tausch("-", "%1%"), "%2%-x.txt", 1, "x"},
+        {"ten parts", tausch("_", "%10%%1%"), "a_b_c_d_e_f_g_h_i_j.x", 1, "ja"},
+    });
+}
+
+TEST(FileDate, LocalTimeWithoutAnyShift) {
+    testutil::TempDir d;
+    const std::string path = d.file("late.jpg");
+    const long long local = setLocalTime(path, false, 2024, 3, 15, 23, 30, 5);
+    setLocalTime(path, true, 2023, 12, 31, 0, 0, 59);
+    EXPECT_EQ(engine::yGetFileDate("", path, "%yyyy_%mm_%dd %hh-%ii-%ss", 2, 0), "2024_03_15 23-30-05");
+    EXPECT_EQ(engine::yGetFileDate("", path, "%YYYY.%MM.%DD %HH:%II:%SS", 1, 0), "2023.12.31 00:00:59");
+    EXPECT_EQ(engine::yGetFileDate("#WERT", path, "", 2, 0), std::to_string(local));
+    // A value handed back in formats as the same local time.
+    EXPECT_EQ(engine::yGetFileDate("", "/missing", "%yyyy_%mm_%dd %hh-%ii-%ss", 2, local),
+              "2024_03_15 23-30-05");
+    EXPECT_EQ(engine::yGetFileDate("", path + ".missing", "%yyyy", 2, 0), "");
+    EXPECT_EQ(engine::yGetFileDate("#WERT", path + ".missing", "", 2, 0), "");
+    EXPECT_EQ(engine::yGetFileDate("#ANDERS", path, "%yyyy", 2, 0), "");
+    const std::string created = engine::yGetFileDate("", path, "%yyyy_%mm_%dd", 0, 0);
+    EXPECT_TRUE(created.empty() || created.size() == 10) << created;
+
+    runCases({
+        {"modification", muster("%dm%_%TM%.%erw%"), "late.jpg", 1, "2024_03_15_23-30-05.jpg"},
+        {"access", muster("%Da% %ta%"), "late.jpg", 1, "2023_12_31 00-00-59"},
+    }, d.path());
+    setLocalTime(d.file("%dm%.txt"), false, 2020, 2, 29, 12, 0, 0);
+    runCases({{"placeholder from the name", muster("%datei%"), "%dm%.txt", 1, "2020_02_29"}}, d.path());
+}
+
+// ---- the same rules read from the window and run through the table -------------
+
+TEST(RulesInTable, EveryRuleFromItsControls) {
+    using H = platform::HeadlessWindowSystem;
+    const struct {
+        const char* what;
+        std::vector<const char*> files;
+        std::function<void(H&)> set;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"pattern, step 5", {"IMG_2456.bmp", "IMG_2457.bmp"},
+         [](H& w) { w.setText(ids::PatternField, "Tiere_%nr%.%erw%"); w.setText(ids::StepField, "5"); },
+         {"Tiere_001.bmp", "Tiere_006.bmp"}},
+        {"replace", {"Banana.JPG"},
+         [](H& w) { w.setState(ids::OptReplace, 1); w.setText(ids::ReplaceFindField, "a");
+                    w.setText(ids::ReplaceByField, "o"); }, {"Bonono.JPG"}},
+        {"remove everywhere", {"IMG_1.bmp", "img_2.bmp"},
+         [](H& w) { w.setState(ids::OptRemove, 1); w.setState(ids::OptRemoveAll, 1);
+                    w.setText(ids::RemoveField, "IMG_"); }, {"1.bmp", "2.bmp"}},
+        {"remove at the start", {"IMG_1.bmp", "img_2.bmp"},
+         [](H& w) { w.setState(ids::OptRemove, 1); w.setText(ids::RemoveField, "IMG_"); },
+         {"1.bmp", "img_2.bmp"}},
+        {"upper", {"äpfel.jpg"}, [](H& w) { w.setState(ids::OptCase, 1); }, {"ÄPFEL.JPG"}},
+        {"capital first", {"mY fILE.TXT"},
+         [](H& w) { w.setState(ids::OptCase, 1); w.setState(ids::OptCapitalFirst, 1); }, {"My file.txt"}},
+        {"swap, digits field ignored", {"Urlaub-2024-Rom.jpg"},
+         [](H& w) { w.setState(ids::OptSwap, 1); w.setText(ids::SeparatorField, "-");
+                    w.setText(ids::OrderField, "%3%_%2%_%1%.%erw%"); w.setText(ids::DigitsField, "9999"); },
+         {"Rom_2024_Urlaub.jpg"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        H h;
+        testutil::openMainWindow(h);
+        testutil::TempDir folder;
+        for (const char* f : c.files) folder.file(f);
+        h.setText(ids::FolderTree, folder.path());
+        h.setText(ids::MaskField, "*.*");
+        c.set(h);
+        engine::NeuAufbauen(engine::ModeFull, engine::DateiListe);
+        EXPECT_EQ(testutil::column(h, ids::ColNew), c.expected);
+        platform::useWindowSystem(nullptr);
+    }
+}
+
+TEST(RulesInTable, InputsAreReadOncePerRebuildFromTheControls) {
+    platform::HeadlessWindowSystem h;
+    testutil::openMainWindow(h);
+    h.setState(ids::OptSwap, 1);
+    h.setText(ids::DigitsField, " 300");
+    h.setText(ids::SeparatorField, "äx");
+    h.setState(ids::OptLower, 1);
+    h.setState(ids::OptRemoveEnd, 1);
+    RegelEingaben in = engine::LesenRegelEingaben();
+    EXPECT_EQ(in.regel, Regel::Vertauschen);
+    EXPECT_EQ(in.stellen, 255);
+    EXPECT_EQ(in.trennzeichen, "ä");
+    EXPECT_EQ(in.muster, "neu_%nr%.%erw%");
+    EXPECT_EQ(in.schreibweise, Schreibweise::Klein);
+    EXPECT_EQ(in.wo, EntfernenWo::Ende);
+    h.setText(ids::DigitsField, "-3");
+    EXPECT_EQ(engine::LesenRegelEingaben().stellen, 0);
+    platform::useWindowSystem(nullptr);
+}

@@ -1,0 +1,179 @@
+// The file table: which files get a row, their order, numbering, ticks and
+// the three rebuild modes, on real files in a fresh folder.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "engine/state.h"
+#include "engine/table.h"
+#include "testutil.h"
+
+using Names = std::vector<std::string>;
+
+namespace {
+
+class TableTest : public testutil::MainWindowTest {
+protected:
+    testutil::TempDir dir;
+
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        engine::DateiListe.clear();
+        engine::RenameErfolgt = 0;
+        h.setText(ids::FolderTree, dir.path());
+    }
+    void files(std::initializer_list<const char*> names) {
+        for (const char* n : names) dir.file(n);
+    }
+    void rebuild(int mode) { engine::NeuAufbauen(mode, engine::DateiListe); }
+    int rowState(int row) { return h.getRowState(ids::FileTable, row); }
+};
+
+}  // namespace
+
+TEST_F(TableTest, MaskSelectsTickedRowsInNameOrderIgnoringCase) {
+    files({"b.JPG", "A.jpg", "c.txt", "README", "_x.jpg"});
+    dir.folder("folder.jpg");
+    const struct {
+        const char* mask;
+        Names rows;
+    } cases[] = {
+        {"*.jpg", {"_x.jpg", "A.jpg", "b.JPG"}},
+        {"*.JPG", {"_x.jpg", "A.jpg", "b.JPG"}},
+        {"*.*", {"_x.jpg", "A.jpg", "b.JPG", "c.txt", "README"}},
+        {"  ", {"_x.jpg", "A.jpg", "b.JPG", "c.txt", "README"}},
+        {"a.JPG", {"A.jpg"}},
+        {"*.txt|*.jpg", {"_x.jpg", "A.jpg", "b.JPG", "c.txt"}},
+        {"IMG_????.JPG", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("mask \"") + c.mask + "\"");
+        h.setText(ids::MaskField, c.mask);
+        rebuild(engine::ModeFull);
+        EXPECT_EQ(column(ids::ColCurrent), c.rows);
+        EXPECT_EQ(column(ids::ColStatus), Names(c.rows.size()));
+        for (std::size_t r = 0; r < c.rows.size(); ++r) EXPECT_EQ(rowState(int(r)), platform::RowTicked);
+        EXPECT_EQ(engine::DateiListe.size(), 5u) << "the list holds every file, whatever the mask";
+    }
+    EXPECT_EQ(engine::DateiListe.front(), dir.path() + "_x.jpg");
+    EXPECT_EQ(h.getText(ids::DirectoryLabel), "Aktuelles Verzeichnis: " + dir.path());
+}
+
+TEST_F(TableTest, NumbersFollowStartStepAndDigitsInRowOrder) {
+    files({"a.jpg", "b.jpg", "c.jpg"});
+    h.setText(ids::PatternField, "%nr%");
+    const struct {
+        const char *start, *step, *digits;
+        Names names;
+    } cases[] = {
+        {"1", "1", "3", {"001", "002", "003"}},
+        {"10", "-2", "3", {"010", "008", "006"}},
+        {"1", "1", "0", {"", "", ""}},
+        {"1000", "1", "3", {"000", "001", "002"}},
+        {"-1", "1", "3", {"0-1", "000", "001"}},
+        {"x", "", "2", {"00", "00", "00"}},   // no number counts as 0
+        {"2147483647", "1", "11", {"02147483647", "-2147483648", "-2147483647"}},   // wraps
+        {"-2147483648", "-1", "11", {"-2147483648", "02147483647", "02147483646"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("start ") + c.start + " step " + c.step + " digits " + c.digits);
+        h.setText(ids::StartField, c.start);
+        h.setText(ids::StepField, c.step);
+        h.setText(ids::DigitsField, c.digits);
+        rebuild(engine::ModeFull);
+        EXPECT_EQ(column(ids::ColNew), c.names);
+        h.setText(ids::PatternField, "x");   // names only must bring them back
+        rebuild(engine::ModeNames);
+        h.setText(ids::PatternField, "%nr%");
+        rebuild(engine::ModeNames);
+        EXPECT_EQ(column(ids::ColNew), c.names) << "names only";
+    }
+    EXPECT_EQ(engine::LaufendeNummer, std::numeric_limits<int32_t>::max() - 2);
+}
+
+TEST(ReadNumber, LeadingBlanksOneSignDigitsAndClamping) {
+    constexpr int32_t max = std::numeric_limits<int32_t>::max(), min = std::numeric_limits<int32_t>::min();
+    const struct {
+        const char* text;
+        int32_t expected;
+    } cases[] = {
+        {"", 0},     {"  42", 42},   {"\t \t-7x", -7}, {"+5", 5},  {"--5", 0},
+        {"- 5", 0},  {"x12", 0},     {"\n5", 0},       {"007", 7}, {"2147483647", max},
+        {"2147483648", max},         {"-2147483648", min},         {"-2147483649", min},
+        {"99999999999999999999999", max},              {"-99999999999999999999999", min},
+    };
+    for (const auto& c : cases) EXPECT_EQ(engine::yReadNumber(c.text), c.expected) << "\"" << c.text << "\"";
+}
+
+TEST_F(TableTest, NamesOnlyKeepsTicksAndFullRebuildTicksEveryRowAgain) {
+    files({"a.jpg", "b.jpg", "c.jpg"});
+    rebuild(engine::ModeFull);
+    h.setRowState(ids::FileTable, 1, 0);
+    h.setRowState(ids::FileTable, 2, platform::RowTicked | platform::RowSelected);
+    h.setText(ids::PatternField, "x_%nr%");
+    rebuild(engine::ModeNames);
+    EXPECT_EQ(column(ids::ColNew), (Names{"x_001", "x_002", "x_003"})) << "unticked rows use their number";
+    EXPECT_EQ(rowState(1), 0);
+    EXPECT_EQ(rowState(2), platform::RowTicked | platform::RowSelected);
+    rebuild(engine::ModeFull);
+    for (int r = 0; r < 3; ++r) EXPECT_EQ(rowState(r), platform::RowTicked) << "row " << r;
+}
+
+TEST_F(TableTest, RefreshAfterRenameTouchesOnlyTickedRows) {
+    files({"a.jpg", "b.jpg"});
+    rebuild(engine::ModeFull);
+    for (int r = 0; r < 2; ++r)
+        for (int col : {ids::ColCurrent, ids::ColNew, ids::ColStatus})
+            h.setCell(ids::FileTable, r, col, "old");
+    h.setRowState(ids::FileTable, 1, 0);
+    rebuild(engine::ModeRefresh);
+    EXPECT_EQ(column(ids::ColCurrent), (Names{"a.jpg", "old"}));
+    EXPECT_EQ(column(ids::ColNew), (Names{"neu_001.jpg", "old"}));
+    EXPECT_EQ(column(ids::ColStatus), (Names{"old", "old"}));
+}
+
+TEST_F(TableTest, OnlyAFullRebuildRereadsTheFolderAndClearsRenameMarkAndStatus) {
+    files({"a.jpg"});
+    rebuild(engine::ModeFull);
+    engine::RenameErfolgt = 1;
+    h.setCell(ids::FileTable, 0, ids::ColStatus, "Fehler");
+    files({"b.jpg"});
+    for (int mode : {engine::ModeNames, engine::ModeRefresh, 7}) {
+        rebuild(mode);
+        EXPECT_EQ(engine::RenameErfolgt, 1) << "mode " << mode;
+        EXPECT_EQ(column(ids::ColStatus), Names{"Fehler"}) << "mode " << mode;
+        EXPECT_EQ(column(ids::ColCurrent), Names{"a.jpg"}) << "mode " << mode;
+    }
+    engine::DateiListe.push_back(dir.path() + "z.jpg");   // more entries than rows
+    rebuild(engine::ModeNames);
+    EXPECT_EQ(h.countRows(ids::FileTable), 1);
+    engine::LoeschenRenameSpalte();
+    EXPECT_EQ(column(ids::ColStatus), Names{""});
+    rebuild(engine::ModeFull);
+    EXPECT_EQ(engine::RenameErfolgt, 0);
+    EXPECT_EQ(column(ids::ColCurrent), (Names{"a.jpg", "b.jpg"}));
+}
+
+TEST_F(TableTest, AFolderThatCannotBeListedGivesAnEmptyTableWithoutMessage) {
+    files({"a.jpg"});
+    const std::string gone = dir.folder("gone/");
+    h.setText(ids::FolderTree, gone);
+    std::filesystem::remove(gone);
+    engine::DateiListe = {"old"};
+    rebuild(engine::ModeFull);
+    EXPECT_EQ(h.countRows(ids::FileTable), 0);
+    EXPECT_TRUE(engine::DateiListe.empty());
+    EXPECT_TRUE(h.shownBoxes().empty());
+}
+
+TEST_F(TableTest, LineFeedAndBackslashStayPartOfTheName) {
+    files({"a\nb.jpg", "c\\d.jpg"});
+    h.setText(ids::PatternField, "%dateinamen%");
+    rebuild(engine::ModeFull);
+    EXPECT_EQ(column(ids::ColCurrent), (Names{"a\nb.jpg", "c\\d.jpg"}));
+    EXPECT_EQ(column(ids::ColNew), (Names{"a\nb.jpg", "c\\d.jpg"}));
+    EXPECT_EQ(rowState(0), platform::RowTicked);
+}

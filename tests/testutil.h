@@ -1,0 +1,77 @@
+// Small helpers shared by the tests: a fresh temporary folder with files in
+// it, and the main window on the headless window system.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/mainwindow.h"
+#include "platform/headless/headless.h"
+#include "platform/window.h"
+#include "support/ids.h"
+
+namespace testutil {
+
+// A folder made by mkdtemp and removed with everything in it. path() ends
+// with "/", as the folder tree gives a directory.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quonabix-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed for " << pattern;
+        path_ = pattern + "/";
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    // Creates a file (name may hold sub-folders that exist); returns its full path.
+    std::string file(const std::string& name, const std::string& content = "") const {
+        std::ofstream(path_ + name, std::ios::binary) << content;
+        return path_ + name;
+    }
+    std::string folder(const std::string& name) const {
+        std::filesystem::create_directories(path_ + name);
+        return path_ + name;
+    }
+
+private:
+    std::string path_;
+};
+
+// Builds the main window on a headless window system and selects the
+// options that the main loop selects before its first event.
+inline void openMainWindow(platform::HeadlessWindowSystem& h) {
+    platform::useWindowSystem(&h);
+    ASSERT_TRUE(app::OeffnenHauptfenster());
+    h.setState(ids::OptPattern, 1);
+    h.setState(ids::OptUpper, 1);
+    h.setState(ids::OptRemoveStart, 1);
+}
+
+// One column of the file table, top to bottom.
+inline std::vector<std::string> column(platform::WindowSystem& w, int col) {
+    std::vector<std::string> out;
+    for (int r = 0; r < w.countRows(ids::FileTable); ++r) out.push_back(w.getCell(ids::FileTable, r, col));
+    return out;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    platform::HeadlessWindowSystem h;
+
+    void SetUp() override { openMainWindow(h); }
+    void TearDown() override { platform::useWindowSystem(nullptr); }
+    std::vector<std::string> column(int col) { return testutil::column(h, col); }
+};
+
+}  // namespace testutil

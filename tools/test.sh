@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds Quonabix with its tests (installing what is missing) and runs every
+# test; the window tests run on Qt's offscreen platform, no display needed.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$root/tools/deps.sh" test
+cmake -S "$root" -B "$root/build-test" -G Ninja -DQUONABIX_TESTS=ON >/dev/null
+cmake --build "$root/build-test"
+cd "$root/build-test"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure
