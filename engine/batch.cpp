@@ -119,7 +119,6 @@ const char* grundVon(platform::RenameResult r) {
 }
 
 void benenneUm(Lauf& l, int nr, const std::string& von, const std::string& nach) {
-    const std::string was = l.verzeichnis + von + " => " + nach;
     const char* grund = nullptr;
     platform::RenameResult r = platform::RenameResult::Failed;
     if (!l.verzeichnisOk) {
@@ -133,6 +132,7 @@ void benenneUm(Lauf& l, int nr, const std::string& von, const std::string& nach)
     if (!grund) {
         // A failed line whose vanished file had this name can never be run
         // again safely: the name now belongs to the file restored here.
+        if (l.fehlendeQuellen.empty()) return;
         auto it = l.fehlendeQuellen.find(l.verzeichnis + nach);
         if (it != l.fehlendeQuellen.end()) {
             l.offen[it->second].sicher = false;
@@ -140,7 +140,7 @@ void benenneUm(Lauf& l, int nr, const std::string& von, const std::string& nach)
         }
         return;
     }
-    melden(l, nr, was, grund);
+    melden(l, nr, l.verzeichnis + von + " => " + nach, grund);
     if (r == platform::RenameResult::SourceMissing)
         l.fehlendeQuellen[l.verzeichnis + von] = l.offen.size();
     l.offen.push_back({l.verzeichnis, von, nach, true});

@@ -11,6 +11,7 @@
 #include "engine/table.h"
 #include "mainwindow_expect.h"
 #include "platform/headless/headless.h"
+#include "platform/process.h"
 #include "support/ids.h"
 
 namespace fs = std::filesystem;
@@ -249,4 +250,46 @@ TEST_F(LoopTest, EveryWayToEndLeavesTheLoop) {
         EXPECT_EQ(h.pendingEvents(), 1u);
         while (h.pendingEvents()) h.waitEvent(-1);
     }
+}
+
+// ---- the whole program: start-up, loop, settings save ------------------------
+
+TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
+    char tmpl[] = "/tmp/quonabix-run-XXXXXX";
+    const fs::path folder = mkdtemp(tmpl);
+    std::ofstream(folder / "a.t1") << "a";
+    const fs::path ini = fs::path(platform::programPath()).parent_path() / "quonabix.ini";
+    using Ender = std::function<void(platform::HeadlessWindowSystem&)>;
+    const std::pair<const char*, Ender> ends[] = {
+        {"close box", [](auto& h) { h.userClose(ids::MainWindow); }},
+        {"menu Quit", [](auto& h) { h.userMenu(ids::MenuQuit); }},
+        {"button Programm beenden", [](auto& h) { h.userClick(ids::QuitButton); }},
+    };
+    int round = 0;
+    for (const auto& [name, end] : ends) {
+        SCOPED_TRACE(name);
+        platform::HeadlessWindowSystem h;
+        platform::useWindowSystem(&h);
+        const std::string mask = "*.t" + std::to_string(++round);
+        bool acted = false;
+        // Once the loop waits for the first time, the user picks a folder,
+        // types a mask and ends the program one of the three ways.
+        h.onIdle([&] {
+            if (acted) return;
+            acted = true;
+            h.userSelectFolder(folder.string());
+            h.userType(ids::MaskField, mask);
+            end(h);
+            h.pushEvent(EventCode::Control, ids::MaskField, EventKind::Change);   // never reached
+        });
+        EXPECT_EQ(app::Programm(), 0);
+        EXPECT_EQ(h.pendingEvents(), 1u) << "the loop ends right after the end request";
+        EXPECT_EQ(h.windowTitle(ids::MainWindow), "Quonabix  V 2.09");
+        std::ifstream in(ini, std::ios::binary);
+        const std::string saved((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_NE(saved.find("Start-Verzeichnis=" + folder.string() + "/\r\n"), std::string::npos) << saved;
+        EXPECT_NE(saved.find("Datei-Muster=" + mask + "\r\n"), std::string::npos) << saved;
+        platform::useWindowSystem(nullptr);
+    }
+    fs::remove_all(folder);
 }

@@ -96,6 +96,8 @@ void HeadlessWindowSystem::pushEvent(EventCode code, int id, EventKind kind) {
     s_->queue.push_back({code, id, kind});
 }
 
+void HeadlessWindowSystem::onIdle(std::function<void()> hook) { s_->idleHook = std::move(hook); }
+
 std::size_t HeadlessWindowSystem::pendingEvents() const { return s_->queue.size(); }
 
 // ---- message boxes and clock -------------------------------------------------

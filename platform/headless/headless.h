@@ -42,6 +42,9 @@ public:
     void userOther();                                   // mouse movement and the like
     void userResize(int windowId, int width, int height);   // runs the size handler
     void pushEvent(EventCode code, int id, EventKind kind);
+    // Runs whenever waitEvent finds the queue empty, before the script's end
+    // is reported; it may queue further actions.
+    void onIdle(std::function<void()> hook);
     std::size_t pendingEvents() const;
 
     // ---- message boxes: answers are taken in order; none left means OK

@@ -233,6 +233,7 @@ void HeadlessWindowSystem::setRowState(int id, int row, int state) {
 }
 
 EventCode HeadlessWindowSystem::waitEvent(int wakeAfterMs) {
+    if (s_->queue.empty() && s_->idleHook) s_->idleHook();
     if (s_->queue.empty()) {
         if (wakeAfterMs >= 0) {
             s_->tick += static_cast<uint32_t>(wakeAfterMs);
@@ -263,6 +264,7 @@ void HeadlessWindowSystem::setControlFont(int id, int fontId) {
 }
 
 int HeadlessWindowSystem::messageBox(const std::string& title, const std::string& text, int kind) {
+    if (kind < 0) return 0;
     s_->boxes.push_back({title, text, kind});
     if (s_->boxHook) s_->boxHook(s_->boxes.back());
     int answer = AnswerOk;

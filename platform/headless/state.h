@@ -70,6 +70,7 @@ struct HeadlessState {
     std::deque<int> answers;
     std::vector<HeadlessWindowSystem::Box> boxes;
     std::function<void(const HeadlessWindowSystem::Box&)> boxHook;
+    std::function<void()> idleHook;
     uint32_t tick = 1000;
     int repaints = 0;
 
