@@ -22,6 +22,13 @@ namespace {
 constexpr const char* ZeilenEnde = "\r\n";
 constexpr uint32_t AnzeigeAbstandMs = 50;
 
+void anhaengenEscaped(std::string& out, const std::string& text) {
+    for (char c : text) {
+        out += c;
+        if (c == '%') out += '%';
+    }
+}
+
 bool liesDatei(const std::string& path, std::string& inhalt) {
     const int h = platform::fileOpen(path, platform::OpenMode::Read);
     if (h == 0) return false;
@@ -192,15 +199,6 @@ void anzeigen(Lauf& l) {
     platform::win().repaintNow();
 }
 
-}  // namespace
-
-namespace {
-void anhaengenEscaped(std::string& out, const std::string& text) {
-    for (char c : text) {
-        out += c;
-        if (c == '%') out += '%';
-    }
-}
 }  // namespace
 
 std::string yBatchEscape(const std::string& text) {

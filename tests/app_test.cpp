@@ -31,7 +31,7 @@ protected:
         app::NeuAufbauenAb = {};
         engine::RenameErfolgt = 0;
         engine::DateiListe.clear();
-        char tmpl[] = "/tmp/quonabix-loop-XXXXXX";
+        char tmpl[] = "/tmp/qbx-loop-XXXXXX";
         dir = mkdtemp(tmpl);
         for (const char* name : {"IMG_1.jpg", "IMG_2.jpg", "notes.txt"}) std::ofstream(dir / name) << name;
     }
@@ -255,7 +255,7 @@ TEST_F(LoopTest, EveryWayToEndLeavesTheLoop) {
 // ---- the whole program: start-up, loop, settings save ------------------------
 
 TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
-    char tmpl[] = "/tmp/quonabix-run-XXXXXX";
+    char tmpl[] = "/tmp/qbx-run-XXXXXX";
     const fs::path folder = mkdtemp(tmpl);
     std::ofstream(folder / "a.t1") << "a";
     const fs::path ini = fs::path(platform::programPath()).parent_path() / "quonabix.ini";

@@ -372,6 +372,7 @@ TEST_F(RenameTest, RenameThenUndoAlwaysRestoresTheFolder) {
         std::mt19937 rnd(seed);
         auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rnd); };
         useFolder("p" + std::to_string(seed) + "/");
+        h.advance(1000);
         Files before;
         for (std::size_t i = 0; i < poolSize; ++i)
             if (pick(2) && std::string(pool[i]) != "b:c") before[pool[i]] = "content " + std::to_string(i);

@@ -22,7 +22,7 @@ namespace testutil {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quonabix-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "qbx-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed for " << pattern;
         path_ = pattern + "/";
     }

@@ -1,0 +1,151 @@
+// The benchmark runner: measures the program's workloads against bare
+// system-call loops and peer renamers in the same run and prints one table.
+//
+//   quonabix_bench            1,000, 10,000 and 100,000 files
+//   quonabix_bench --quick    10,000 files only
+// Further options: --runs K (counted runs, at least 5), --sizes N[,N...],
+// --only table|rename|memory (repeatable), --spread (lowest and highest run).
+#include <stdlib.h>
+#include <sys/utsname.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/groups.h"
+#include "bench/harness.h"
+#include "bench/qtprogram.h"
+#include "bench/references.h"
+#include "bench/workloads.h"
+#include "platform/headless/headless.h"
+
+namespace {
+
+struct Options {
+    std::vector<int> sizes{1000, 10000, 100000};
+    int runs = 5;
+    std::set<std::string> only;
+    bool spread = false;
+};
+
+std::vector<int> parseSizes(const std::string& text) {
+    std::vector<int> sizes;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos) end = text.size();
+        const int n = std::stoi(text.substr(start, end - start));
+        if (n < 1 || n > 999999) throw std::runtime_error("sizes run from 1 to 999,999 files");
+        sizes.push_back(n);
+        start = end + 1;
+    }
+    return sizes;
+}
+
+Options parseOptions(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool more = i + 1 < argc;
+        if (a == "--quick") o.sizes = {10000};
+        else if (a == "--runs" && more) o.runs = std::max(5, std::atoi(argv[++i]));
+        else if (a == "--sizes" && more) o.sizes = parseSizes(argv[++i]);
+        else if (a == "--only" && more) o.only.insert(argv[++i]);
+        else if (a == "--spread") o.spread = true;
+        else throw std::runtime_error("unknown option " + a);
+    }
+    return o;
+}
+
+bool wanted(const Options& o, const char* group) { return o.only.empty() || o.only.count(group) != 0; }
+
+std::string loadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five;
+    in >> one >> five;
+    return one + " " + five;
+}
+
+void printHeader(const Options& o, const bench::Folders& folders) {
+    utsname u{};
+    uname(&u);
+    const std::time_t now = std::time(nullptr);
+    char when[32];
+    std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", std::localtime(&now));
+    std::printf("Quonabix benchmarks  %s  %s %s, %ld cores, load %s\n", when, u.sysname, u.release,
+                sysconf(_SC_NPROCESSORS_ONLN), loadAverage().c_str());
+    std::printf("median of %d runs after one warm-up; a fresh folder of empty IMG_nnnnnn.jpg files per run in %s\n\n",
+                o.runs, folders.root().c_str());
+}
+
+void printNotes(const std::vector<bench::Line>& lines) {
+    std::printf("\nours: the program's own code on the headless window system (or Qt, offscreen), driven\n"
+                "through its event dispatch as a click or key stroke would; real files, same disk.\n"
+                "Rename: default pattern with 6 digits (neu_000001.jpg ...), every row ticked; the figure\n"
+                "includes the undo script, the undo log and the table's refresh. Undo: the script read\n"
+                "and run by the program's interpreter, then the full rebuild the program does after it.\n"
+                "(process): the peer is timed from spawn to exit, start-up included; it renames the same\n"
+                "files to the same names (checked after every run). Ratio = ours / reference.\n");
+    int missed = 0, met = 0;
+    for (const bench::Line& l : lines) {
+        const std::string v = bench::verdictOf(l);
+        if (v == "met") ++met;
+        if (v == "MISSED") ++missed;
+    }
+    std::printf("goals: %d met, %d missed; load at the end %s\n", met, missed, loadAverage().c_str());
+}
+
+int runAll(const Options& o) {
+    bench::Folders folders;
+    const std::string upper = [&] {
+        std::string s = folders.root();
+        for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        return s;
+    }();
+    // The program never renames in a folder whose path holds its name.
+    if (upper.find("QUONABIX") != std::string::npos)
+        throw std::runtime_error("the folder path " + folders.root() + " holds the product name; set TMPDIR");
+    printHeader(o, folders);
+    std::fflush(stdout);
+
+    platform::HeadlessWindowSystem headless;
+    bench::ProgramWindow program(headless);
+    std::unique_ptr<bench::QtProgram> qt;
+    if (wanted(o, "table")) qt = std::make_unique<bench::QtProgram>();
+    bench::Context c{folders, program, qt ? &qt->window() : nullptr, o.runs};
+
+    std::vector<bench::Line> lines;
+    for (int n : o.sizes) {
+        const double start = bench::nowMs();
+        if (wanted(o, "table"))
+            for (auto& l : bench::measureTable(c, n)) lines.push_back(std::move(l));
+        if (wanted(o, "rename"))
+            for (auto& l : bench::measureRename(c, n)) lines.push_back(std::move(l));
+        std::fprintf(stderr, "  %d files measured in %.0f s\n", n, (bench::nowMs() - start) / 1000);
+    }
+    if (wanted(o, "memory")) lines.push_back(bench::measureMemory(c, o.sizes.back()));
+    bench::printTable(lines, o.spread);
+    printNotes(lines);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        if (argc >= 2 && std::strcmp(argv[1], "--memory-child") == 0)
+            return bench::memoryChild(std::vector<std::string>(argv + 2, argv + argc));
+        // The Qt run needs no display.
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        return runAll(parseOptions(argc, argv));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quonabix_bench: %s\n", e.what());
+        return 1;
+    }
+}

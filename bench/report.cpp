@@ -1,0 +1,67 @@
+// Printing the table of figures and the verdict on each goal.
+#include "bench/report.h"
+
+#include <cstdio>
+
+namespace bench {
+
+namespace {
+
+std::string figure(double value, const char* unit) {
+    if (value < 0) return "n/a";
+    char text[32];
+    if (value >= 100) std::snprintf(text, sizeof text, "%.0f %s", value, unit);
+    else if (value >= 10) std::snprintf(text, sizeof text, "%.1f %s", value, unit);
+    else std::snprintf(text, sizeof text, "%.2f %s", value, unit);
+    return text;
+}
+
+std::string grouped(int n) {
+    std::string digits = std::to_string(n), out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+double oursOf(const Line& l) { return l.memory ? l.oursValue : l.ours.median(); }
+double refOf(const Line& l) { return l.memory ? l.refValue : l.ref.median(); }
+
+}  // namespace
+
+double ratioOf(const Line& line) {
+    const double a = oursOf(line), b = refOf(line);
+    return a < 0 || b <= 0 ? -1 : a / b;
+}
+
+std::string verdictOf(const Line& line) {
+    const double r = ratioOf(line);
+    if (r < 0 || line.goal.text.empty()) return "";
+    if (line.goal.onlyAtN != 0 && line.goal.onlyAtN != line.n) return "";
+    const bool met = line.goal.strict ? r < line.goal.limit : r <= line.goal.limit;
+    return met ? "met" : "MISSED";
+}
+
+void printTable(const std::vector<Line>& lines, bool spread) {
+    std::printf("%-40s %8s %10s  %-34s %10s %7s  %-24s %s\n", "workload", "N", "ours", "reference",
+                "reference", "ratio", "goal", "");
+    std::printf("%s\n", std::string(146, '-').c_str());
+    for (const Line& l : lines) {
+        const char* unit = l.memory ? "MiB" : "ms";
+        const double r = ratioOf(l);
+        char ratio[16] = "n/a";
+        if (r >= 0) std::snprintf(ratio, sizeof ratio, "%.2fx", r);
+        std::string goal = l.goal.text;
+        if (l.goal.onlyAtN != 0 && l.goal.onlyAtN != l.n) goal = "(at " + grouped(l.goal.onlyAtN) + ")";
+        std::printf("%-40s %8s %10s  %-34s %10s %7s  %-24s %s\n", l.workload.c_str(), grouped(l.n).c_str(),
+                    figure(oursOf(l), unit).c_str(), l.reference.c_str(), figure(refOf(l), unit).c_str(),
+                    ratio, goal.c_str(), verdictOf(l).c_str());
+        if (spread && !l.memory)
+            std::printf("%-40s %8s %10s  %-34s %10s\n", "", "range",
+                        (figure(l.ours.low(), "") + "-" + figure(l.ours.high(), "")).c_str(), "",
+                        (figure(l.ref.low(), "") + "-" + figure(l.ref.high(), "")).c_str());
+    }
+}
+
+}  // namespace bench
