@@ -7,7 +7,10 @@
 // --only table|rename|memory (repeatable), --spread (lowest and highest run).
 #include <stdlib.h>
 #include <sys/utsname.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <ctime>

@@ -265,7 +265,22 @@ void closeDirForRename(int dirHandle) {
 }
 
 bool replaceFileAtomic(const std::string& source, const std::string& target) {
-    return rename(source.c_str(), target.c_str()) == 0;
+    // The new content must be on disk before the name points at it, or a
+    // power loss right after the rename could leave an empty file behind.
+    const int fd = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    const bool synced = fsync(fd) == 0;
+    close(fd);
+    if (!synced || rename(source.c_str(), target.c_str()) != 0) return false;
+    const std::string dir = target.find('/') == std::string::npos
+                                ? std::string(".")
+                                : target.substr(0, target.rfind('/') + 1);
+    const int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return true;
 }
 
 bool removeFile(const std::string& path) { return unlink(path.c_str()) == 0; }
