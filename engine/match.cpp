@@ -14,28 +14,13 @@
 namespace engine {
 namespace {
 
-// Bytes of the character that starts at i: a whole UTF-8 sequence, or one
-// stray byte, so "?" consumes what the user sees as one character.
-std::size_t charLen(std::string_view s, std::size_t i) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t n = 1;
-    if (c >= 0xC2 && c <= 0xDF) n = 2;
-    else if (c >= 0xE0 && c <= 0xEF) n = 3;
-    else if (c >= 0xF0 && c <= 0xF4) n = 4;
-    else return 1;
-    if (i + n > s.size()) return 1;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
-    return n;
-}
-
 bool isBlank(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
 
 // Finds seg in text at a character start after at least one character
 // from t; npos when there is none.
 std::size_t findAfterOne(std::string_view text, std::size_t t, std::string_view seg) {
     if (t >= text.size()) return std::string_view::npos;
-    for (std::size_t s = t + charLen(text, t); s + seg.size() <= text.size(); s += charLen(text, s)) {
+    for (std::size_t s = t + support::yCharLength(text, t); s + seg.size() <= text.size(); s += support::yCharLength(text, s)) {
         if (std::memcmp(text.data() + s, seg.data(), seg.size()) == 0) return s;
     }
     return std::string_view::npos;
@@ -54,7 +39,7 @@ bool matchAlternative(std::string_view alt, std::string_view text) {
             ++i;
         } else if (c == '?') {
             if (t >= text.size()) return false;
-            t += charLen(text, t);
+            t += support::yCharLength(text, t);
             ++i;
         } else if (star) {
             star = false;

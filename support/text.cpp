@@ -6,21 +6,6 @@ namespace support {
 
 namespace {
 
-// Length of the UTF-8 sequence that starts at i, or 1 for a stray byte.
-std::size_t charLength(const std::string& s, std::size_t i) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t n = 1;
-    if (c >= 0xC2 && c <= 0xDF) n = 2;
-    else if (c >= 0xE0 && c <= 0xEF) n = 3;
-    else if (c >= 0xF0 && c <= 0xF4) n = 4;
-    else return 1;
-    if (i + n > s.size()) return 1;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
-    }
-    return n;
-}
-
 // Maps one text through the Latin-1 table; only ASCII letters and the
 // two-byte sequences of U+00C0..U+00FE can change.
 std::string mapCase(const std::string& text, bool upper) {
@@ -33,7 +18,7 @@ std::string mapCase(const std::string& text, bool upper) {
             ++i;
             continue;
         }
-        const std::size_t n = charLength(out, i);
+        const std::size_t n = yCharLength(out, i);
         if (n == 2 && c == 0xC3) {
             // U+00C0..U+00FF are C3 80..C3 BF; the second byte carries the letter.
             const auto d = static_cast<unsigned char>(out[i + 1]);
@@ -47,6 +32,20 @@ std::string mapCase(const std::string& text, bool upper) {
 }
 
 }  // namespace
+
+std::size_t yCharLength(std::string_view s, std::size_t i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    std::size_t n = 1;
+    if (c >= 0xC2 && c <= 0xDF) n = 2;
+    else if (c >= 0xE0 && c <= 0xEF) n = 3;
+    else if (c >= 0xF0 && c <= 0xF4) n = 4;
+    else return 1;
+    if (i + n > s.size()) return 1;
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
+    }
+    return n;
+}
 
 std::string yUpper(const std::string& text) { return mapCase(text, true); }
 std::string yLower(const std::string& text) { return mapCase(text, false); }
@@ -103,7 +102,7 @@ std::string yReplaceAll(const std::string& text, const std::string& find,
 std::vector<std::string> yChars(const std::string& text) {
     std::vector<std::string> out;
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t n = charLength(text, i);
+        const std::size_t n = yCharLength(text, i);
         out.push_back(text.substr(i, n));
         i += n;
     }
@@ -112,13 +111,13 @@ std::vector<std::string> yChars(const std::string& text) {
 
 std::size_t yCharCount(const std::string& text) {
     std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); i += charLength(text, i)) ++count;
+    for (std::size_t i = 0; i < text.size(); i += yCharLength(text, i)) ++count;
     return count;
 }
 
 std::string yLeftChars(const std::string& text, std::size_t n) {
     std::size_t i = 0;
-    for (std::size_t k = 0; k < n && i < text.size(); ++k) i += charLength(text, i);
+    for (std::size_t k = 0; k < n && i < text.size(); ++k) i += yCharLength(text, i);
     return text.substr(0, i);
 }
 

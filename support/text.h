@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/files.h"
@@ -30,6 +31,9 @@ std::string yReplaceAll(const std::string& text, const std::string& find,
 // Position (0-based byte offset) of find in text from start, folding A-Z; npos when none.
 std::size_t yFindFoldAZ(const std::string& text, const std::string& find, std::size_t start = 0);
 
+// Bytes of the character that starts at byte i: a whole UTF-8 sequence,
+// or 1 for a stray byte.
+std::size_t yCharLength(std::string_view text, std::size_t i);
 // Characters of a text: each a code point's bytes (or one stray byte).
 std::vector<std::string> yChars(const std::string& text);
 std::size_t yCharCount(const std::string& text);

@@ -6,6 +6,7 @@
 // treated as the link itself: listed as a File, renamed as a link, never
 // descended and never followed when a private file is opened.
 #include "platform/files.h"
+#include "platform/posix/localtime.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -220,16 +221,7 @@ bool createDirectory(const std::string& path) { return mkdir(path.c_str(), 0777)
 bool fileTime(const std::string& path, FileTimeKind kind, LocalTime& out) {
     long long secs = 0;
     if (!timeSeconds(path, kind, secs)) return false;
-    time_t t = static_cast<time_t>(secs);
-    struct tm tm;
-    if (!localtime_r(&t, &tm)) return false;
-    out.year = tm.tm_year + 1900;
-    out.month = tm.tm_mon + 1;
-    out.day = tm.tm_mday;
-    out.hour = tm.tm_hour;
-    out.minute = tm.tm_min;
-    out.second = tm.tm_sec;
-    return true;
+    return posix::toLocalTime(static_cast<time_t>(secs), out);
 }
 
 long long fileTimeSeconds(const std::string& path, FileTimeKind kind) {

@@ -4,6 +4,7 @@
 // tick counter and local time (both replaceable by tests), and starting
 // other programs with posix_spawn without waiting for them.
 #include "platform/process.h"
+#include "platform/posix/localtime.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -120,16 +121,8 @@ LocalTime localNow() {
         source = s.nowSource;
     }
     if (source) return source();
-    time_t t = time(nullptr);
-    struct tm tm;
     LocalTime out;
-    if (!localtime_r(&t, &tm)) return out;
-    out.year = tm.tm_year + 1900;
-    out.month = tm.tm_mon + 1;
-    out.day = tm.tm_mday;
-    out.hour = tm.tm_hour;
-    out.minute = tm.tm_min;
-    out.second = tm.tm_sec;
+    posix::toLocalTime(time(nullptr), out);
     return out;
 }
 
