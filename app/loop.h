@@ -22,6 +22,9 @@ void ElementEreignis();
 // Runs the delayed rebuild when it is armed and due.
 void PruefenVerzoegerung();
 
+// Appends this start's line to the start log, without any message.
+void SchreibenStartLog();
+
 // The whole program: start-up, loop, settings save; returns the exit code.
 int Programm();
 

@@ -28,6 +28,8 @@ std::string StartLogZeile() {
            support::BenutzerName;
 }
 
+}  // namespace
+
 // One line per start in "lauf.txt"; where the program directory cannot be
 // written, in the directory that the settings key "LaufDatei" names.
 void SchreibenStartLog() {
@@ -39,6 +41,8 @@ void SchreibenStartLog() {
     const std::string ausweich = support::yIniRead(text::Abschnitt, text::SchluesselLaufDatei, ini, "");
     support::yLogFileWrite("#ADD", ausweich + text::StartLogDatei, StartLogZeile(), 0);
 }
+
+namespace {
 
 void SetzenProgrammWerte() {
     support::ProgrammPfad = support::yGetProgramPath();

@@ -13,6 +13,7 @@
 #include "platform/headless/headless.h"
 #include "platform/process.h"
 #include "support/ids.h"
+#include "support/values.h"
 
 namespace fs = std::filesystem;
 using platform::EventCode;
@@ -292,4 +293,52 @@ TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
         platform::useWindowSystem(nullptr);
     }
     fs::remove_all(folder);
+}
+
+TEST(Programm, WithoutItsWindowNeitherLoopsNorSaves) {
+    struct NoWindow : platform::HeadlessWindowSystem {
+        int openWindow(int, int, int, int, int, const std::string&, unsigned) override { return 0; }
+    } h;
+    platform::useWindowSystem(&h);
+    const fs::path ini = fs::path(platform::programPath()).parent_path() / "quonabix.ini";
+    { std::ofstream(ini, std::ios::binary) << "[Standard]\r\nDatei-Muster=*.keep\r\n"; }
+    h.userOther();
+    EXPECT_NE(app::Programm(), 0);
+    EXPECT_EQ(h.pendingEvents(), 1u) << "no event may be taken without a window";
+    std::ifstream in(ini, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "[Standard]\r\nDatei-Muster=*.keep\r\n");
+    platform::useWindowSystem(nullptr);
+}
+
+TEST(StartLog, FallsBackToTheLaufDateiFolderWithoutAMessage) {
+    platform::HeadlessWindowSystem h;
+    platform::useWindowSystem(&h);
+    char a[] = "/tmp/qbx-prog-XXXXXX", b[] = "/tmp/qbx-log-XXXXXX";
+    const fs::path program = mkdtemp(a), other = mkdtemp(b);
+    support::ProgrammVerzeichnis = program.string() + "/";
+    support::BenutzerName = "anna";
+    platform::setNowSource([] { return platform::LocalTime{2006, 3, 14, 9, 5, 7}; });
+    const auto read = [](const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
+    };
+
+    app::SchreibenStartLog();
+    app::SchreibenStartLog();
+    EXPECT_EQ(read(program / "lauf.txt"),
+              "2006-03-14-09:05:07;Quonabix;anna\r\n2006-03-14-09:05:07;Quonabix;anna\r\n");
+
+    // A folder in the way of "lauf.txt" makes the append fail.
+    fs::remove(program / "lauf.txt");
+    fs::create_directory(program / "lauf.txt");
+    std::ofstream(program / "Quonabix.ini", std::ios::binary)
+        << "[standard]\r\nlaufdatei = " << other.string() << "/\r\n";
+    app::SchreibenStartLog();
+    EXPECT_EQ(read(other / "lauf.txt"), "2006-03-14-09:05:07;Quonabix;anna\r\n");
+    EXPECT_TRUE(h.shownBoxes().empty());
+
+    platform::setNowSource({});
+    platform::useWindowSystem(nullptr);
+    fs::remove_all(program);
+    fs::remove_all(other);
 }
