@@ -164,15 +164,15 @@ std::vector<Line> measureRename(Context& c, int n) {
         rotated(run, contenders);
     }
     std::vector<Line> lines;
-    lines.push_back({"Rename (undo files written), headless", n, rename, "bare renameat2 loop", forth,
+    lines.push_back({"Rename, headless", n, rename, "bare renameat2 loop", forth,
                      {1.1, false, 0, "<= 1.1x"}});
     for (std::size_t i = 0; i < present.size(); ++i)
-        lines.push_back({"Rename (undo files written), headless", n, rename, present[i].label, peer[i],
+        lines.push_back({"Rename, headless", n, rename, present[i].label, peer[i],
                          {1.0, true, 0, "< 1x (faster)"}});
-    lines.push_back({"Rueckgaengig (undo script), headless", n, undo, "bare renameat2 loop back", back,
+    lines.push_back({"undo (Rueckgaengig), headless", n, undo, "bare renameat2 loop back", back,
                      {1.1, false, 0, "<= 1.1x"}});
     for (std::size_t i = 0; i < present.size(); ++i)
-        lines.push_back({"Rueckgaengig (undo script), headless", n, undo, present[i].label, peer[i],
+        lines.push_back({"undo (Rueckgaengig), headless", n, undo, present[i].label, peer[i],
                          {1.0, true, 0, "< 1x (faster)"}});
     return lines;
 }
@@ -232,7 +232,7 @@ Line measureMemory(Context& c, int n) {
     c.folders.drop(temp);
     c.folders.recycle(dir, n);
     Line l;
-    l.workload = "peak memory VmHWM, headless (start " + std::to_string(before / 1024) + " MiB)";
+    l.workload = "peak memory, headless (" + std::to_string(before / 1024) + " MiB at start)";
     l.n = n;
     l.reference = "limit";
     l.memory = true;

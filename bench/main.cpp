@@ -4,7 +4,8 @@
 //   quonabix_bench            1,000, 10,000 and 100,000 files
 //   quonabix_bench --quick    10,000 files only
 // Further options: --runs K (counted runs, at least 5), --sizes N[,N...],
-// --only table|rename|memory (repeatable), --spread (lowest and highest run).
+// --only table|rename|memory (repeatable), --spread (lowest and highest run);
+// --breakdown N and --repeat W N K look inside a workload (bench/profile.cpp).
 #include <stdlib.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -23,6 +24,7 @@
 
 #include "bench/groups.h"
 #include "bench/harness.h"
+#include "bench/profile.h"
 #include "bench/qtprogram.h"
 #include "bench/references.h"
 #include "bench/workloads.h"
@@ -144,6 +146,9 @@ int main(int argc, char** argv) {
     try {
         if (argc >= 2 && std::strcmp(argv[1], "--memory-child") == 0)
             return bench::memoryChild(std::vector<std::string>(argv + 2, argv + argc));
+        if (argc == 3 && std::strcmp(argv[1], "--breakdown") == 0) return bench::breakdown(std::atoi(argv[2]));
+        if (argc == 5 && std::strcmp(argv[1], "--repeat") == 0)
+            return bench::repeat(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
         // The Qt run needs no display.
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         return runAll(parseOptions(argc, argv));

@@ -25,6 +25,13 @@ std::string grouped(int n) {
     return out;
 }
 
+std::string range(const Samples& s) {
+    if (s.low() < 0) return "";
+    char text[48];
+    std::snprintf(text, sizeof text, "%.4g-%.4g", s.low(), s.high());
+    return text;
+}
+
 double oursOf(const Line& l) { return l.memory ? l.oursValue : l.ours.median(); }
 double refOf(const Line& l) { return l.memory ? l.refValue : l.ref.median(); }
 
@@ -58,9 +65,8 @@ void printTable(const std::vector<Line>& lines, bool spread) {
                     figure(oursOf(l), unit).c_str(), l.reference.c_str(), figure(refOf(l), unit).c_str(),
                     ratio, goal.c_str(), verdictOf(l).c_str());
         if (spread && !l.memory)
-            std::printf("%-40s %8s %10s  %-34s %10s\n", "", "range",
-                        (figure(l.ours.low(), "") + "-" + figure(l.ours.high(), "")).c_str(), "",
-                        (figure(l.ref.low(), "") + "-" + figure(l.ref.high(), "")).c_str());
+            std::printf("%-40s %8s %10s  %-34s %10s\n", "", "range", range(l.ours).c_str(), "",
+                        range(l.ref).c_str());
     }
 }
 

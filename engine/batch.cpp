@@ -8,6 +8,7 @@
 #include "engine/batch.h"
 
 #include <cstdint>
+#include <string_view>
 #include <unordered_map>
 
 #include "engine/renametexts.h"
@@ -178,6 +179,24 @@ void zeileAusfuehren(Lauf& l, int nr, const std::string& roh) {
     melden(l, nr, zeile, rtext::GrundUnbekannt);
 }
 
+// The lines the rename action writes take a short way, without copies
+// beyond the two names; anything unusual goes the general way.
+bool schnellerRen(Lauf& l, int nr, std::string_view z) {
+    if (!z.empty() && z.back() == '\r') z.remove_suffix(1);
+    if (z.size() < 9 || z.substr(0, 5) != "ren \"" || z.back() != '"' ||
+        z.find('%') != std::string_view::npos)
+        return false;
+    const std::size_t mitte = z.find("\" \"", 5);
+    if (mitte == std::string_view::npos) return false;
+    const std::string von(z.substr(5, mitte - 5));
+    const std::string nach(z.substr(mitte + 3, z.size() - mitte - 4));
+    if (von.find('"') != std::string::npos || nach.find('"') != std::string::npos ||
+        !einfacherName(von) || !einfacherName(nach))
+        return false;
+    benenneUm(l, nr, von, nach);
+    return true;
+}
+
 std::string restSkript(const std::vector<Offen>& offen) {
     std::string text, verzeichnis;
     for (const Offen& o : offen) {
@@ -241,7 +260,8 @@ BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workin
     for (int nr = 1; anfang < inhalt.size(); ++nr) {
         std::size_t ende = inhalt.find('\n', anfang);
         if (ende == std::string::npos) ende = inhalt.size();
-        zeileAusfuehren(l, nr, inhalt.substr(anfang, ende - anfang));
+        const std::string_view zeile(inhalt.data() + anfang, ende - anfang);
+        if (!schnellerRen(l, nr, zeile)) zeileAusfuehren(l, nr, std::string(zeile));
         anfang = ende + 1;
         if (nr % 256 == 0) anzeigen(l);
     }

@@ -2,8 +2,8 @@
 //
 // The action renames every ticked row relative to one open directory
 // handle and never replaces a file. Each completed rename is journalled at
-// once in the cumulative undo log (one write per row, so a crash loses at
-// most the row in flight). The undo script's lines are kept in memory and
+// once in the cumulative undo log, which reaches the operating system
+// before the next rename starts, so a crash loses at most the row in flight. The undo script's lines are kept in memory and
 // the script is written when the action ends, in reverse order: a later
 // rename may have taken a name that an earlier one freed (renumbering), and
 // only undoing the last rename first gives every file its name back.
@@ -82,14 +82,13 @@ int undoDateiAnlegen(std::string& pfad) {
 bool undoDateienOeffnen(Aktion& a) {
     std::string pfad;
     a.skript = undoDateiAnlegen(pfad);
-    a.log = platform::fileOpen(support::TempVerzeichnis + rtext::LogName,
-                               platform::OpenMode::AppendPrivate);
+    a.log = platform::journalOpen(support::TempVerzeichnis + rtext::LogName);
     if (a.skript != 0 && a.log != 0) {
         UndoDatei = pfad;
         return true;
     }
     if (a.skript != 0) platform::fileClose(a.skript);
-    if (a.log != 0) platform::fileClose(a.log);
+    if (a.log != 0) platform::journalClose(a.log);
     a.skript = a.log = 0;
     support::yInfoBox(rtext::Titel, std::string(rtext::UndoNichtAngelegt) + rtext::AbbruchSatz, 0);
     return false;
@@ -97,8 +96,9 @@ bool undoDateienOeffnen(Aktion& a) {
 
 void kopfSchreiben(const Aktion& a) {
     const std::string trenner = rtext::LogTrenner + std::string(80, '-') + ZeilenEnde;
-    platform::fileWrite(a.log, trenner + rtext::LogSkriptName + yBatchEscape(UndoDatei) +
-                                   ZeilenEnde + trenner);
+    const std::string kopf =
+        trenner + rtext::LogSkriptName + yBatchEscape(UndoDatei) + ZeilenEnde + trenner;
+    platform::journalAppend(a.log, kopf.data(), kopf.size());
 }
 
 bool nameGueltig(const std::string& name) {
@@ -142,7 +142,8 @@ Schritt entscheiden(const Aktion& a, const std::string& alt, const std::string& 
     return Schritt::Umbenennen;
 }
 
-// The log line reaches the operating system before the next rename starts.
+// The log line reaches the operating system before the next rename starts
+// (the journal copies it into the log's pages, without a system call).
 void journal(Aktion& a, const std::string& alt, const std::string& neu) {
     // Names hold no "/", so the new directory is the directory of the rows.
     const std::string& verzeichnis = a.verzeichnis;
@@ -154,14 +155,14 @@ void journal(Aktion& a, const std::string& alt, const std::string& neu) {
     const std::size_t laenge = a.zurueck.size() - anfang;
     const std::string laufwerk = yBatchLaufwerk(verzeichnis);
     if (laufwerk == a.letztesLaufwerk && verzeichnis == a.letztesVerzeichnis) {
-        platform::fileWrite(a.log, zeile, laenge);
+        platform::journalAppend(a.log, zeile, laenge);
         return;
     }
     std::string text;
     if (laufwerk != a.letztesLaufwerk) text += laufwerk + ZeilenEnde;
     if (verzeichnis != a.letztesVerzeichnis) text += yBatchCdZeile(verzeichnis) + ZeilenEnde;
     text.append(zeile, laenge);
-    platform::fileWrite(a.log, text);
+    platform::journalAppend(a.log, text.data(), text.size());
     a.letztesLaufwerk = laufwerk;
     a.letztesVerzeichnis = verzeichnis;
 }
@@ -219,7 +220,7 @@ void abschliessen(Aktion& a) {
         geschrieben = platform::fileWrite(a.skript, text);
     }
     geschrieben = platform::fileClose(a.skript) && geschrieben;
-    platform::fileClose(a.log);
+    platform::journalClose(a.log);
     if (!geschrieben)
         support::yInfoBox(rtext::Titel, rtext::SkriptNichtGeschrieben + UndoDatei +
                                             rtext::SkriptImLog + support::TempVerzeichnis +

@@ -70,4 +70,14 @@ long long fileRead(int handle, char* data, std::size_t size);
 bool fileSeekEnd(int handle);
 bool fileClose(int handle);
 
+// ---- journal --------------------------------------------------------------------
+// An append-only log, opened like AppendPrivate, whose lines reach the
+// operating system as they are added, so a crash of the program loses none
+// of them, yet without a system call per line: the lines are copied into
+// the file's pages mapped into memory. Where another run holds the same
+// journal, or the mapping fails, each line is written instead.
+int journalOpen(const std::string& path);
+bool journalAppend(int handle, const char* data, std::size_t size);
+bool journalClose(int handle);
+
 }  // namespace platform

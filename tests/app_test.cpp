@@ -58,7 +58,9 @@ TEST(MainWindow, EveryControlHasItsKindCaptionPlaceAndOrder) {
         ids.push_back(c.id);
         ASSERT_TRUE(h.exists(c.id));
         EXPECT_EQ(h.kindOf(c.id), c.kind);
-        if (c.caption) EXPECT_EQ(h.getText(c.id), c.caption);
+        if (c.caption) {
+            EXPECT_EQ(h.getText(c.id), c.caption);
+        }
         int x, y, w, hh;
         ASSERT_TRUE(h.controlRect(c.id, x, y, w, hh));
         EXPECT_EQ(std::vector<int>({x, y, w, hh}), std::vector<int>({c.x, c.y, c.width, c.height}));

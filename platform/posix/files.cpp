@@ -6,6 +6,7 @@
 // treated as the link itself: listed as a File, renamed as a link, never
 // descended and never followed when a private file is opened.
 #include "platform/files.h"
+#include "platform/posix/handles.h"
 #include "platform/posix/localtime.h"
 
 #include <dirent.h>
@@ -318,6 +319,12 @@ int fileOpen(const std::string& path, OpenMode mode) {
     e.fd = fd;
     return addEntry(e);
 }
+
+namespace posix {
+
+int descriptorOf(int handle) { return lookup(handle, Slot::File).fd; }
+
+}  // namespace posix
 
 bool fileWrite(int handle, const char* data, std::size_t size) {
     Entry e = lookup(handle, Slot::File);

@@ -1,0 +1,9 @@
+// The descriptor behind a file handle of the posix backend, for the
+// journal that maps the same file.
+#pragma once
+
+namespace platform::posix {
+
+int descriptorOf(int handle);   // -1 when the handle is not an open file
+
+}  // namespace platform::posix
