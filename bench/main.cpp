@@ -7,6 +7,7 @@
 // --only table|rename|memory (repeatable), --spread (lowest and highest run);
 // --breakdown N and --repeat W N K look inside a workload (bench/profile.cpp).
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -116,6 +117,12 @@ int runAll(const Options& o) {
     // The program never renames in a folder whose path holds its name.
     if (upper.find("QUONABIX") != std::string::npos)
         throw std::runtime_error("the folder path " + folders.root() + " holds the product name; set TMPDIR");
+    // Qt wants a private runtime directory; without one it warns on every start.
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        const std::string runtime = folders.scratch();
+        chmod(runtime.c_str(), 0700);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    }
     printHeader(o, folders);
     std::fflush(stdout);
 

@@ -7,10 +7,7 @@
 //                                     run under perf or callgrind
 #include "bench/profile.h"
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <stdio.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -141,35 +138,17 @@ void rebuildParts(ProgramWindow& w, platform::HeadlessWindowSystem& h, const std
     w.fullRebuild();
 }
 
-// The bare loop on a fresh folder, alone and with one log line written
-// after every rename, as the action journals.
-void journalCost(Folders& folders, int n) {
+// The bare loop on a fresh folder, for the split of its time.
+void bareOnFresh(Folders& folders, int n) {
     const std::vector<std::string> from = pictureNames(n), to = renamedNames(n);
-    std::string dir = folders.fresh(n);
+    const std::string dir = folders.fresh(n);
     int failed = 0;
-    double bare = 0;
-    split("bare renameat2 loop, fresh folder", [&] { bare = bareRenameLoop(dir, from, to, failed); });
-    folders.recycle(dir, n);
-    dir = folders.fresh(n);
-    const std::string temp = folders.scratch();
-    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const int log = open((temp + "log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    const std::string line = engine::yBatchRenZeile("neu_000001.jpg", "IMG_000001.jpg") + "\r\n";
-    const double start = nowMs();
-    for (int i = 0; i < n; ++i) {
-        renameat2(fd, from[static_cast<std::size_t>(i)].c_str(), fd, to[static_cast<std::size_t>(i)].c_str(),
-                  RENAME_NOREPLACE);
-        if (write(log, line.data(), line.size()) < 0) ++failed;
-    }
-    part("the same with a write(2) of one log line after each", nowMs() - start, bare);
-    close(log);
-    close(fd);
-    folders.drop(temp);
+    split("bare renameat2 loop, fresh folder", [&] { bareRenameLoop(dir, from, to, failed); });
     folders.recycle(dir, n);
 }
 
 void renameParts(ProgramWindow& w, Folders& folders, const std::string& dir, int n) {
-    journalCost(folders, n);
+    bareOnFresh(folders, n);
     support::TempVerzeichnis = folders.scratch();
     w.setDigits("6");
     w.chooseFolder(dir);
@@ -180,12 +159,12 @@ void renameParts(ProgramWindow& w, Folders& folders, const std::string& dir, int
     part("NeuAufbauen(ModeRefresh) that ends it", medianOf(5, [&] {
         engine::NeuAufbauen(engine::ModeRefresh, engine::DateiListe);
     }), rename);
-    const int log = platform::fileOpen(support::TempVerzeichnis + "probe.log", platform::OpenMode::AppendPrivate);
+    const int log = platform::journalOpen(support::TempVerzeichnis + "probe.log");
     const std::string line = engine::yBatchRenZeile("neu_000001.jpg", "IMG_000001.jpg") + "\r\n";
-    part("one fileWrite per row to the undo log (N writes)", medianOf(5, [&] {
-        for (int i = 0; i < n; ++i) platform::fileWrite(log, line);
+    part("journalAppend of one log line per row (N lines)", medianOf(5, [&] {
+        for (int i = 0; i < n; ++i) platform::journalAppend(log, line.data(), line.size());
     }), rename);
-    platform::fileClose(log);
+    platform::journalClose(log);
     double undo = 0;
     split("undo", [&] { undo = w.undoAction(); });
     part("NeuAufbauen(ModeFull) that ends it", medianOf(5, [&] {

@@ -24,10 +24,13 @@ constexpr const char* ZeilenEnde = "\r\n";
 constexpr uint32_t AnzeigeAbstandMs = 50;
 
 void anhaengenEscaped(std::string& out, const std::string& text) {
-    for (char c : text) {
-        out += c;
-        if (c == '%') out += '%';
+    std::size_t von = 0;
+    for (std::size_t p = text.find('%'); p != std::string::npos; p = text.find('%', p + 1)) {
+        out.append(text, von, p + 1 - von);
+        out += '%';
+        von = p + 1;
     }
+    out.append(text, von, std::string::npos);
 }
 
 bool liesDatei(const std::string& path, std::string& inhalt) {
@@ -236,15 +239,18 @@ std::string yBatchLaufwerk(const std::string& path) {
 
 std::string yBatchCdZeile(const std::string& directory) { return "cd " + yBatchEscape(directory); }
 
-// Written once per renamed file, so it builds the line in one piece.
-std::string yBatchRenZeile(const std::string& fromName, const std::string& toName) {
-    std::string out;
-    out.reserve(fromName.size() + toName.size() + 16);
+// Written once per renamed file, so it goes straight into the caller's text.
+void yBatchRenZeileAnhaengen(std::string& out, const std::string& fromName, const std::string& toName) {
     out += "ren \"";
     anhaengenEscaped(out, fromName);
     out += "\" \"";
     anhaengenEscaped(out, toName);
     out += '"';
+}
+
+std::string yBatchRenZeile(const std::string& fromName, const std::string& toName) {
+    std::string out;
+    yBatchRenZeileAnhaengen(out, fromName, toName);
     return out;
 }
 

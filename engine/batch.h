@@ -31,5 +31,6 @@ std::string yBatchEscape(const std::string& text);
 std::string yBatchLaufwerk(const std::string& path);
 std::string yBatchCdZeile(const std::string& directory);
 std::string yBatchRenZeile(const std::string& fromName, const std::string& toName);
+void yBatchRenZeileAnhaengen(std::string& out, const std::string& fromName, const std::string& toName);
 
 }  // namespace engine

@@ -40,7 +40,7 @@ struct Aktion {
     int dirHandle = 0;
     int skript = 0;
     int log = 0;
-    std::string letztesLaufwerk, letztesVerzeichnis;   // written last into the log
+    bool verzeichnisImLog = false;      // drive and cd lines written into the log
     // Rename-back lines with their line ends, in action order, in one
     // buffer: on 100,000 rows the action should cost little more than
     // the renames themselves.
@@ -101,10 +101,20 @@ void kopfSchreiben(const Aktion& a) {
     platform::journalAppend(a.log, kopf.data(), kopf.size());
 }
 
+// Control characters and the nine characters no file name may hold.
+struct Verboten {
+    bool zeichen[256] = {};
+    constexpr Verboten() {
+        for (int c = 0; c < 32; ++c) zeichen[c] = true;
+        for (const char* p = "\"*/:<>?\\|"; *p; ++p) zeichen[static_cast<unsigned char>(*p)] = true;
+    }
+};
+constexpr Verboten VerboteneZeichen;
+
 bool nameGueltig(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     for (unsigned char c : name)
-        if (c < 32 || std::strchr("\"*/:<>?\\|", c) != nullptr) return false;
+        if (VerboteneZeichen.zeichen[c]) return false;
     return true;
 }
 
@@ -144,27 +154,26 @@ Schritt entscheiden(const Aktion& a, const std::string& alt, const std::string& 
 
 // The log line reaches the operating system before the next rename starts
 // (the journal copies it into the log's pages, without a system call).
+// Every row lies in the one directory of the action, so its drive and cd
+// lines come once, before the first rename-back line.
 void journal(Aktion& a, const std::string& alt, const std::string& neu) {
-    // Names hold no "/", so the new directory is the directory of the rows.
-    const std::string& verzeichnis = a.verzeichnis;
     const std::size_t anfang = a.zurueck.size();
     a.zeilenAnfang.push_back(anfang);
-    a.zurueck += yBatchRenZeile(neu, alt);
+    yBatchRenZeileAnhaengen(a.zurueck, neu, alt);
     a.zurueck += ZeilenEnde;
     const char* zeile = a.zurueck.data() + anfang;
     const std::size_t laenge = a.zurueck.size() - anfang;
-    const std::string laufwerk = yBatchLaufwerk(verzeichnis);
-    if (laufwerk == a.letztesLaufwerk && verzeichnis == a.letztesVerzeichnis) {
+    if (a.verzeichnisImLog) {
         platform::journalAppend(a.log, zeile, laenge);
         return;
     }
+    const std::string laufwerk = yBatchLaufwerk(a.verzeichnis);
     std::string text;
-    if (laufwerk != a.letztesLaufwerk) text += laufwerk + ZeilenEnde;
-    if (verzeichnis != a.letztesVerzeichnis) text += yBatchCdZeile(verzeichnis) + ZeilenEnde;
+    if (!laufwerk.empty()) text += laufwerk + ZeilenEnde;
+    text += yBatchCdZeile(a.verzeichnis) + ZeilenEnde;
     text.append(zeile, laenge);
     platform::journalAppend(a.log, text.data(), text.size());
-    a.letztesLaufwerk = laufwerk;
-    a.letztesVerzeichnis = verzeichnis;
+    a.verzeichnisImLog = true;
 }
 
 void zeileBearbeiten(Aktion& a, int zeile) {

@@ -58,8 +58,54 @@ std::string nummerText(int stellen, int32_t wert) {
     return out;
 }
 
+// The steps of the pattern rule run one after the other, each on the
+// result of the one before. Run on the pattern itself, with a marker in
+// place of each value, they give its pieces once per rebuild. That is only
+// the same as running them per file where no "%" is left over for an
+// inserted value to complete into a later placeholder, and no date or time
+// is asked for (those are read per file).
+std::vector<MusterStueck> zerlegeMuster(const std::string& muster) {
+    const std::pair<const std::string*, char> schritte[] = {
+        {&PhNummer, '\x01'}, {&PhBasis, '\x02'}, {&PhDateiname, '\x03'}, {&PhErweiterung, '\x04'}};
+    if (muster.find_first_of("\x01\x02\x03\x04") != std::string::npos) return {};
+    std::string work = muster;
+    for (const auto& [platzhalter, marke] : schritte)
+        work = yReplaceAll(work, *platzhalter, std::string(1, marke), true);
+    if (work.find('%') != std::string::npos) return {};
+    std::vector<MusterStueck> stuecke;
+    for (char c : work) {
+        if (c >= '\x01' && c <= '\x04') {
+            stuecke.push_back({static_cast<MusterStueck::Art>(c), ""});
+        } else {
+            if (stuecke.empty() || stuecke.back().art != MusterStueck::Text) stuecke.push_back({});
+            stuecke.back().text += c;
+        }
+    }
+    if (stuecke.empty()) stuecke.push_back({});
+    return stuecke;
+}
+
+std::string ausStuecken(const RegelEingaben& in, const Namensteile& teile,
+                        const std::string& dateiname, int32_t nummer) {
+    std::string out;
+    out.reserve(in.muster.size() + dateiname.size() + 16);
+    for (const MusterStueck& s : in.stuecke) {
+        switch (s.art) {
+            case MusterStueck::Text: out += s.text; break;
+            case MusterStueck::Nummer: out += nummerText(in.stellen, nummer); break;
+            case MusterStueck::Basis: out.append(teile.basis); break;
+            case MusterStueck::Dateiname: out += dateiname; break;
+            case MusterStueck::Erweiterung: out.append(teile.erweiterung); break;
+        }
+    }
+    return out;
+}
+
 std::string nachMuster(const RegelEingaben& in, const std::string& pfad,
                        const std::string& dateiname, int32_t nummer) {
+    // A name holding "%" could bring in a placeholder of a later step.
+    if (!in.stuecke.empty() && dateiname.find('%') == std::string::npos)
+        return ausStuecken(in, zerlege(dateiname), dateiname, nummer);
     std::string work = in.muster;
     // Every remaining step needs a "%"; most patterns are done after one scan.
     if (work.find('%') == std::string::npos) return work;
@@ -192,6 +238,7 @@ RegelEingaben LesenRegelEingaben() {
     // The part-swap rule splits at one character; longer input counts by its first.
     in.trennzeichen = support::yLeftChars(w.getText(ids::SeparatorField), 1);
     in.reihenfolge = w.getText(ids::OrderField);
+    if (in.regel == Regel::Muster) in.stuecke = zerlegeMuster(in.muster);
     return in;
 }
 

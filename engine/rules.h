@@ -3,12 +3,20 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace engine {
 
 enum class Regel { Muster, Ersetzen, Entfernen, Schreibweise, Vertauschen };
 enum class EntfernenWo { Anfang, Ende, Alle };
 enum class Schreibweise { Gross, Klein, AnfangGross };
+
+// One piece of a name pattern taken apart once per rebuild: plain text,
+// or the slot of the number, base name, file name or extension.
+struct MusterStueck {
+    enum Art { Text, Nummer, Basis, Dateiname, Erweiterung } art = Text;
+    std::string text;
+};
 
 // Every rule input, read from the controls once per rebuild.
 struct RegelEingaben {
@@ -20,6 +28,9 @@ struct RegelEingaben {
     EntfernenWo wo = EntfernenWo::Anfang;
     Schreibweise schreibweise = Schreibweise::Gross;
     std::string trennzeichen, reihenfolge;  // separator: one character
+    // The pattern in pieces, where its placeholders can be filled in one
+    // pass; empty where the steps one after the other must run.
+    std::vector<MusterStueck> stuecke;
 };
 
 RegelEingaben LesenRegelEingaben();

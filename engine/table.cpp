@@ -37,6 +37,40 @@ void neueZeile(int zeile, const std::string& name, const std::string& neu) {
     w.setRowState(ids::FileTable, zeile, platform::RowTicked);
 }
 
+// A mask "*" + plain ASCII text (the common "*.JPG") is decided without
+// copying the name: the star takes at least one character and the first
+// later occurrence of the text, which must end the name.
+struct Endung {
+    bool aktiv = false;
+    std::string text;   // in capitals
+};
+
+Endung alsEndung(const std::string& mask) {
+    Endung e;
+    if (mask.size() < 2 || mask[0] != '*') return e;
+    for (std::size_t i = 1; i < mask.size(); ++i) {
+        const auto c = static_cast<unsigned char>(mask[i]);
+        if (c >= 0x80 || c == '*' || c == '?' || c == '|' || c == ' ') return e;
+    }
+    e.aktiv = true;
+    e.text = mask.substr(1);
+    return e;
+}
+
+// Only a-z can turn into the plain ASCII text of the mask.
+char gross(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+bool passt(const Endung& e, const std::string& name) {
+    const std::size_t n = e.text.size();
+    if (name.empty() || name.size() < n) return false;
+    for (std::size_t s = support::yCharLength(name, 0); s + n <= name.size(); ++s) {
+        std::size_t k = 0;
+        while (k < n && gross(name[s + k]) == e.text[k]) ++k;
+        if (k == n) return s + n == name.size();
+    }
+    return false;
+}
+
 }  // namespace
 
 int32_t yReadNumber(const std::string& text) {
@@ -91,6 +125,7 @@ void FuellenTabelle(const std::string& directory, int mode, std::vector<std::str
         ySortFileList(list);
     }
     const bool alle = nimmtAlle(mask);
+    const Endung endung = alsEndung(mask);
     const int ersteZeile = mode == ModeFull ? w.countRows(ids::FileTable) : 0;
     const int zeilen = mode == ModeFull ? 0 : w.countRows(ids::FileTable);
     int zeile = 0;
@@ -98,7 +133,8 @@ void FuellenTabelle(const std::string& directory, int mode, std::vector<std::str
     for (const std::string& eintrag : list) {
         const std::size_t slash = eintrag.rfind('/');
         name.assign(eintrag, slash == std::string::npos ? 0 : slash + 1, std::string::npos);
-        if (!alle && yMatchPattern(mask, support::yUpper(name), 0) == 0) continue;
+        if (!alle && !(endung.aktiv ? passt(endung, name) : yMatchPattern(mask, support::yUpper(name), 0) == 1))
+            continue;
         if (mode == ModeFull) {
             neueZeile(ersteZeile + zeile, name, NeuerName(regeln, eintrag, name, LaufendeNummer));
         } else if (zeile < zeilen) {

@@ -263,3 +263,31 @@ TEST(RulesInTable, InputsAreReadOncePerRebuildFromTheControls) {
     EXPECT_EQ(engine::LesenRegelEingaben().stellen, 0);
     platform::useWindowSystem(nullptr);
 }
+
+// A pattern taken apart once per rebuild must name every file exactly as
+// the replacement steps one after the other do, also where an inserted
+// value completes a later placeholder.
+TEST(PatternPieces, GiveTheSameNamesAsTheStepByStepRule) {
+    const char* patterns[] = {"neu_%nr%.%erw%", "%E%DATEI%W%", "%datei%-%nr%", "%dateinamen%",
+                              "%DATEINAMEN%%ERW%", "x%%nr%", "%nr%nr%", "%ERW%.%Erw%", "100%",
+                              "%DATEI%NR%", "", "plain", "%dm%_%nr%"};
+    const char* names[] = {"IMG_2456.bmp", "README", ".profile", "a%erw%.txt", "R.W", "archive.tar.gz"};
+    platform::HeadlessWindowSystem h;
+    platform::useWindowSystem(&h);
+    app::OeffnenHauptfenster();
+    h.setState(ids::OptPattern, 1);
+    for (const char* pattern : patterns) {
+        h.setText(ids::PatternField, pattern);
+        const engine::RegelEingaben read = engine::LesenRegelEingaben();   // pieces prepared
+        if (std::string(pattern) == "neu_%nr%.%erw%") EXPECT_FALSE(read.stuecke.empty());
+        if (std::string(pattern) == "%E%DATEI%W%") EXPECT_TRUE(read.stuecke.empty());
+        engine::RegelEingaben steps = read;
+        steps.stuecke.clear();
+        for (const char* name : names) {
+            SCOPED_TRACE(std::string(pattern) + " on " + name);
+            const std::string path = std::string("/nowhere/") + name;
+            EXPECT_EQ(engine::NeuerName(read, path, name, 7), engine::NeuerName(steps, path, name, 7));
+        }
+    }
+    platform::useWindowSystem(nullptr);
+}

@@ -9,6 +9,7 @@
 
 #include "engine/state.h"
 #include "engine/table.h"
+#include "support/text.h"
 #include "testutil.h"
 
 using Names = std::vector<std::string>;
@@ -176,4 +177,23 @@ TEST_F(TableTest, LineFeedAndBackslashStayPartOfTheName) {
     EXPECT_EQ(column(ids::ColCurrent), (Names{"a\nb.jpg", "c\\d.jpg"}));
     EXPECT_EQ(column(ids::ColNew), (Names{"a\nb.jpg", "c\\d.jpg"}));
     EXPECT_EQ(rowState(0), platform::RowTicked);
+}
+
+// The table decides "*" + text masks on a short way; it must agree with
+// the matcher on every name, awkward ones included.
+TEST_F(TableTest, StarSuffixMasksAgreeWithTheMatcher) {
+    const char* names[] = {"photo.jpg.jpg", ".jpg", "a.jpg", "ä.jpg", "Ä.JPG", "x.JPGX",
+                           "IMG_1.JPG", "jpg", "g", "ab.jpgjpg", "é"};
+    for (const char* n : names) dir.file(n);
+    for (const char* mask : {"*.jpg", "*G", "*.jpg.jpg", "*_1.JPG", "*jpg", "*.JPGX"}) {
+        SCOPED_TRACE(std::string("mask ") + mask);
+        h.setText(ids::MaskField, mask);
+        rebuild(engine::ModeFull);
+        Names expected;
+        for (const std::string& path : engine::DateiListe) {
+            const std::string name = path.substr(path.rfind('/') + 1);
+            if (engine::yMatchPattern(support::yUpper(mask), support::yUpper(name), 0)) expected.push_back(name);
+        }
+        EXPECT_EQ(column(ids::ColCurrent), expected);
+    }
 }
