@@ -279,8 +279,12 @@ TEST(PatternPieces, GiveTheSameNamesAsTheStepByStepRule) {
     for (const char* pattern : patterns) {
         h.setText(ids::PatternField, pattern);
         const engine::RegelEingaben read = engine::LesenRegelEingaben();   // pieces prepared
-        if (std::string(pattern) == "neu_%nr%.%erw%") EXPECT_FALSE(read.stuecke.empty());
-        if (std::string(pattern) == "%E%DATEI%W%") EXPECT_TRUE(read.stuecke.empty());
+        if (std::string(pattern) == "neu_%nr%.%erw%") {
+            EXPECT_FALSE(read.stuecke.empty());
+        }
+        if (std::string(pattern) == "%E%DATEI%W%") {
+            EXPECT_TRUE(read.stuecke.empty());
+        }
         engine::RegelEingaben steps = read;
         steps.stuecke.clear();
         for (const char* name : names) {

@@ -61,7 +61,9 @@ TEST_F(QtMainWindow, EveryControlHasItsKindCaptionAndPlace) {
         QWidget* w = q.controlWidget(c.id);
         ASSERT_NE(w, nullptr);
         EXPECT_TRUE(isOfKind(w, c.kind));
-        if (c.caption) EXPECT_EQ(caption(w), c.caption);
+        if (c.caption) {
+            EXPECT_EQ(caption(w), c.caption);
+        }
         int x, y, width, height;
         ASSERT_TRUE(q.controlRect(c.id, x, y, width, height));
         EXPECT_EQ(std::vector<int>({x, y, width, height}), std::vector<int>({c.x, c.y, c.width, c.height}));
@@ -86,10 +88,14 @@ TEST_F(QtMainWindow, OptionGroupsFollowCreationOrder) {
             }
             q.setState(on, 1);
             for (int member : group) {
-                if (member) EXPECT_EQ(q.getState(member), member == on ? 1 : 0) << member;
+                if (member) {
+                    EXPECT_EQ(q.getState(member), member == on ? 1 : 0) << member;
+                }
             }
             for (const auto& other : expect::Groups) {
-                if (&other != &group) EXPECT_EQ(q.getState(other[0]), 1) << other[0];
+                if (&other != &group) {
+                    EXPECT_EQ(q.getState(other[0]), 1) << other[0];
+                }
             }
         }
     }
