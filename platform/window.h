@@ -119,6 +119,10 @@ public:
     virtual int columnWidth(int id, int column) = 0;
 };
 
+// Splits the text of addRow ("a\nb\nc") into the three cells of a row;
+// text after a third line feed is dropped. Shared by the backends.
+void splitRowCells(const std::string& text, std::string (&cells)[3]);
+
 // The window system in use; the program sets it once at start-up, tests per case.
 void useWindowSystem(WindowSystem* system);
 WindowSystem& win();

@@ -10,24 +10,6 @@ namespace platform {
 using hl::Control;
 using hl::Row;
 
-namespace {
-
-// Splits "a\nb\nc" into at most three cells.
-void splitCells(const std::string& text, std::string (&cells)[3]) {
-    std::size_t start = 0;
-    for (int i = 0; i < 3; ++i) {
-        const std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            cells[i].assign(text, std::min(start, text.size()), std::string::npos);
-            return;
-        }
-        cells[i].assign(text, start, end - start);
-        start = end + 1;
-    }
-}
-
-}  // namespace
-
 int HeadlessWindowSystem::openWindow(int id, int x, int y, int innerWidth, int innerHeight,
                                      const std::string& title, unsigned options) {
     if (s_->windows.count(id)) return 0;
@@ -203,7 +185,7 @@ int HeadlessWindowSystem::addRow(int id, int position, const std::string& cells)
     Control* c = s_->table(id);
     if (!c) return 0;
     Row row;
-    splitCells(cells, row.cells);
+    splitRowCells(cells, row.cells);
     if (position < 0 || position >= static_cast<int>(c->rows.size())) {
         c->rows.push_back(std::move(row));
     } else {

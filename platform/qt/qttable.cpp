@@ -13,25 +13,6 @@
 
 namespace platform::qt {
 
-namespace {
-
-// Splits "a\nb\nc" into at most three cells; text after a third line feed
-// is dropped, as the table has three columns.
-void splitCells(const std::string& text, std::array<std::string, 3>& cells) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        const std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            cells[i].assign(text, std::min(start, text.size()), std::string::npos);
-            return;
-        }
-        cells[i].assign(text, start, end - start);
-        start = end + 1;
-    }
-}
-
-}  // namespace
-
 // ---- TableModel: the view's side ----------------------------------------------
 
 int TableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
@@ -90,7 +71,7 @@ const TableModel::Row* TableModel::row(int index) const {
 
 void TableModel::add(int position, const std::string& cells) {
     Row r;
-    splitCells(cells, r.cells);
+    splitRowCells(cells, r.cells);
     if (position < 0 || position >= count()) {
         rows_.push_back(std::move(r));
     } else if (position >= shown_) {

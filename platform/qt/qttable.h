@@ -25,7 +25,7 @@ class TableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     struct Row {
-        std::array<std::string, 3> cells;
+        std::string cells[3];
         int state = 0;   // RowSelected | RowTicked
     };
 
