@@ -79,10 +79,12 @@ int undoDateiAnlegen(std::string& pfad) {
 
 // Without both undo files nothing is renamed: a rename that cannot be
 // undone is not started.
-bool undoDateienOeffnen(Aktion& a) {
+bool undoDateienOeffnen(Aktion& a, int zeilen) {
     std::string pfad;
     a.skript = undoDateiAnlegen(pfad);
-    a.log = platform::journalOpen(support::TempVerzeichnis + rtext::LogName);
+    // About one rename-back line of 48 bytes a row, and the header.
+    a.log = platform::journalOpen(support::TempVerzeichnis + rtext::LogName,
+                                  static_cast<std::size_t>(zeilen) * 48 + 1024);
     if (a.skript != 0 && a.log != 0) {
         UndoDatei = pfad;
         return true;
@@ -283,7 +285,7 @@ void RenameAusfuehren() {
     a.verzeichnis = mitTrenner(w.getText(ids::FolderTree));
     const bool warAktiv = w.isEnabled(ids::UndoButton);
     w.enable(ids::UndoButton, true);
-    if (undoDateienOeffnen(a)) {
+    if (undoDateienOeffnen(a, zeilen)) {
         kopfSchreiben(a);
         a.produktVerzeichnis = enthaeltProdukt(a.verzeichnis);
         if (!a.verzeichnis.empty()) a.dirHandle = platform::openDirForRename(a.verzeichnis);

@@ -76,7 +76,8 @@ bool fileClose(int handle);
 // of them, yet without a system call per line: the lines are copied into
 // the file's pages mapped into memory. Where another run holds the same
 // journal, or the mapping fails, each line is written instead.
-int journalOpen(const std::string& path);
+// expectedBytes sizes the first reserve; the journal grows as needed.
+int journalOpen(const std::string& path, std::size_t expectedBytes = 0);
 bool journalAppend(int handle, const char* data, std::size_t size);
 bool journalClose(int handle);
 

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -26,7 +27,10 @@
 namespace platform {
 namespace {
 
-constexpr off_t Reserve = 4 << 20;
+// The reserve follows what the caller expects to write, within bounds: a
+// small action should not pay for growing and cutting back megabytes.
+constexpr off_t MinReserve = 64 << 10;
+constexpr off_t MaxReserve = 4 << 20;
 
 struct Mapping {
     int fd = -1;
@@ -34,6 +38,7 @@ struct Mapping {
     off_t mapStart = 0;
     std::size_t mapSize = 0;
     off_t end = 0;            // what has been written
+    off_t reserve = MinReserve;
 };
 
 struct JournalState {
@@ -65,7 +70,7 @@ bool mapFrom(Mapping& m, off_t end) {
     m.base = nullptr;
     const off_t page = sysconf(_SC_PAGESIZE);
     m.mapStart = end - end % page;
-    m.mapSize = static_cast<std::size_t>(end - m.mapStart + Reserve);
+    m.mapSize = static_cast<std::size_t>(end - m.mapStart + m.reserve);
     if (ftruncate(m.fd, m.mapStart + static_cast<off_t>(m.mapSize)) != 0) return false;
     void* p = mmap(nullptr, m.mapSize, PROT_READ | PROT_WRITE, MAP_SHARED, m.fd, m.mapStart);
     if (p == MAP_FAILED) return false;
@@ -96,10 +101,11 @@ void giveUpReserve(Mapping& m) {
 
 }  // namespace
 
-int journalOpen(const std::string& path) {
+int journalOpen(const std::string& path, std::size_t expectedBytes) {
     const int handle = fileOpen(path, OpenMode::AppendPrivate);
     if (handle == 0) return 0;
     Mapping m;
+    m.reserve = std::clamp(static_cast<off_t>(expectedBytes), MinReserve, MaxReserve);
     m.fd = posix::descriptorOf(handle);
     struct stat st;
     if (flock(m.fd, LOCK_EX | LOCK_NB) != 0 || fstat(m.fd, &st) != 0) return handle;
@@ -124,7 +130,7 @@ bool journalAppend(int handle, const char* data, std::size_t size) {
         Mapping& m = it->second;
         const off_t need = m.end + static_cast<off_t>(size);
         if (need <= m.mapStart + static_cast<off_t>(m.mapSize) ||
-            (size < static_cast<std::size_t>(Reserve) && !foreignData(m) && mapFrom(m, m.end))) {
+            (static_cast<off_t>(size) < m.reserve && !foreignData(m) && mapFrom(m, m.end))) {
             std::memcpy(m.base + (m.end - m.mapStart), data, size);
             m.end = need;
             return true;
