@@ -8,6 +8,7 @@
 #include "engine/texts.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "support/text.h"
 
 namespace engine {
 namespace {
@@ -30,10 +31,7 @@ bool passt(const std::string& mask, const std::string& name) {
 
 bool istPunktEintrag(const std::string& name) { return name == "." || name == ".."; }
 
-unsigned char klein(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + 32) : u;
-}
+unsigned char klein(char c) { return static_cast<unsigned char>(support::yFoldAZ(c)); }
 
 // Ascending after folding A-Z to a-z. Names that differ only in the case of
 // A-Z can both exist on Linux; their raw bytes decide, so the order never

@@ -3,14 +3,14 @@
 // The action renames every ticked row relative to one open directory
 // handle and never replaces a file. Each completed rename is journalled at
 // once in the cumulative undo log, which reaches the operating system
-// before the next rename starts, so a crash loses at most the row in flight. The undo script's lines are kept in memory and
-// the script is written when the action ends, in reverse order: a later
+// before the next rename starts, so a crash loses at most the row in
+// flight. The undo script's lines are kept in memory and the script is
+// written when the action ends, in reverse order: a later
 // rename may have taken a name that an earlier one freed (renumbering), and
 // only undoing the last rename first gives every file its name back.
 #include "engine/rename.h"
 
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "engine/batch.h"
@@ -154,6 +154,15 @@ Schritt entscheiden(const Aktion& a, const std::string& alt, const std::string& 
     return Schritt::Umbenennen;
 }
 
+// The drive and cd lines that put a script or the log into the action's
+// directory.
+std::string verzeichnisZeilen(const Aktion& a) {
+    const std::string laufwerk = yBatchLaufwerk(a.verzeichnis);
+    std::string text;
+    if (!laufwerk.empty()) text += laufwerk + ZeilenEnde;
+    return text + yBatchCdZeile(a.verzeichnis) + ZeilenEnde;
+}
+
 // The log line reaches the operating system before the next rename starts
 // (the journal copies it into the log's pages, without a system call).
 // Every row lies in the one directory of the action, so its drive and cd
@@ -169,10 +178,7 @@ void journal(Aktion& a, const std::string& alt, const std::string& neu) {
         platform::journalAppend(a.log, zeile, laenge);
         return;
     }
-    const std::string laufwerk = yBatchLaufwerk(a.verzeichnis);
-    std::string text;
-    if (!laufwerk.empty()) text += laufwerk + ZeilenEnde;
-    text += yBatchCdZeile(a.verzeichnis) + ZeilenEnde;
+    std::string text = verzeichnisZeilen(a);
     text.append(zeile, laenge);
     platform::journalAppend(a.log, text.data(), text.size());
     a.verzeichnisImLog = true;
@@ -218,10 +224,7 @@ void abschliessen(Aktion& a) {
     if (a.dirHandle != 0) platform::closeDirForRename(a.dirHandle);
     bool geschrieben = true;
     if (!a.zurueck.empty()) {
-        std::string text;
-        const std::string laufwerk = yBatchLaufwerk(a.verzeichnis);
-        if (!laufwerk.empty()) text += laufwerk + ZeilenEnde;
-        text += yBatchCdZeile(a.verzeichnis) + ZeilenEnde;
+        std::string text = verzeichnisZeilen(a);
         text.reserve(text.size() + a.zurueck.size());
         std::size_t ende = a.zurueck.size();
         for (auto it = a.zeilenAnfang.rbegin(); it != a.zeilenAnfang.rend(); ++it) {

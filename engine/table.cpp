@@ -42,7 +42,7 @@ void neueZeile(int zeile, const std::string& name, const std::string& neu) {
 // later occurrence of the text, which must end the name.
 struct Endung {
     bool aktiv = false;
-    std::string text;   // in capitals
+    std::string text;   // A-Z folded to a-z
 };
 
 Endung alsEndung(const std::string& mask) {
@@ -53,19 +53,18 @@ Endung alsEndung(const std::string& mask) {
         if (c >= 0x80 || c == '*' || c == '?' || c == '|' || c == ' ') return e;
     }
     e.aktiv = true;
-    e.text = mask.substr(1);
+    for (std::size_t i = 1; i < mask.size(); ++i) e.text += support::yFoldAZ(mask[i]);
     return e;
 }
 
-// Only a-z can turn into the plain ASCII text of the mask.
-char gross(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-
+// Only A-Z / a-z fold onto the plain ASCII text of the mask; the bytes of
+// other characters can never equal it.
 bool passt(const Endung& e, const std::string& name) {
     const std::size_t n = e.text.size();
     if (name.empty() || name.size() < n) return false;
     for (std::size_t s = support::yCharLength(name, 0); s + n <= name.size(); ++s) {
         std::size_t k = 0;
-        while (k < n && gross(name[s + k]) == e.text[k]) ++k;
+        while (k < n && support::yFoldAZ(name[s + k]) == e.text[k]) ++k;
         if (k == n) return s + n == name.size();
     }
     return false;

@@ -9,7 +9,6 @@
 // at the file's end, behind the reserve; once that has happened the reserve
 // left over is filled with a blank line and this run writes line by line
 // too, so neither run's lines are ever cut off or overwritten.
-#include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
