@@ -33,15 +33,18 @@ void anhaengenEscaped(std::string& out, const std::string& text) {
     out.append(text, von, std::string::npos);
 }
 
-bool liesDatei(const std::string& path, std::string& inhalt) {
-    const int h = platform::fileOpen(path, platform::OpenMode::Read);
+// Only a regular file of this user with one name, and no more than the
+// caller allows: in a shared temporary directory the script could have been
+// swapped for someone else's file, a link or a device.
+bool liesDatei(const std::string& path, std::size_t hoechstens, std::string& inhalt) {
+    const int h = platform::fileOpen(path, platform::OpenMode::ReadPrivate);
     if (h == 0) return false;
     char puffer[65536];
     long long n;
-    while ((n = platform::fileRead(h, puffer, sizeof puffer)) > 0)
+    while ((n = platform::fileRead(h, puffer, sizeof puffer)) > 0 && inhalt.size() <= hoechstens)
         inhalt.append(puffer, static_cast<std::size_t>(n));
     platform::fileClose(h);
-    return n == 0;
+    return n == 0 && inhalt.size() <= hoechstens;
 }
 
 std::string mitTrenner(std::string dir) {
@@ -56,15 +59,16 @@ std::string ohneAnfuehrung(const std::string& text) {
 }
 
 // Arguments of a ren line: quoted (blanks kept) or separated by blanks.
-std::vector<std::string> argumente(const std::string& text) {
-    std::vector<std::string> out;
+// A quote that is never closed makes the line unreadable: it was cut off
+// (a script written only in part), and its last name would be a wrong one.
+bool argumente(const std::string& text, std::vector<std::string>& out) {
     std::size_t i = 0;
     while (i < text.size()) {
         if (text[i] == ' ' || text[i] == '\t') { ++i; continue; }
         std::size_t ende;
         if (text[i] == '"') {
             ende = text.find('"', i + 1);
-            if (ende == std::string::npos) ende = text.size();
+            if (ende == std::string::npos) return false;
             out.push_back(text.substr(i + 1, ende - i - 1));
             i = ende + 1;
         } else {
@@ -74,7 +78,7 @@ std::vector<std::string> argumente(const std::string& text) {
             i = ende;
         }
     }
-    return out;
+    return true;
 }
 
 // A bare name in the current directory; wildcards and paths are refused,
@@ -93,6 +97,7 @@ struct Offen {
 };
 
 struct Lauf {
+    BatchPruefung pruefung;
     std::string verzeichnis;   // current directory, ending with "/"
     bool verzeichnisOk = true;
     int handle = 0;            // rename handle of verzeichnis, opened on first use
@@ -112,7 +117,7 @@ void wechsleVerzeichnis(Lauf& l, int nr, const std::string& argument) {
     if (ziel.empty()) return;   // "cd" alone only shows the directory
     if (ziel.front() != '/') ziel = l.verzeichnis + ziel;
     ziel = mitTrenner(ziel);
-    if (l.handle != 0) platform::closeDirForRename(l.handle);
+    if (l.handle > 0) platform::closeDirForRename(l.handle);
     l.handle = 0;
     l.verzeichnis = ziel;
     // After a failed cd the following renames are not run anywhere else:
@@ -129,16 +134,32 @@ const char* grundVon(platform::RenameResult r) {
     }
 }
 
+// The directory of the following renames; -1 when it is the action's
+// folder but no longer the directory the action renamed in (swapped for
+// another one, or a link to one): nothing there may be renamed.
+int oeffnen(Lauf& l) {
+    const int h = platform::openDirForRename(l.verzeichnis);
+    const BatchPruefung& p = l.pruefung;
+    if (h == 0 || !p.kennungBekannt || l.verzeichnis != mitTrenner(p.verzeichnis)) return h;
+    platform::FileIdentity jetzt;
+    if (platform::renameDirIdentity(h, jetzt) && jetzt == p.kennung) return h;
+    platform::closeDirForRename(h);
+    return -1;
+}
+
 void benenneUm(Lauf& l, int nr, const std::string& von, const std::string& nach) {
     const char* grund = nullptr;
     platform::RenameResult r = platform::RenameResult::Failed;
     if (!l.verzeichnisOk) {
         grund = rtext::GrundOhneVerzeichnis;
     } else {
-        if (l.handle == 0) l.handle = platform::openDirForRename(l.verzeichnis);
-        r = l.handle == 0 ? platform::RenameResult::Failed
+        if (l.handle == 0) l.handle = oeffnen(l);
+        r = l.handle <= 0 ? platform::RenameResult::Failed
                           : platform::renameNoReplaceAt(l.handle, von, nach);
-        if (r != platform::RenameResult::Ok) grund = l.handle == 0 ? rtext::GrundVerzeichnisFehlt : grundVon(r);
+        if (r != platform::RenameResult::Ok)
+            grund = l.handle < 0    ? rtext::GrundVerzeichnisErsetzt
+                    : l.handle == 0 ? rtext::GrundVerzeichnisFehlt
+                                    : grundVon(r);
     }
     if (!grund) {
         // A failed line whose vanished file had this name can never be run
@@ -172,8 +193,8 @@ void zeileAusfuehren(Lauf& l, int nr, const std::string& roh) {
         return;
     }
     if (wort == "ren" || wort == "rename") {
-        const std::vector<std::string> a = argumente(rest);
-        if (a.size() == 2 && einfacherName(a[0]) && einfacherName(a[1]))
+        std::vector<std::string> a;
+        if (argumente(rest, a) && a.size() == 2 && einfacherName(a[0]) && einfacherName(a[1]))
             benenneUm(l, nr, a[0], a[1]);
         else
             melden(l, nr, zeile, rtext::GrundUngueltigerName);
@@ -254,10 +275,17 @@ std::string yBatchRenZeile(const std::string& fromName, const std::string& toNam
     return out;
 }
 
-BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workingDirectory) {
-    Lauf l;
+BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workingDirectory,
+                        const BatchPruefung& pruefung) {
     std::string inhalt;
-    if (scriptPath.empty() || !liesDatei(scriptPath, inhalt)) return l.ergebnis;
+    if (scriptPath.empty() || !liesDatei(scriptPath, pruefung.hoechstensBytes, inhalt)) return {};
+    return yRunBatchText(inhalt, workingDirectory, pruefung);
+}
+
+BatchErgebnis yRunBatchText(const std::string& inhalt, const std::string& workingDirectory,
+                            const BatchPruefung& pruefung) {
+    Lauf l;
+    l.pruefung = pruefung;
     l.ergebnis.gestartet = true;
     l.verzeichnis = mitTrenner(workingDirectory.empty() ? platform::currentDirectory()
                                                         : workingDirectory);
@@ -271,13 +299,13 @@ BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workin
         anfang = ende + 1;
         if (nr % 256 == 0) anzeigen(l);
     }
-    if (l.handle != 0) platform::closeDirForRename(l.handle);
+    if (l.handle > 0) platform::closeDirForRename(l.handle);
     l.ergebnis.restSkript = restSkript(l.offen);
     return l.ergebnis;
 }
 
 BatchErgebnis yStartCommand(const std::string& program, const std::string& parameters,
-                            const std::string& workingDirectory) {
+                            const std::string& workingDirectory, const BatchPruefung& pruefung) {
     const std::string name = support::yLower(support::yFileName(program));
     if (name != "cmd.exe" && name != "cmd") {
         BatchErgebnis r;
@@ -297,7 +325,7 @@ BatchErgebnis yStartCommand(const std::string& program, const std::string& param
     if (skript.empty()) return {};
     const std::string wd = workingDirectory.empty() ? platform::currentDirectory() : workingDirectory;
     if (skript.front() != '/') skript = mitTrenner(wd) + skript;
-    return yRunBatch(skript, wd);
+    return yRunBatch(skript, wd, pruefung);
 }
 
 }  // namespace engine

@@ -3,8 +3,11 @@
 // those script lines, kept beside their reader so both agree.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
+
+#include "platform/files.h"
 
 namespace engine {
 
@@ -16,13 +19,28 @@ struct BatchErgebnis {
     std::string restSkript;
 };
 
+// What a script may be and where it may rename. A script is read only when
+// it is a regular file of this user with one name and at most this long;
+// renames in `verzeichnis` happen only while it is still the directory of
+// that identity.
+struct BatchPruefung {
+    std::size_t hoechstensBytes = std::size_t(1) << 30;
+    std::string verzeichnis;
+    platform::FileIdentity kennung;
+    bool kennungBekannt = false;
+};
+
 // Runs a script in the given working directory ("" = the current one).
-BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workingDirectory);
+BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workingDirectory,
+                        const BatchPruefung& pruefung = {});
+// The same for a script held in memory.
+BatchErgebnis yRunBatchText(const std::string& script, const std::string& workingDirectory,
+                            const BatchPruefung& pruefung = {});
 
 // "cmd.exe" with "/c call <script>" (the path may be quoted) runs the
 // interpreter above and waits; any other program is started without waiting.
 BatchErgebnis yStartCommand(const std::string& program, const std::string& parameters,
-                            const std::string& workingDirectory);
+                            const std::string& workingDirectory, const BatchPruefung& pruefung = {});
 
 // Script lines, without line end. A "%" is written "%%", as the command
 // interpreter reads "%%" back as "%".

@@ -1,13 +1,16 @@
 // The rename action and its undo.
 //
-// The action renames every ticked row relative to one open directory
-// handle and never replaces a file. Each completed rename is journalled at
-// once in the cumulative undo log, which reaches the operating system
-// before the next rename starts, so a crash loses at most the row in
-// flight. The undo script's lines are kept in memory and the script is
-// written when the action ends, in reverse order: a later
-// rename may have taken a name that an earlier one freed (renumbering), and
-// only undoing the last rename first gives every file its name back.
+// The action renames every ticked row relative to one open handle of the
+// directory that the table was read from, and never replaces a file. The
+// line that renames a file back reaches the cumulative undo log before the
+// rename starts (and is taken out again if the rename fails), so whenever
+// the program dies, every renamed file has its line and `quonabix-undo
+// --log` can bring it back. The undo script's lines are also kept in memory
+// and the script is written when the action ends, in reverse order: a
+// later rename may have taken a name that an earlier one freed
+// (renumbering), and only undoing the last rename first gives every file
+// its name back. Where the script cannot be written whole, the undo runs
+// from the lines in memory.
 #include "engine/rename.h"
 
 #include <cstdint>
@@ -34,10 +37,26 @@ constexpr uint32_t AnzeigeAbstandMs = 50;   // at most this long without a repai
 constexpr std::size_t MeldungZeilen = 20;   // failed lines listed in one message
 constexpr int NamensVersuche = 1000;
 
+// What the undo of the latest action runs: the script `skript` as it was
+// written (no larger, in the directory of that identity), or, where it
+// could not be written whole, the same lines held here.
+struct UndoStand {
+    std::string skript;
+    std::string text;
+    bool vollstaendig = false;
+    std::string verzeichnis;
+    platform::FileIdentity kennung;
+    bool kennungBekannt = false;
+};
+UndoStand undoStand;
+
 struct Aktion {
     std::string verzeichnis;            // of every row, ending with "/"
     bool produktVerzeichnis = false;    // its path holds the product name
+    bool verzeichnisGueltig = true;     // no control character in its path
     int dirHandle = 0;
+    platform::FileIdentity kennung;
+    bool kennungBekannt = false;
     int skript = 0;
     int log = 0;
     bool verzeichnisImLog = false;      // drive and cd lines written into the log
@@ -46,13 +65,21 @@ struct Aktion {
     // the renames themselves.
     std::string zurueck;
     std::vector<std::size_t> zeilenAnfang;
+    int umbenannt = 0;                  // files renamed on disk
     bool abbruch = false;
+    bool logVoll = false;               // a line could not be recorded: stopped
     uint32_t letzteAnzeige = 0;
 };
 
 std::string mitTrenner(std::string dir) {
     if (!dir.empty() && dir.back() != '/') dir += '/';
     return dir;
+}
+
+bool hatSteuerzeichen(const std::string& text) {
+    for (unsigned char c : text)
+        if (c < 32) return true;
+    return false;
 }
 
 std::string undoDateiName(const platform::LocalTime& jetzt, uint32_t tick) {
@@ -64,8 +91,10 @@ std::string undoDateiName(const platform::LocalTime& jetzt, uint32_t tick) {
 
 // A new private script; an existing name (a second action in the same
 // millisecond, or something planted there) is never reused: the next tick
-// value gives the next name.
+// value gives the next name. A temporary directory with a line break in its
+// name would split the log's script-name line into a command.
 int undoDateiAnlegen(std::string& pfad) {
+    if (hatSteuerzeichen(support::TempVerzeichnis)) return 0;
     const platform::LocalTime jetzt = platform::localNow();
     uint32_t tick = platform::tickCount();
     for (int i = 0; i < NamensVersuche; ++i, ++tick) {
@@ -77,30 +106,48 @@ int undoDateiAnlegen(std::string& pfad) {
     return 0;
 }
 
+bool kopfSchreiben(const Aktion& a, const std::string& skript) {
+    const std::string trenner = rtext::LogTrenner + std::string(80, '-') + ZeilenEnde;
+    const std::string kopf =
+        trenner + rtext::LogSkriptName + yBatchEscape(skript) + ZeilenEnde + trenner;
+    return platform::journalAppend(a.log, kopf.data(), kopf.size());
+}
+
 // Without both undo files nothing is renamed: a rename that cannot be
-// undone is not started.
-bool undoDateienOeffnen(Aktion& a, int zeilen) {
-    std::string pfad;
-    a.skript = undoDateiAnlegen(pfad);
-    // About one rename-back line of 48 bytes a row, and the header.
-    a.log = platform::journalOpen(support::TempVerzeichnis + rtext::LogName,
-                                  static_cast<std::size_t>(zeilen) * 48 + 1024);
-    if (a.skript != 0 && a.log != 0) {
-        UndoDatei = pfad;
-        return true;
-    }
-    if (a.skript != 0) platform::fileClose(a.skript);
+// undone is not started. The log is held by this run until the action
+// ends, so no other run's lines come between this action's lines.
+bool undoDateienOeffnen(Aktion& a, std::string& skript) {
+    const std::string logPfad = support::TempVerzeichnis + rtext::LogName;
+    platform::JournalStatus status = platform::JournalStatus::Failed;
+    a.skript = undoDateiAnlegen(skript);
+    if (a.skript != 0) a.log = platform::journalOpen(logPfad, &status);
+    if (a.log != 0 && kopfSchreiben(a, skript)) return true;
     if (a.log != 0) platform::journalClose(a.log);
-    a.skript = a.log = 0;
-    support::yInfoBox(rtext::Titel, std::string(rtext::UndoNichtAngelegt) + rtext::AbbruchSatz, 0);
+    a.log = 0;
+    if (a.skript != 0) platform::fileClose(a.skript);
+    a.skript = 0;
+    std::string text = rtext::UndoNichtAngelegt;
+    if (status == platform::JournalStatus::Busy) text += rtext::LogBelegt + logPfad + "\\n \\n ";
+    support::yInfoBox(rtext::Titel, text + rtext::AbbruchSatz, 0);
     return false;
 }
 
-void kopfSchreiben(const Aktion& a) {
-    const std::string trenner = rtext::LogTrenner + std::string(80, '-') + ZeilenEnde;
-    const std::string kopf =
-        trenner + rtext::LogSkriptName + yBatchEscape(UndoDatei) + ZeilenEnde + trenner;
-    platform::journalAppend(a.log, kopf.data(), kopf.size());
+// The folder must still be the one the table was read from: a folder
+// swapped for another one (or for a link to one) keeps its name but would
+// have its files renamed by rows they do not belong to.
+bool verzeichnisOeffnen(Aktion& a) {
+    if (a.verzeichnis.empty()) return true;
+    a.dirHandle = platform::openDirForRename(a.verzeichnis);
+    if (a.dirHandle == 0) return true;   // every row fails and says so
+    a.kennungBekannt = platform::renameDirIdentity(a.dirHandle, a.kennung);
+    const ListedFolder& l = listedFolder;
+    if (!l.known || mitTrenner(l.path) != a.verzeichnis || (a.kennungBekannt && a.kennung == l.identity))
+        return true;
+    platform::closeDirForRename(a.dirHandle);
+    a.dirHandle = 0;
+    support::yInfoBox(rtext::Titel, rtext::VerzeichnisErsetzt + a.verzeichnis + rtext::NeuWaehlen +
+                                        rtext::AbbruchSatz, platform::BoxOk);
+    return false;
 }
 
 // Control characters and the nine characters no file name may hold.
@@ -121,15 +168,16 @@ bool nameGueltig(const std::string& name) {
 }
 
 // The question for a row that cannot be renamed; "" when the row is valid.
+// A folder whose path holds a line break would put a second command into
+// the undo files' cd line, so its rows are invalid like invalid names.
 std::string pruefen(const Aktion& a, const std::string& alt, const std::string& neu) {
     if (alt.empty() || neu.empty() || a.verzeichnis.empty())
         return std::string(rtext::LaengeUngueltig) + rtext::AbbruchSatz;
-    if (!nameGueltig(alt) || !nameGueltig(neu))
+    if (!a.verzeichnisGueltig || !nameGueltig(alt) || !nameGueltig(neu))
         return std::string(rtext::NamenUngueltig) + rtext::InDatei + a.verzeichnis + alt +
                rtext::Oder + a.verzeichnis + neu + rtext::Leerzeile + rtext::AbbruchSatz;
     return "";
 }
-
 // Whether the text, upper-cased, holds "QUONABIX". Only A-Z fold here,
 // which is all the Latin-1 upper-casing can turn into these letters; it
 // runs once per row, so it stays a plain scan.
@@ -163,25 +211,56 @@ std::string verzeichnisZeilen(const Aktion& a) {
     return text + yBatchCdZeile(a.verzeichnis) + ZeilenEnde;
 }
 
-// The log line reaches the operating system before the next rename starts
-// (the journal copies it into the log's pages, without a system call).
-// Every row lies in the one directory of the action, so its drive and cd
-// lines come once, before the first rename-back line.
-void journal(Aktion& a, const std::string& alt, const std::string& neu) {
+// Write-ahead: the line that renames the file back is in the log before
+// the rename starts. Every row lies in the one directory of the action, so
+// its drive and cd lines come once, before the first rename-back line.
+// False when the line could not be recorded: then the row is not renamed.
+bool vormerken(Aktion& a, const std::string& alt, const std::string& neu) {
     const std::size_t anfang = a.zurueck.size();
     a.zeilenAnfang.push_back(anfang);
     yBatchRenZeileAnhaengen(a.zurueck, neu, alt);
     a.zurueck += ZeilenEnde;
     const char* zeile = a.zurueck.data() + anfang;
     const std::size_t laenge = a.zurueck.size() - anfang;
+    bool ok;
     if (a.verzeichnisImLog) {
-        platform::journalAppend(a.log, zeile, laenge);
-        return;
+        ok = platform::journalAppend(a.log, zeile, laenge);
+    } else {
+        std::string text = verzeichnisZeilen(a);
+        text.append(zeile, laenge);
+        ok = a.verzeichnisImLog = platform::journalAppend(a.log, text.data(), text.size());
     }
-    std::string text = verzeichnisZeilen(a);
-    text.append(zeile, laenge);
-    platform::journalAppend(a.log, text.data(), text.size());
-    a.verzeichnisImLog = true;
+    if (!ok) {
+        a.zurueck.resize(anfang);
+        a.zeilenAnfang.pop_back();
+    }
+    return ok;
+}
+
+// The rename did not happen: its line leaves the log and the script again,
+// so that replaying the log never moves a file this action did not move.
+void verwerfen(Aktion& a) {
+    const bool mitVerzeichnis = a.zeilenAnfang.size() == 1;
+    a.zurueck.resize(a.zeilenAnfang.back());
+    a.zeilenAnfang.pop_back();
+    if (platform::journalTakeBack(a.log)) {
+        if (mitVerzeichnis) a.verzeichnisImLog = false;
+    } else {
+        a.logVoll = true;   // the log no longer says what happened: stop here
+    }
+}
+
+void logVollMelden(const Aktion& a) {
+    std::string text = std::string(rtext::LogVoll) + support::TempVerzeichnis + rtext::LogName;
+    text += a.umbenannt == 0 ? std::string(rtext::NichtsUmbenannt)
+                             : rtext::AngehaltenNach + std::to_string(a.umbenannt) + rtext::AngehaltenDateien;
+    support::yInfoBox(rtext::Titel, text, platform::BoxOk);
+}
+
+platform::RenameResult umbenennen(const Aktion& a, Schritt s, const std::string& alt, const std::string& neu) {
+    if (s != Schritt::Umbenennen) return platform::RenameResult::Ok;
+    if (a.dirHandle == 0) return platform::RenameResult::Failed;
+    return platform::renameNoReplaceAt(a.dirHandle, alt, neu);
 }
 
 void zeileBearbeiten(Aktion& a, int zeile) {
@@ -192,20 +271,27 @@ void zeileBearbeiten(Aktion& a, int zeile) {
     std::string frage = pruefen(a, alt, neu);
     if (frage.empty()) {
         const Schritt s = entscheiden(a, alt, neu);
-        const platform::RenameResult r =
-            s != Schritt::Umbenennen ? platform::RenameResult::Ok
-            : a.dirHandle == 0       ? platform::RenameResult::Failed
-                                     : platform::renameNoReplaceAt(a.dirHandle, alt, neu);
-        if (r == platform::RenameResult::Ok) {
-            w.setCell(ids::FileTable, zeile, ids::ColStatus, rtext::StatusOk);
-            // A protected row was never renamed, so there is nothing to rename back.
-            if (s != Schritt::Geschuetzt) journal(a, alt, neu);
+        // A protected row is never renamed, so there is nothing to rename back.
+        if (s != Schritt::Geschuetzt && !vormerken(a, alt, neu)) {
+            w.setCell(ids::FileTable, zeile, ids::ColStatus, rtext::StatusFehler);
+            a.logVoll = true;
+            logVollMelden(a);
             return;
         }
+        if (umbenennen(a, s, alt, neu) == platform::RenameResult::Ok) {
+            w.setCell(ids::FileTable, zeile, ids::ColStatus, rtext::StatusOk);
+            if (s == Schritt::Umbenennen) ++a.umbenannt;
+            return;
+        }
+        verwerfen(a);
         frage = std::string(rtext::RenameFehlgeschlagen) + rtext::RenameZeile + a.verzeichnis +
                 alt + rtext::Pfeil + a.verzeichnis + neu + rtext::Leerzeile + rtext::Weitermachen;
     }
     w.setCell(ids::FileTable, zeile, ids::ColStatus, rtext::StatusFehler);
+    if (a.logVoll) {
+        logVollMelden(a);
+        return;
+    }
     if (support::yInfoBox(rtext::Titel, frage, platform::BoxOkCancel) != platform::AnswerOk)
         a.abbruch = true;
 }
@@ -219,26 +305,29 @@ void anzeigen(Aktion& a, int zeile) {
     platform::win().repaintNow();
 }
 
-// Undoing runs the lines from the last rename back to the first.
-void abschliessen(Aktion& a) {
+// Undoing runs the lines from the last rename back to the first. The
+// script and the log reach the disk once, here.
+void abschliessen(Aktion& a, const std::string& skript) {
     if (a.dirHandle != 0) platform::closeDirForRename(a.dirHandle);
-    bool geschrieben = true;
+    std::string text;
     if (!a.zurueck.empty()) {
-        std::string text = verzeichnisZeilen(a);
+        text = verzeichnisZeilen(a);
         text.reserve(text.size() + a.zurueck.size());
         std::size_t ende = a.zurueck.size();
         for (auto it = a.zeilenAnfang.rbegin(); it != a.zeilenAnfang.rend(); ++it) {
             text.append(a.zurueck, *it, ende - *it);
             ende = *it;
         }
-        geschrieben = platform::fileWrite(a.skript, text);
     }
+    bool geschrieben = text.empty() || platform::fileWrite(a.skript, text);
+    geschrieben = platform::fileSync(a.skript) && geschrieben;
     geschrieben = platform::fileClose(a.skript) && geschrieben;
     platform::journalClose(a.log);
-    if (!geschrieben)
-        support::yInfoBox(rtext::Titel, rtext::SkriptNichtGeschrieben + UndoDatei +
-                                            rtext::SkriptImLog + support::TempVerzeichnis +
-                                            rtext::LogName, platform::BoxOk);
+    undoStand = {skript, std::move(text), geschrieben, a.verzeichnis, a.kennung, a.kennungBekannt};
+    // A full disk was reported already, with what the undo does.
+    if (!geschrieben && !a.logVoll)
+        support::yInfoBox(rtext::Titel, rtext::SkriptNichtGeschrieben + skript + rtext::SkriptImSpeicher +
+                                            support::TempVerzeichnis + rtext::LogName, platform::BoxOk);
 }
 
 std::string fehlerListe(const std::vector<std::string>& fehler) {
@@ -251,9 +340,10 @@ std::string fehlerListe(const std::vector<std::string>& fehler) {
 }
 
 // Success is reported only when every line was carried out. Otherwise the
-// lines still to do become the next undo script, so that "Rückgängig" can
-// be pressed again once the cause is removed, without running the lines
-// that already succeeded a second time.
+// lines still to do become the next undo, so that "Rückgängig" can be
+// pressed again once the cause is removed, without running the lines that
+// already succeeded a second time; they stay in memory when no script can
+// be written for them.
 void undoMelden(const BatchErgebnis& r) {
     auto& w = platform::win();
     if (!r.gestartet) {
@@ -265,11 +355,17 @@ void undoMelden(const BatchErgebnis& r) {
         w.enable(ids::UndoButton, false);
         return;
     }
-    std::string rest;
-    const int h = r.restSkript.empty() ? 0 : undoDateiAnlegen(rest);
-    bool nochmal = h != 0 && platform::fileWrite(h, r.restSkript);
-    if (h != 0) nochmal = platform::fileClose(h) && nochmal;
-    if (nochmal) UndoDatei = rest;
+    const bool nochmal = !r.restSkript.empty();
+    if (nochmal) {
+        std::string rest;
+        const int h = undoDateiAnlegen(rest);
+        bool geschrieben = h != 0 && platform::fileWrite(h, r.restSkript);
+        if (h != 0) geschrieben = platform::fileClose(h) && geschrieben;
+        if (h != 0) UndoDatei = rest;
+        undoStand.skript = UndoDatei;
+        undoStand.text = r.restSkript;
+        undoStand.vollstaendig = geschrieben;
+    }
     w.enable(ids::UndoButton, nochmal);
     std::string text = rtext::NichtZurueck + fehlerListe(r.fehler);
     if (nochmal) text += std::string("\\n \\n ") + rtext::NochmalMoeglich;
@@ -277,6 +373,22 @@ void undoMelden(const BatchErgebnis& r) {
 }
 
 std::string skriptAufruf(const std::string& skript) { return "/c call \"" + skript + "\""; }
+
+// Runs the undo of the latest action: its script as the program wrote it,
+// or the lines in memory where the script is not whole; renames happen only
+// in the directory the action renamed in.
+BatchErgebnis undoAusfuehren(const std::string& parameter, const std::string& arbeitsVerzeichnis) {
+    const UndoStand& u = undoStand;
+    if (u.skript != UndoDatei || UndoDatei.empty())
+        return yStartCommand("cmd.exe", parameter, arbeitsVerzeichnis);
+    BatchPruefung p;
+    p.hoechstensBytes = u.text.size();
+    p.verzeichnis = u.verzeichnis;
+    p.kennung = u.kennung;
+    p.kennungBekannt = u.kennungBekannt;
+    if (!u.vollstaendig) return yRunBatchText(u.text, arbeitsVerzeichnis, p);
+    return yStartCommand("cmd.exe", parameter, arbeitsVerzeichnis, p);
+}
 
 }  // namespace
 
@@ -286,36 +398,48 @@ void RenameAusfuehren() {
     RenameErfolgt = 1;
     const int zeilen = w.countRows(ids::FileTable);
     a.verzeichnis = mitTrenner(w.getText(ids::FolderTree));
+    a.verzeichnisGueltig = !hatSteuerzeichen(a.verzeichnis);
+    // An action that renames nothing leaves the undo of the one before.
     const bool warAktiv = w.isEnabled(ids::UndoButton);
+    const std::string vorherDatei = UndoDatei;
+    const UndoStand vorher = undoStand;
     w.enable(ids::UndoButton, true);
-    if (undoDateienOeffnen(a, zeilen)) {
-        kopfSchreiben(a);
+    std::string skript;
+    if (verzeichnisOeffnen(a) && undoDateienOeffnen(a, skript)) {
+        UndoDatei = skript;
         a.produktVerzeichnis = enthaeltProdukt(a.verzeichnis);
-        if (!a.verzeichnis.empty()) a.dirHandle = platform::openDirForRename(a.verzeichnis);
         a.letzteAnzeige = platform::tickCount();
-        for (int z = 0; z < zeilen && !a.abbruch; ++z) {
+        for (int z = 0; z < zeilen && !a.abbruch && !a.logVoll; ++z) {
             zeileBearbeiten(a, z);
             anzeigen(a, z);
         }
-        abschliessen(a);
-    } else {
-        // Nothing was done, so the undo of the previous action stays as it was.
+        abschliessen(a, skript);
+    } else if (a.dirHandle != 0) {
+        platform::closeDirForRename(a.dirHandle);
+    }
+    if (a.umbenannt == 0) {
+        UndoDatei = vorherDatei;
+        undoStand = vorher;
         w.enable(ids::UndoButton, warAktiv);
     }
-    if (a.abbruch) {
-        // The script runs from its own directory, as a revert by hand would.
-        undoMelden(yStartCommand("cmd.exe", skriptAufruf(support::yFileName(UndoDatei)),
-                                 support::yDirectoryPart(UndoDatei)));
-        NeuAufbauen(ModeFull, DateiListe);
-    } else {
+    if (!a.abbruch) {
         NeuAufbauen(ModeRefresh, DateiListe);
+        return;
     }
+    if (a.umbenannt == 0) {
+        support::yInfoBox(rtext::Titel, rtext::AllesZurueck, platform::BoxOk);
+    } else {
+        // The script runs from its own directory, as a revert by hand would.
+        undoMelden(undoAusfuehren(skriptAufruf(support::yFileName(UndoDatei)),
+                                  support::yDirectoryPart(UndoDatei)));
+    }
+    NeuAufbauen(ModeFull, DateiListe);
 }
 
 void RenameRueckgaengig() {
     const std::string verzeichnis = platform::win().getText(ids::FolderTree);
     // The undo runs to its end before the table lists the directory again.
-    undoMelden(yStartCommand("cmd.exe", skriptAufruf(UndoDatei), verzeichnis));
+    undoMelden(undoAusfuehren(skriptAufruf(UndoDatei), verzeichnis));
     NeuAufbauen(ModeFull, DateiListe);
 }
 

@@ -7,5 +7,6 @@ std::vector<std::string> DateiListe;
 int32_t LaufendeNummer = 0;
 int RenameErfolgt = 0;
 std::string UndoDatei;
+ListedFolder listedFolder;
 
 }  // namespace engine

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace engine {
 
 // Full paths of every file of the chosen directory, sorted ignoring the
@@ -16,5 +18,15 @@ extern int32_t LaufendeNummer;
 extern int RenameErfolgt;
 // Full path of the undo script of the latest rename action.
 extern std::string UndoDatei;
+
+// The directory the last full rebuild listed, and which directory that
+// was: the rename action renames only in that same directory, not in one
+// that was put in its place (or behind a link of its name) since.
+struct ListedFolder {
+    std::string path;
+    platform::FileIdentity identity;
+    bool known = false;
+};
+extern ListedFolder listedFolder;
 
 }  // namespace engine

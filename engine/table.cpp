@@ -120,6 +120,8 @@ void FuellenTabelle(const std::string& directory, int mode, std::vector<std::str
     if (mode == ModeFull) {
         RenameErfolgt = 0;
         LoeschenRenameSpalte();
+        listedFolder.path = directory;
+        listedFolder.known = platform::directoryIdentity(directory, listedFolder.identity);
         yReadDir(directory, "*.*", 0, list, 0, -1);
         ySortFileList(list);
     }

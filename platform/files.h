@@ -25,6 +25,19 @@ bool isDirectory(const std::string& path);
 bool fileExists(const std::string& path);          // any kind of entry, links not followed
 long long fileSize(const std::string& path);       // -1 when missing
 bool createDirectory(const std::string& path);
+// A directory only this user may use: created with mode 0700 (its parents
+// too) where missing; true when it is a real directory (not a link) of
+// this user.
+bool makePrivateDirectory(const std::string& path);
+
+// Which directory a path leads to (links followed), or an opened rename
+// directory is: a folder swapped for another one between two looks shows
+// a different identity.
+struct FileIdentity {
+    uint64_t device = 0, inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+bool directoryIdentity(const std::string& dir, FileIdentity& out);
 
 // ---- times -------------------------------------------------------------------
 struct LocalTime {
@@ -45,6 +58,7 @@ RenameResult renameNoReplace(const std::string& from, const std::string& to);
 // The same relative to a directory opened with openDirForRename (0 = failure).
 int openDirForRename(const std::string& dir);
 RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName);
+bool renameDirIdentity(int dirHandle, FileIdentity& out);
 void closeDirForRename(int dirHandle);
 
 // Replaces target by source in one step (used to put a fully written
@@ -60,7 +74,11 @@ enum class OpenMode {
     Append,          // read and write, create when missing, at the end
     CreatePrivate,   // create new only (exclusive), mode 0600, links not followed
     AppendPrivate,   // like Append, mode 0600 when created, links not followed
+    ReadPrivate,     // existing file, read only, links not followed
 };
+// The private modes accept only a regular file of this user with a single
+// name: in a temporary directory that others share, a planted link, pipe,
+// device or second hard link must never be read or written through.
 int fileOpen(const std::string& path, OpenMode mode);
 // Writes all bytes straight to the operating system (no buffering here).
 bool fileWrite(int handle, const char* data, std::size_t size);
@@ -68,17 +86,25 @@ bool fileWrite(int handle, const std::string& text);
 // Reads up to size bytes; returns the count, 0 at the end, -1 on failure.
 long long fileRead(int handle, char* data, std::size_t size);
 bool fileSeekEnd(int handle);
+bool fileSeek(int handle, long long offset);   // from the start
+bool fileSync(int handle);                     // to the disk
 bool fileClose(int handle);
 
 // ---- journal --------------------------------------------------------------------
-// An append-only log, opened like AppendPrivate, whose lines reach the
-// operating system as they are added, so a crash of the program loses none
-// of them, yet without a system call per line: the lines are copied into
-// the file's pages mapped into memory. Where another run holds the same
-// journal, or the mapping fails, each line is written instead.
-// expectedBytes sizes the first reserve; the journal grows as needed.
-int journalOpen(const std::string& path, std::size_t expectedBytes = 0);
+// An append-only log, opened like AppendPrivate and held by one run at a
+// time, so the lines of one action stay together. Every append is one
+// write to the operating system: once it returned, the lines survive the
+// death of the program. An append either reaches the file whole or leaves
+// nothing behind (a full disk cuts the file back), and never raises a
+// signal. Opening cuts off what a crashed writer left unfinished: a tail
+// of zero bytes and a last line without its line end.
+enum class JournalStatus { Open, Busy, Failed };
+// 0 when the file cannot be used; Busy when another run kept it locked.
+int journalOpen(const std::string& path, JournalStatus* status = nullptr);
 bool journalAppend(int handle, const char* data, std::size_t size);
+// Takes the last append back out of the file (its rename did not happen).
+bool journalTakeBack(int handle);
+// Syncs the file once, releases it and closes the handle.
 bool journalClose(int handle);
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "support/environment.h"
 
+#include "platform/files.h"
 #include "platform/process.h"
 #include "support/text.h"
 
@@ -35,13 +36,34 @@ std::string yGetEnvironment(const std::string& name) {
     return value;
 }
 
+namespace {
+
+// The undo script's path is handed to the interpreter with another working
+// directory, so a relative temporary directory is made absolute once.
+std::string absolute(const std::string& dir) {
+    if (dir.empty() || dir.front() == '/') return withSlash(dir);
+    return yGetCurrentDirectory() + withSlash(dir);
+}
+
+}  // namespace
+
 std::string yGetTempDirectory() {
     // A variable holding only blanks names no directory, so the next one is asked.
     for (const char* name : {"TEMP", "TMP", "TMPDIR"}) {
         const std::string dir = yTrimBlanks(yGetEnvironment(name));
-        if (!dir.empty()) return withSlash(dir);
+        if (!dir.empty()) return absolute(dir);
     }
-    return "/tmp/";
+    // Without any, a folder of this user alone, as every user has one on
+    // the program's home platform: in a shared /tmp the first user's undo
+    // log would lock every other user out, and others could plant files.
+    std::string cache = yGetEnvironment("XDG_CACHE_HOME");
+    if (cache.empty() || cache.front() != '/') {
+        const std::string home = yGetEnvironment("HOME");
+        cache = home.empty() || home.front() != '/' ? "" : withSlash(home) + ".cache";
+    }
+    const std::string own = cache.empty() ? "" : withSlash(cache) + "quonabix/";
+    if (!own.empty() && platform::makePrivateDirectory(own)) return own;
+    return yGetCurrentDirectory();
 }
 
 }  // namespace support

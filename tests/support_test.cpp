@@ -2,6 +2,7 @@
 // helpers of the support library.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -106,23 +107,41 @@ TEST(Environment, ValueIsEmptyWhenUnsetOrTooLongForTheBuffer) {
     }
 }
 
-TEST(Environment, TempDirectoryTriesTempTmpTmpdirThenSlashTmp) {
+TEST(Environment, TempDirectoryTriesTempTmpTmpdirThenAPrivateFolder) {
     EnvGuard env;
-    const struct { V temp, tmp, tmpdir; std::string expected; } cases[] = {
-        {"/t1", "/t2", "/t3", "/t1/"},
-        {"  /t1/  ", std::nullopt, std::nullopt, "/t1/"},
-        {"   ", "/t2", std::nullopt, "/t2/"},
-        {std::nullopt, "", "/t3/", "/t3/"},
-        {std::nullopt, std::nullopt, std::nullopt, "/tmp/"},
+    testutil::TempDir home;
+    const std::string here = std::filesystem::current_path().string();
+    const std::string cwd = here == "/" ? "/" : here + "/";
+    std::filesystem::create_directories(home.path() + "taken");
+    std::filesystem::create_symlink(home.path() + "taken", home.path() + "linked");
+    const struct { V temp, tmp, tmpdir, cache, homeDir; std::string expected; } cases[] = {
+        {"/t1", "/t2", "/t3", std::nullopt, std::nullopt, "/t1/"},
+        {"  /t1/  ", std::nullopt, std::nullopt, std::nullopt, std::nullopt, "/t1/"},
+        {"   ", "/t2", std::nullopt, std::nullopt, std::nullopt, "/t2/"},
+        {std::nullopt, "", "/t3/", std::nullopt, std::nullopt, "/t3/"},
+        // A relative folder would break the undo, which runs elsewhere.
+        {"rel/tmp", std::nullopt, std::nullopt, std::nullopt, std::nullopt, cwd + "rel/tmp/"},
+        // Never the shared /tmp: a folder of this user alone, made 0700.
+        {std::nullopt, std::nullopt, std::nullopt, home.path() + "c", std::nullopt, home.path() + "c/quonabix/"},
+        {std::nullopt, std::nullopt, std::nullopt, "relative", home.path() + "h", home.path() + "h/.cache/quonabix/"},
+        {std::nullopt, std::nullopt, std::nullopt, std::nullopt, home.path() + "h", home.path() + "h/.cache/quonabix/"},
+        // A link planted at its name is not used.
+        {std::nullopt, std::nullopt, std::nullopt, home.path(), std::nullopt, cwd},
     };
+    std::filesystem::create_symlink(home.path() + "taken", home.path() + "quonabix");
     for (const auto& c : cases) {
         env.set("TEMP", c.temp);
         env.set("TMP", c.tmp);
         env.set("TMPDIR", c.tmpdir);
-        EXPECT_EQ(support::yGetTempDirectory(), c.expected) << "TEMP=" << c.temp.value_or("<unset>");
+        env.set("XDG_CACHE_HOME", c.cache);
+        env.set("HOME", c.homeDir);
+        const std::string got = support::yGetTempDirectory();
+        EXPECT_EQ(got, c.expected) << "TEMP=" << c.temp.value_or("<unset>") << " cache=" << c.cache.value_or("<unset>");
+        if (!c.cache && !c.homeDir) continue;
+        struct stat st;
+        if (got != cwd) EXPECT_TRUE(stat(got.c_str(), &st) == 0 && (st.st_mode & 0777) == 0700) << got;
     }
-    const std::string here = std::filesystem::current_path().string();
-    EXPECT_EQ(support::yGetCurrentDirectory(), here == "/" ? "/" : here + "/");
+    EXPECT_EQ(support::yGetCurrentDirectory(), cwd);
 }
 
 // ---- yLogFileWrite -------------------------------------------------------------------

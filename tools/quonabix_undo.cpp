@@ -1,22 +1,24 @@
-// quonabix-undo <script> [workdir]: runs an undo script of Quonabix by
-// hand, as the program does for "Rückgängig". Prints every line that
-// failed; exit code 0 when every line was carried out, else 1.
+// quonabix-undo: takes back renames of Quonabix by hand.
+//   quonabix-undo SCRIPT [DIR]     runs an undo script as the program does
+//                                  for "Rückgängig (l.ren)"
+//   quonabix-undo --log [LOGFILE]  takes back the newest action of the undo
+//                                  log, as after a crash of the program
+// Prints every line that failed; exit code 0 only when every line was
+// carried out, 1 when a line failed or the file could not be read, 2 on a
+// wrong call.
 #include <iostream>
 #include <string>
 
 #include "engine/batch.h"
+#include "engine/recovery.h"
 #include "engine/renametexts.h"
+#include "support/environment.h"
 
-int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::cerr << engine::rtext::AufrufHilfe;
-        return 1;
-    }
-    const std::string skript = argv[1];
-    const std::string verzeichnis = argc == 3 ? argv[2] : "";
-    const engine::BatchErgebnis r = engine::yRunBatch(skript, verzeichnis);
+namespace {
+
+int melden(const engine::BatchErgebnis& r, const std::string& datei) {
     if (!r.gestartet) {
-        std::cerr << engine::rtext::SkriptNichtLesbar << skript << "\n";
+        std::cerr << engine::rtext::SkriptNichtLesbar << datei << "\n";
         return 1;
     }
     if (r.fehler.empty()) {
@@ -26,4 +28,24 @@ int main(int argc, char** argv) {
     std::cerr << engine::rtext::FehlerKopf;
     for (const std::string& f : r.fehler) std::cerr << "  " << f << "\n";
     return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string erstes = argc > 1 ? argv[1] : "";
+    if (erstes == "--help" || erstes == "-h") {
+        std::cout << engine::rtext::AufrufHilfe;
+        return 0;
+    }
+    if (erstes == "--log" && argc <= 3) {
+        const std::string log = argc == 3 ? std::string(argv[2])
+                                          : support::yGetTempDirectory() + engine::rtext::LogName;
+        return melden(engine::yUndoFromLog(log), log);
+    }
+    if (argc < 2 || argc > 3 || erstes.rfind("--", 0) == 0) {
+        std::cerr << engine::rtext::AufrufHilfe;
+        return 2;
+    }
+    return melden(engine::yRunBatch(erstes, argc == 3 ? argv[2] : ""), erstes);
 }

@@ -217,6 +217,23 @@ long long fileSize(const std::string& path) {
 
 bool createDirectory(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
 
+bool makePrivateDirectory(const std::string& path) {
+    for (std::size_t p = path.find('/', 1); p != std::string::npos; p = path.find('/', p + 1))
+        mkdir(path.substr(0, p).c_str(), 0700);
+    std::string own = path;
+    while (own.size() > 1 && own.back() == '/') own.pop_back();   // "link/" would follow the link
+    mkdir(own.c_str(), 0700);
+    struct stat st;
+    return lstat(own.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
+}
+
+bool directoryIdentity(const std::string& dir, FileIdentity& out) {
+    struct stat st;
+    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    out = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return true;
+}
+
 // ---- times -------------------------------------------------------------------
 
 bool fileTime(const std::string& path, FileTimeKind kind, LocalTime& out) {
@@ -250,6 +267,14 @@ RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName,
     Entry e = lookup(dirHandle, Slot::RenameDir);
     if (e.fd < 0) return RenameResult::Failed;
     return renameIn(e.fd, fromName, toName);
+}
+
+bool renameDirIdentity(int dirHandle, FileIdentity& out) {
+    Entry e = lookup(dirHandle, Slot::RenameDir);
+    struct stat st;
+    if (e.fd < 0 || fstat(e.fd, &st) != 0) return false;
+    out = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return true;
 }
 
 void closeDirForRename(int dirHandle) {
@@ -299,6 +324,10 @@ int fileOpen(const std::string& path, OpenMode mode) {
             perm = 0600;
             privateFile = true;
             break;
+        case OpenMode::ReadPrivate:
+            flags |= O_RDONLY | O_NOFOLLOW;
+            privateFile = true;
+            break;
     }
     // A private file planted as a pipe must not block us; only a regular
     // file of our own is accepted (in a shared temporary directory another
@@ -308,7 +337,8 @@ int fileOpen(const std::string& path, OpenMode mode) {
     if (fd < 0) return 0;
     if (privateFile) {
         struct stat st;
-        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() ||
+            st.st_nlink != 1) {
             close(fd);
             return 0;
         }
@@ -358,6 +388,16 @@ long long fileRead(int handle, char* data, std::size_t size) {
 bool fileSeekEnd(int handle) {
     Entry e = lookup(handle, Slot::File);
     return e.fd >= 0 && lseek(e.fd, 0, SEEK_END) >= 0;
+}
+
+bool fileSeek(int handle, long long offset) {
+    Entry e = lookup(handle, Slot::File);
+    return e.fd >= 0 && lseek(e.fd, static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+bool fileSync(int handle) {
+    Entry e = lookup(handle, Slot::File);
+    return e.fd >= 0 && fsync(e.fd) == 0;
 }
 
 bool fileClose(int handle) {

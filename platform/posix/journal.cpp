@@ -1,22 +1,21 @@
-// The journal: the undo log of a rename action, mapped into memory.
+// The journal: the undo log of a rename action, written line by line.
 //
-// The file is grown by a reserve, the reserve is mapped shared, and every
-// line is copied into it: the pages belong to the kernel's page cache at
-// once, so the line survives a crash of the program as a write(2) would.
-// Closing cuts the file back to what was written. A crash leaves zero
-// bytes at the end instead; the next run that takes the journal cuts them
-// off first. A second run that finds the journal locked writes line by line
-// at the file's end, behind the reserve; once that has happened the reserve
-// left over is filled with a blank line and this run writes line by line
-// too, so neither run's lines are ever cut off or overwritten.
+// One run at a time holds the journal (an exclusive flock for as long as it
+// is open), so an action's lines are never mixed with another run's and
+// every line follows the cd line of its own action. Each append is one
+// write(2) at the end: once it returned, the bytes are in the kernel's page
+// cache and survive a kill of the program. Nothing here maps the file, so a
+// full disk is an error result, never a signal; an append that could not be
+// written whole is cut off again, so the log never holds half a line of
+// ours. The file is synced once, when the journal is closed.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstring>
+#include <cerrno>
 #include <map>
 #include <mutex>
 
@@ -26,23 +25,19 @@
 namespace platform {
 namespace {
 
-// The reserve follows what the caller expects to write, within bounds: a
-// small action should not pay for growing and cutting back megabytes.
-constexpr off_t MinReserve = 64 << 10;
-constexpr off_t MaxReserve = 4 << 20;
+// Another run's action usually ends within this time; longer, it is
+// waiting for its user, and this run must not freeze behind it.
+constexpr int LockWaitMs = 1000;
+constexpr int LockPollMs = 20;
 
-struct Mapping {
-    int fd = -1;
-    char* base = nullptr;     // mapping of [mapStart, mapStart + mapSize)
-    off_t mapStart = 0;
-    std::size_t mapSize = 0;
-    off_t end = 0;            // what has been written
-    off_t reserve = MinReserve;
+struct Ends {
+    off_t end = 0;        // where the next line goes
+    off_t before = 0;     // where the last append began
 };
 
 struct JournalState {
     std::mutex lock;
-    std::map<int, Mapping> mapped;   // by file handle; absent: line by line
+    std::map<int, Ends> ends;   // by file handle
 };
 
 JournalState& journals() {
@@ -50,125 +45,118 @@ JournalState& journals() {
     return s;
 }
 
-// Zero bytes at the end are the unused reserve of a run that crashed.
-off_t withoutZeroTail(int fd, off_t size) {
+bool lockWithin(int fd, int ms) {
+    for (int waited = 0;; waited += LockPollMs) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EWOULDBLOCK || waited >= ms) return false;
+        const struct timespec pause {0, LockPollMs * 1000000L};
+        nanosleep(&pause, nullptr);
+    }
+}
+
+// What a crashed writer may have left at the end: the zero bytes of an
+// unused reserve (older versions grew the log ahead of their lines) and a
+// line cut in the middle. A cut line belongs to a rename that never
+// started, since its line is written before the rename.
+off_t completeEnd(int fd, off_t size) {
     char block[4096];
+    bool zeros = true;
     while (size > 0) {
         const off_t from = size > static_cast<off_t>(sizeof block) ? size - static_cast<off_t>(sizeof block) : 0;
         const ssize_t n = pread(fd, block, static_cast<std::size_t>(size - from), from);
         if (n <= 0) return size;
-        for (ssize_t i = n; i > 0; --i)
-            if (block[i - 1] != '\0') return from + i;
+        for (ssize_t i = n; i > 0; --i) {
+            const char c = block[i - 1];
+            if (zeros && c == '\0') continue;
+            zeros = false;
+            if (c == '\n') return from + i;
+        }
         size = from;
     }
     return 0;
 }
 
-bool mapFrom(Mapping& m, off_t end) {
-    if (m.base) munmap(m.base, m.mapSize);
-    m.base = nullptr;
-    const off_t page = sysconf(_SC_PAGESIZE);
-    m.mapStart = end - end % page;
-    m.mapSize = static_cast<std::size_t>(end - m.mapStart + m.reserve);
-    if (ftruncate(m.fd, m.mapStart + static_cast<off_t>(m.mapSize)) != 0) return false;
-    void* p = mmap(nullptr, m.mapSize, PROT_READ | PROT_WRITE, MAP_SHARED, m.fd, m.mapStart);
-    if (p == MAP_FAILED) return false;
-    m.base = static_cast<char*>(p);
-    m.end = end;
-    return true;
-}
-
-// Another run has appended behind the reserve.
-bool foreignData(const Mapping& m) {
-    struct stat st;
-    return fstat(m.fd, &st) != 0 || st.st_size > m.mapStart + static_cast<off_t>(m.mapSize);
-}
-
-// The rest of the reserve becomes one blank line; the mapping ends.
-void giveUpReserve(Mapping& m) {
-    if (!m.base) return;
-    char* from = m.base + (m.end - m.mapStart);
-    char* to = m.base + m.mapSize;
-    if (from < to) {
-        std::memset(from, ' ', static_cast<std::size_t>(to - from));
-        if (to - from >= 2) to[-2] = '\r';
-        to[-1] = '\n';
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
     }
-    munmap(m.base, m.mapSize);
-    m.base = nullptr;
+    return true;
 }
 
 }  // namespace
 
-int journalOpen(const std::string& path, std::size_t expectedBytes) {
+int journalOpen(const std::string& path, JournalStatus* status) {
+    if (status) *status = JournalStatus::Failed;
+    // A file size limit must make a write fail, not end the program.
+    signal(SIGXFSZ, SIG_IGN);
     const int handle = fileOpen(path, OpenMode::AppendPrivate);
     if (handle == 0) return 0;
-    Mapping m;
-    m.reserve = std::clamp(static_cast<off_t>(expectedBytes), MinReserve, MaxReserve);
-    m.fd = posix::descriptorOf(handle);
+    const int fd = posix::descriptorOf(handle);
+    if (!lockWithin(fd, LockWaitMs)) {
+        if (status && errno == EWOULDBLOCK) *status = JournalStatus::Busy;
+        fileClose(handle);
+        return 0;
+    }
     struct stat st;
-    if (flock(m.fd, LOCK_EX | LOCK_NB) != 0 || fstat(m.fd, &st) != 0) return handle;
-    const off_t end = withoutZeroTail(m.fd, st.st_size);
-    if (!mapFrom(m, end)) {
-        // Back to the plain file: nothing of the reserve may stay behind.
-        if (ftruncate(m.fd, end) != 0) {}
-        flock(m.fd, LOCK_UN);
-        return handle;
+    if (fstat(fd, &st) != 0) {
+        fileClose(handle);
+        return 0;
+    }
+    const off_t end = completeEnd(fd, st.st_size);
+    if (end != st.st_size && ftruncate(fd, end) != 0) {
+        fileClose(handle);
+        return 0;
     }
     JournalState& s = journals();
     std::lock_guard<std::mutex> g(s.lock);
-    s.mapped[handle] = m;
+    s.ends[handle] = {end, end};
+    if (status) *status = JournalStatus::Open;
     return handle;
 }
 
 bool journalAppend(int handle, const char* data, std::size_t size) {
     JournalState& s = journals();
-    std::unique_lock<std::mutex> g(s.lock);
-    auto it = s.mapped.find(handle);
-    if (it != s.mapped.end()) {
-        Mapping& m = it->second;
-        const off_t need = m.end + static_cast<off_t>(size);
-        if (need <= m.mapStart + static_cast<off_t>(m.mapSize) ||
-            (static_cast<off_t>(size) < m.reserve && !foreignData(m) && mapFrom(m, m.end))) {
-            std::memcpy(m.base + (m.end - m.mapStart), data, size);
-            m.end = need;
-            return true;
-        }
-        // From here on line by line: a second run appends behind us, or the
-        // reserve could not grow (a full disk); the unused reserve must not
-        // stay as zero bytes in front of what follows.
-        if (foreignData(m)) {
-            giveUpReserve(m);
-        } else {
-            if (m.base) munmap(m.base, m.mapSize);
-            if (ftruncate(m.fd, m.end) != 0) return false;
-        }
-        flock(m.fd, LOCK_UN);
-        s.mapped.erase(it);
+    std::lock_guard<std::mutex> g(s.lock);
+    auto it = s.ends.find(handle);
+    const int fd = posix::descriptorOf(handle);
+    if (it == s.ends.end() || fd < 0) return false;
+    if (writeAll(fd, data, size)) {
+        it->second.before = it->second.end;
+        it->second.end += static_cast<off_t>(size);
+        return true;
     }
-    g.unlock();
-    return fileWrite(handle, data, size);
+    // Part of the lines may have reached the file: take them back, so the
+    // next line starts where a reader expects a line to start.
+    if (ftruncate(fd, it->second.end) != 0) {}
+    return false;
+}
+
+bool journalTakeBack(int handle) {
+    JournalState& s = journals();
+    std::lock_guard<std::mutex> g(s.lock);
+    auto it = s.ends.find(handle);
+    const int fd = posix::descriptorOf(handle);
+    if (it == s.ends.end() || fd < 0 || ftruncate(fd, it->second.before) != 0) return false;
+    it->second.end = it->second.before;
+    return true;
 }
 
 bool journalClose(int handle) {
     JournalState& s = journals();
-    bool ok = true;
     {
         std::lock_guard<std::mutex> g(s.lock);
-        auto it = s.mapped.find(handle);
-        if (it != s.mapped.end()) {
-            Mapping& m = it->second;
-            if (foreignData(m)) {
-                giveUpReserve(m);
-            } else {
-                if (m.base) munmap(m.base, m.mapSize);
-                ok = ftruncate(m.fd, m.end) == 0;
-            }
-            flock(m.fd, LOCK_UN);
-            s.mapped.erase(it);
-        }
+        if (s.ends.erase(handle) == 0) return fileClose(handle);
     }
-    return fileClose(handle) && ok;
+    const int fd = posix::descriptorOf(handle);
+    const bool synced = fd >= 0 && fsync(fd) == 0;
+    return fileClose(handle) && synced;   // closing releases the lock
 }
 
 }  // namespace platform
