@@ -101,9 +101,10 @@ TEST_F(BatchTest, ReportsEveryFailingLineAndRunsTheOthers) {
                 "ren \"w\" \"w2\"\r\n"         // 10 not run in the folder we were in
                 "cd ..\r\n"                    // 11 relative to the missing one: still missing
                 "cd " + dir + "\r\n"           // 12
-                "ren w w3\r\n");               // 13 runs
+                "ren w w3\r\n"                 // 13 runs
+                "ren \"w3\" \"w4.");              // 14 cut short: no closing quote
     const engine::BatchErgebnis r = engine::yRunBatch(script, dir);
-    EXPECT_EQ(failedLines(r), (std::vector<int>{2, 3, 5, 6, 7, 8, 9, 10, 11}));
+    EXPECT_EQ(failedLines(r), (std::vector<int>{2, 3, 5, 6, 7, 8, 9, 10, 11, 14}));
     EXPECT_EQ(files(dir + "d/"), (Files{{"a", "A"}, {"b2", "B"}, {"taken", "T"}, {"c", "C"}}));
     EXPECT_EQ(files(dir).count("w3"), 1u);
     ASSERT_GE(r.fehler.size(), 2u);

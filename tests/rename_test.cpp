@@ -2,8 +2,14 @@
 // questions and their answers, names never renamed, chains, "%" in names,
 // an undo that fails, and a property test over many random folders.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -15,6 +21,7 @@
 #include <vector>
 
 #include "app/mainwindow.h"
+#include "engine/recovery.h"
 #include "engine/rename.h"
 #include "engine/state.h"
 #include "engine/table.h"
@@ -61,6 +68,7 @@ protected:
     void TearDown() override {
         platform::setNowSource({});
         platform::useWindowSystem(nullptr);
+        unmountTemp();
         std::error_code ignored;
         fs::remove_all(root, ignored);
     }
@@ -105,6 +113,38 @@ protected:
         return out;
     }
     std::string log() { return read(temp + "undo_quonabix.log"); }
+    // A fresh temporary folder on a small tmpfs (false where mounting is not
+    // allowed): the bad day of a full disk.
+    bool mounted = false;
+    bool mountTemp(const std::string& size) {
+        unmountTemp();
+        fs::remove_all(temp);
+        fs::create_directories(temp);
+        mounted = mount("tmpfs", temp.c_str(), "tmpfs", 0, ("size=" + size + ",mode=0700").c_str()) == 0;
+        return mounted;
+    }
+    void unmountTemp() {
+        if (mounted) umount2(temp.c_str(), MNT_DETACH);
+        mounted = false;
+    }
+    static std::string numbered(int i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "neu_%06d.jpg", i);
+        return name;
+    }
+    // neu_000001.jpg ... renamed to neu_000000.jpg ...: each new name is
+    // freed by the row before, so one file left behind blocks all the rest.
+    Files renumbering(int n) {
+        Files before;
+        Rows rows;
+        for (int i = 1; i <= n; ++i) {
+            before[numbered(i)] = "photo " + std::to_string(i);
+            rows.push_back({numbered(i), numbered(i - 1)});
+        }
+        fill(before);
+        setRows(rows);
+        return before;
+    }
     std::string scriptName(const char* tick) {
         return temp + "undo_Quonabix_2024_03_09_14_05_07_" + tick + ".bat";
     }
@@ -261,6 +301,7 @@ TEST_F(RenameTest, ExistingTargetAsksAndCancelRevertsEverythingDoneSoFar) {
         EXPECT_EQ(atQuestion, c.statusAtQuestion);
         EXPECT_NE(logAtQuestion.find("ren \"x\" \"a\"\r\n"), std::string::npos)
             << "each rename-back line is in the log before the next rename";
+        EXPECT_EQ(logAtQuestion.find("\"taken\" \"b\""), std::string::npos) << "the failed rename left no line";
         EXPECT_EQ(boxTexts(), c.boxes);
         EXPECT_EQ(files(), c.after);
         EXPECT_EQ(h.isEnabled(ids::UndoButton), c.undoOn);
@@ -321,11 +362,22 @@ TEST_F(RenameTest, UndoReportsFilesItCouldNotRenameBackAndLaterRunsOnlyThose) {
 TEST_F(RenameTest, UndoFilesThatCannotBeOpenedStopTheActionBeforeAnyRename) {
     fill({{"a.jpg", "A"}});
     std::ofstream(root + "victim") << "keep";
-    struct Case { const char* what; std::function<void()> prepare; };
+    const std::string log = temp + "undo_quonabix.log";
+    int heldBy = -1;   // another run's hold on the log
+    struct Case { const char* what; std::function<void()> prepare; std::string reason; };
     const Case cases[] = {
-        {"missing temp folder", [&] { support::TempVerzeichnis = root + "none/"; }},
-        {"log is a link", [&] { fs::create_symlink(root + "victim", temp + "undo_quonabix.log"); }},
-        {"log is a folder", [&] { fs::create_directory(temp + "undo_quonabix.log"); }},
+        {"missing temp folder", [&] { support::TempVerzeichnis = root + "none/"; }, ""},
+        {"log is a link", [&] { fs::create_symlink(root + "victim", log); }, ""},
+        {"log is a folder", [&] { fs::create_directory(log); }, ""},
+        {"log is a second name of another file", [&] { fs::create_hard_link(root + "victim", log); }, ""},
+        {"temp folder with a line break", [&] {
+             support::TempVerzeichnis = root + "t\nren \"a.jpg\" \"b.jpg\"\nx/";
+             fs::create_directories(support::TempVerzeichnis);
+         }, ""},
+        {"log held by another run", [&] {
+             heldBy = open(log.c_str(), O_CREAT | O_RDWR, 0600);
+             flock(heldBy, LOCK_EX);
+         }, "Das Undo-Log wird gerade von einem anderen Quonabix-Programm benutzt:\r\n" + log + "\r\n\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -338,12 +390,218 @@ TEST_F(RenameTest, UndoFilesThatCannotBeOpenedStopTheActionBeforeAnyRename) {
         h.clearBoxes();
         rebuild();
         engine::RenameAusfuehren();
-        EXPECT_EQ(boxTexts(), Texts{"Fehler: Konnte Undo-Datei nicht anlegen !\r\n\r\n"
+        if (heldBy >= 0) close(heldBy);
+        heldBy = -1;
+        EXPECT_EQ(boxTexts(), Texts{"Fehler: Konnte Undo-Datei nicht anlegen !\r\n\r\n" + c.reason +
                                     "Aktion wird komplett abgebrochen !"});
         EXPECT_EQ(files(), (Files{{"a.jpg", "A"}}));
         EXPECT_EQ(engine::UndoDatei, "earlier.bat") << "the earlier action's undo stays";
         EXPECT_TRUE(h.isEnabled(ids::UndoButton));
         EXPECT_EQ(read(root + "victim"), "keep");
+    }
+}
+
+// Rename pressed again on the names of a finished action fails on every
+// row; the undo of the first action must survive it.
+TEST_F(RenameTest, AnActionThatRenamedNothingKeepsTheUndoOfTheOneBefore) {
+    fill({{"a.jpg", "A"}, {"b.jpg", "B"}});
+    rebuild();
+    engine::RenameAusfuehren();
+    const std::string first = engine::UndoDatei;
+    h.clearBoxes();
+    engine::RenameAusfuehren();
+    EXPECT_EQ(h.shownBoxes().size(), 2u) << "one question per row";
+    EXPECT_EQ(column(ids::ColStatus), (Texts{"Fehler", "Fehler"}));
+    EXPECT_EQ(engine::UndoDatei, first);
+    EXPECT_TRUE(h.isEnabled(ids::UndoButton));
+    h.clearBoxes();
+    engine::RenameRueckgaengig();
+    EXPECT_EQ(boxTexts(), Texts{Zurueck});
+    EXPECT_EQ(files(), (Files{{"a.jpg", "A"}, {"b.jpg", "B"}}));
+}
+
+// A full disk under the temporary folder: no signal, no rename without its
+// line in the log, a message that says what was done, and the undo button
+// takes back exactly that, from memory where the script could not be written.
+TEST_F(RenameTest, FullTempFolderStopsBeforeARenameItCannotRecord) {
+    constexpr int Rows = 3000;
+    struct Case { const char* what; const char* tmpfs; rlim_t sizeLimit; bool logFills; };
+    const Case cases[] = {
+        {"tmpfs filled by the log", "48k", 0, true},
+        {"tmpfs filled by the script", "120k", 0, false},
+        {"file size limit", nullptr, 24 << 10, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.tmpfs && !mountTemp(c.tmpfs)) {
+            std::cout << "not root: no tmpfs for \"" << c.what << "\"\n";
+            continue;
+        }
+        useFolder(std::string("full ") + c.what + "/");
+        const Files before = renumbering(Rows);
+        engine::UndoDatei.clear();
+        h.enable(ids::UndoButton, false);
+        h.clearBoxes();
+        struct rlimit old;
+        getrlimit(RLIMIT_FSIZE, &old);
+        if (c.sizeLimit) {
+            struct rlimit limit = old;
+            limit.rlim_cur = c.sizeLimit;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        engine::RenameAusfuehren();
+        setrlimit(RLIMIT_FSIZE, &old);
+        const Texts status = column(ids::ColStatus);
+        const int ok = int(std::count(status.begin(), status.end(), "Ok"));
+        ASSERT_EQ(h.shownBoxes().size(), 1u);
+        const std::string box = h.shownBoxes()[0].text;
+        if (c.logFills) {
+            EXPECT_EQ(box.find("Fehler: Undo-Log konnte nicht geschrieben werden"), 0u) << box;
+            EXPECT_NE(box.find("Umbenannt wurden " + std::to_string(ok) + " Dateien"), std::string::npos) << box;
+            ASSERT_TRUE(ok > 0 && ok < Rows) << ok;
+            EXPECT_EQ(status[ok], "Fehler");
+            EXPECT_EQ(status[ok + 1], "");
+        } else {
+            EXPECT_EQ(box.find("Fehler: Undo-Datei konnte nicht vollständig geschrieben werden"), 0u) << box;
+            EXPECT_EQ(ok, Rows);
+        }
+        const Files after = files();
+        EXPECT_EQ(after.at(numbered(ok - 1)), "photo " + std::to_string(ok));
+        EXPECT_EQ(after.count(numbered(ok)), 0u) << "renamed exactly the rows that say Ok";
+        const std::string l = log();
+        EXPECT_EQ(l.substr(l.size() - 2), "\r\n") << "no line cut in the middle";
+        std::size_t lines = 0;
+        for (std::size_t p = l.find("\nren "); p != std::string::npos; p = l.find("\nren ", p + 1)) ++lines;
+        EXPECT_EQ(lines, std::size_t(ok)) << "one line for each rename, none for a rename not done";
+        h.clearBoxes();
+        engine::RenameRueckgaengig();
+        EXPECT_EQ(boxTexts(), Texts{Zurueck});
+        EXPECT_EQ(files(), before);
+        unmountTemp();
+        fs::remove_all(dir);
+    }
+}
+
+// The program killed at random moments of a renumbering: one run of the
+// recovery from the log brings every name and content back.
+TEST_F(RenameTest, KillDuringARenumberingIsTakenBackFromTheLog) {
+    std::mt19937 rnd(7);
+    int killedMidway = 0;
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        useFolder("kill" + std::to_string(round) + "/");
+        const Files before = renumbering(3000);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            engine::RenameAusfuehren();
+            _exit(0);
+        }
+        usleep(std::uniform_int_distribution<unsigned>(500, 30000)(rnd));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        const Files atKill = files();
+        if (atKill != before && atKill.count(numbered(3000))) ++killedMidway;
+        const engine::BatchErgebnis r = engine::yUndoFromLog(temp + "undo_quonabix.log");
+        EXPECT_TRUE(r.fehler.empty()) << r.fehler.front();
+        EXPECT_EQ(files(), before);
+        fs::remove_all(dir);
+        fs::remove_all(temp);
+        fs::create_directories(temp);
+    }
+    EXPECT_GT(killedMidway, 0) << "no kill landed in the middle of the renames";
+}
+
+// The newest action of the log only, in reverse order, without the crash
+// tail, and without the line whose rename never started.
+TEST_F(RenameTest, LogRecoverySkipsACrashTailAndARenameThatNeverStarted) {
+    const std::string older = Trenner + "REM .Datei.:x.bat\r\n" + Trenner + "cd " + dir + "\r\nren \"c\" \"old\"\r\n";
+    // b became neu_1 and neu_1 became neu_2; the line for a => neu_1 was
+    // written, then the program died.
+    const std::string newest = Trenner + "REM .Datei.:y.bat\r\n" + Trenner + "cd " + dir +
+                               "\r\nren \"neu_2\" \"neu_1\"\r\nren \"neu_1\" \"b\"\r\nren \"neu_9\" \"a\"\r\n";
+    const Files before{{"a", "A"}, {"neu_1", "N"}, {"b", "B"}, {"c", "C"}};
+    for (const std::string tail : {std::string(), std::string("ren \"neu_3\" \"x"), std::string(700, '\0')}) {
+        SCOPED_TRACE(tail.size());
+        for (const auto& e : fs::directory_iterator(dir)) fs::remove(e.path());
+        fill({{"a", "A"}, {"neu_2", "N"}, {"neu_1", "B"}, {"c", "C"}});
+        std::ofstream(temp + "undo_quonabix.log", std::ios::binary) << older + newest + tail;
+        const engine::BatchErgebnis r = engine::yUndoFromLog(temp + "undo_quonabix.log");
+        EXPECT_TRUE(r.gestartet);
+        EXPECT_EQ(r.fehler, Texts{});
+        EXPECT_EQ(files(), before);
+    }
+    EXPECT_EQ(engine::yLogUndoScript(older + newest), "cd " + dir + "\r\nren \"neu_9\" \"a\"\r\n"
+                                                      "ren \"neu_1\" \"b\"\r\nren \"neu_2\" \"neu_1\"\r\n");
+    EXPECT_FALSE(engine::yUndoFromLog(temp + "missing.log").gestartet);
+}
+
+// A folder name with a line break would become a second command of the
+// undo files' cd line: its rows are invalid, nothing is renamed or written.
+TEST_F(RenameTest, FolderWithALineBreakIsNeverRenamedIn) {
+    useFolder("evil\nren \"secret.txt\" \"pwned.txt\"\nx/");
+    fill({{"a.jpg", "A"}});
+    setRows({{"a.jpg", "b.jpg"}});
+    engine::RenameAusfuehren();
+    EXPECT_EQ(boxTexts(), Texts{"Fehler: Ungültige Dateinamen !\r\n\r\nin Datei = " + dir + "a.jpg\r\noder " +
+                                dir + "b.jpg\r\n\r\nAktion wird komplett abgebrochen !"});
+    EXPECT_EQ(column(ids::ColStatus), Texts{"Fehler"});
+    EXPECT_EQ(files(), (Files{{"a.jpg", "A"}}));
+    EXPECT_EQ(log().find("secret"), std::string::npos);
+    EXPECT_FALSE(h.isEnabled(ids::UndoButton));
+}
+
+// Others may share the temporary folder, and the folder itself can be
+// swapped for a link to another one: neither moves a file it should not.
+TEST_F(RenameTest, SwappedFoldersAndTamperedScriptsMoveNothing) {
+    const std::string other = root + "other/";
+    auto swapFolder = [&] {
+        fs::rename(dir, root + "moved");
+        fs::create_directories(other);
+        std::ofstream(other + "a.jpg") << "other a";
+        std::ofstream(other + "neu_001.jpg") << "other neu";
+        fs::create_symlink(other, dir.substr(0, dir.size() - 1));
+    };
+    struct Case { const char* what; bool beforeRename; std::function<void()> tamper; std::string box; };
+    const Case cases[] = {
+        {"folder swapped before Rename", true, swapFolder,
+         "Fehler: Das Verzeichnis ist nicht mehr das eingelesene !\r\n"},
+        {"folder swapped before Undo", false, swapFolder, "Verzeichnis wurde ersetzt"},
+        {"script is a link to /dev/zero", false, [&] {
+             fs::remove(engine::UndoDatei);
+             fs::create_symlink("/dev/zero", engine::UndoDatei);
+         }, "Fehler: Undo-Datei konnte nicht gelesen werden !"},
+        {"script longer than written", false, [&] {
+             std::ofstream(engine::UndoDatei, std::ios::app) << "ren \"x\" \"y\"\r\n";
+         }, "Fehler: Undo-Datei konnte nicht gelesen werden !"},
+        {"script of another user", false, [&] {
+             if (chown(engine::UndoDatei.c_str(), 65534, 65534) != 0) std::cout << "not root: no chown\n";
+         }, "Fehler: Undo-Datei konnte nicht gelesen werden !"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(root + "moved");
+        fs::remove_all(other);
+        useFolder("s" + std::to_string(++n) + "/");
+        fill({{"a.jpg", "A"}});
+        rebuild();
+        engine::UndoDatei.clear();
+        h.enable(ids::UndoButton, false);
+        if (c.beforeRename) c.tamper();
+        h.clearBoxes();
+        engine::RenameAusfuehren();
+        if (!c.beforeRename) c.tamper();
+        if (h.isEnabled(ids::UndoButton)) engine::RenameRueckgaengig();
+        ASSERT_FALSE(h.shownBoxes().empty());
+        EXPECT_NE(h.shownBoxes().back().text.find(c.box), std::string::npos) << h.shownBoxes().back().text;
+        EXPECT_EQ(h.isEnabled(ids::UndoButton), !c.beforeRename) << "the undo stays for another try";
+        if (fs::exists(other)) {
+            EXPECT_EQ(read(other + "a.jpg"), "other a");
+            EXPECT_EQ(read(other + "neu_001.jpg"), "other neu");
+            EXPECT_EQ(read(root + "moved/" + (c.beforeRename ? "a.jpg" : "neu_001.jpg")), "A");
+        }
     }
 }
 
@@ -365,8 +623,9 @@ TEST_F(RenameTest, LongActionLetsTheWindowRepaint) {
 }
 
 // Random folders, random new names (chains, swaps, clashes, invalid names,
-// unticked rows) and random answers: whatever happens, rename then undo
-// (or a cancel) leaves every name and every content as it was.
+// unticked rows), random answers and a log that fills up at a random row:
+// whatever happens, rename then undo (or a cancel) leaves every name and
+// every content as it was.
 TEST_F(RenameTest, RenameThenUndoAlwaysRestoresTheFolder) {
     const char* pool[] = {"a", "b", "c", "d", "e", "f", "neu_001", "neu_002", "x%y", "A", "b:c"};
     const std::size_t poolSize = sizeof pool / sizeof *pool;
@@ -393,7 +652,16 @@ TEST_F(RenameTest, RenameThenUndoAlwaysRestoresTheFolder) {
             cancelled = pick(6) == 0;
             h.answerNext(cancelled ? platform::AnswerCancel : platform::AnswerOk);
         });
+        // Now and then the log fills up at a random row.
+        struct rlimit old;
+        getrlimit(RLIMIT_FSIZE, &old);
+        if (pick(4) == 0) {
+            struct rlimit limit = old;
+            limit.rlim_cur = rlim_t(std::max<long long>(0, platform::fileSize(temp + "undo_quonabix.log"))) + pick(400);
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         engine::RenameAusfuehren();
+        setrlimit(RLIMIT_FSIZE, &old);
         h.onMessageBox({});
         // Without a renamed file there is nothing to undo, and no button for it.
         const bool undone = cancelled || h.isEnabled(ids::UndoButton);
