@@ -1,6 +1,7 @@
 // Printing the table of figures and the verdict on each goal.
 #include "bench/report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace bench {
@@ -37,7 +38,21 @@ double refOf(const Line& l) { return l.memory ? l.refValue : l.ref.median(); }
 
 }  // namespace
 
+std::vector<double> pairRatios(const Line& line) {
+    std::vector<double> r;
+    for (std::size_t i = 1; i < line.ours.ms.size() && i < line.ref.ms.size(); ++i)
+        if (line.ref.ms[i] > 0) r.push_back(line.ours.ms[i] / line.ref.ms[i]);
+    std::sort(r.begin(), r.end());
+    return r;
+}
+
 double ratioOf(const Line& line) {
+    if (line.paired) {
+        const std::vector<double> r = pairRatios(line);
+        if (r.empty()) return -1;
+        const std::size_t m = r.size() / 2;
+        return r.size() % 2 ? r[m] : (r[m - 1] + r[m]) / 2;
+    }
     const double a = oursOf(line), b = refOf(line);
     return a < 0 || b <= 0 ? -1 : a / b;
 }
@@ -61,9 +76,18 @@ void printTable(const std::vector<Line>& lines, bool spread) {
         if (r >= 0) std::snprintf(ratio, sizeof ratio, "%.2fx", r);
         std::string goal = l.goal.text;
         if (l.goal.onlyAtN != 0 && l.goal.onlyAtN != l.n) goal = "(at " + grouped(l.goal.onlyAtN) + ")";
+        std::string verdict = verdictOf(l);
+        if (l.paired) {
+            const std::vector<double> p = pairRatios(l);
+            char text[64];
+            if (!p.empty())
+                std::snprintf(text, sizeof text, "%s%spaired, %zu runs %.2f-%.2f", verdict.c_str(),
+                              verdict.empty() ? "" : "  ", p.size(), p.front(), p.back());
+            if (!p.empty()) verdict = text;
+        }
         std::printf("%-40s %8s %10s  %-34s %10s %7s  %-24s %s\n", l.workload.c_str(), grouped(l.n).c_str(),
                     figure(oursOf(l), unit).c_str(), l.reference.c_str(), figure(refOf(l), unit).c_str(),
-                    ratio, goal.c_str(), verdictOf(l).c_str());
+                    ratio, goal.c_str(), verdict.c_str());
         if (spread && !l.memory)
             std::printf("%-40s %8s %10s  %-34s %10s\n", "", "range", range(l.ours).c_str(), "",
                         range(l.ref).c_str());

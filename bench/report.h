@@ -24,12 +24,18 @@ struct Line {
     std::string reference;
     Samples ref;
     Goal goal;
+    // Paired lines: run i of ours and of the reference ran back to back on
+    // fresh folders, and the ratio is the median of the per-run ratios, so a
+    // slow moment of the disk weighs on both sides of a pair alike.
+    bool paired = false;
     // Memory lines: the program's figure and the limit in MiB, no samples.
     bool memory = false;
     double oursValue = -1, refValue = -1;
 };
 
 double ratioOf(const Line& line);
+// The per-run ratios of a paired line after the warm-up, sorted.
+std::vector<double> pairRatios(const Line& line);
 // "met", "MISSED", or "" when the line has no goal at its N or no figure.
 std::string verdictOf(const Line& line);
 

@@ -7,7 +7,8 @@
 // cache and survive a kill of the program. Nothing here maps the file, so a
 // full disk is an error result, never a signal; an append that could not be
 // written whole is cut off again, so the log never holds half a line of
-// ours. The file is synced once, when the journal is closed.
+// ours; the last append can be taken back (its rename failed) the same way.
+// The file is synced once, when the journal is closed.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
