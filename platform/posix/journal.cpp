@@ -46,10 +46,13 @@ JournalState& journals() {
     return s;
 }
 
+// False only when another run holds the lock; a file system without locks
+// (some network shares) is used unlocked rather than not at all.
 bool lockWithin(int fd, int ms) {
     for (int waited = 0;; waited += LockPollMs) {
         if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-        if (errno != EWOULDBLOCK || waited >= ms) return false;
+        if (errno != EWOULDBLOCK) return true;
+        if (waited >= ms) return false;
         const struct timespec pause {0, LockPollMs * 1000000L};
         nanosleep(&pause, nullptr);
     }
@@ -101,7 +104,7 @@ int journalOpen(const std::string& path, JournalStatus* status) {
     if (handle == 0) return 0;
     const int fd = posix::descriptorOf(handle);
     if (!lockWithin(fd, LockWaitMs)) {
-        if (status && errno == EWOULDBLOCK) *status = JournalStatus::Busy;
+        if (status) *status = JournalStatus::Busy;
         fileClose(handle);
         return 0;
     }
