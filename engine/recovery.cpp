@@ -31,8 +31,7 @@ bool beginntMit(const std::string& text, const char* anfang) {
 std::vector<std::string> letzteAktion(const std::string& log) {
     std::size_t ende = log.size();
     while (ende > 0 && log[ende - 1] == '\0') --ende;
-    ende = ende == 0 ? 0 : log.rfind('\n', ende - 1);
-    ende = ende == std::string::npos ? 0 : ende + 1;   // a cut last line is not read
+    while (ende > 0 && log[ende - 1] != '\n') --ende;   // a cut last line is not read
     std::vector<std::string> zeilen;
     for (std::size_t anfang = 0; anfang < ende;) {
         const std::size_t lf = log.find('\n', anfang);

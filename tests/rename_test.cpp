@@ -535,6 +535,13 @@ TEST_F(RenameTest, LogRecoverySkipsACrashTailAndARenameThatNeverStarted) {
     EXPECT_EQ(engine::yLogUndoScript(older + newest), "cd " + dir + "\r\nren \"neu_9\" \"a\"\r\n"
                                                       "ren \"neu_1\" \"b\"\r\nren \"neu_2\" \"neu_1\"\r\n");
     EXPECT_FALSE(engine::yUndoFromLog(temp + "missing.log").gestartet);
+    // Killed before the first line, or before the header was complete.
+    for (const std::string log : {std::string(), std::string("REM ---"), std::string(300, '\0')}) {
+        std::ofstream(temp + "undo_quonabix.log", std::ios::binary) << log;
+        const engine::BatchErgebnis r = engine::yUndoFromLog(temp + "undo_quonabix.log");
+        EXPECT_TRUE(r.gestartet && r.fehler.empty()) << log.size();
+    }
+    EXPECT_EQ(files(), before);
 }
 
 // A folder name with a line break would become a second command of the
