@@ -77,6 +77,7 @@ constexpr const char* AufrufHilfe =
     "Jede Zeile, die nicht ausgeführt werden konnte, wird genannt. Rückgabewert:\n"
     "0 alles zurückbenannt, 1 mindestens eine Zeile fehlgeschlagen, 2 falscher Aufruf.\n";
 constexpr const char* SkriptNichtLesbar = "Fehler: Undo-Datei konnte nicht gelesen werden: ";
+constexpr const char* LogNichtLesbar = "Fehler: Undo-Log konnte nicht gelesen werden: ";
 constexpr const char* FehlerKopf = "Fehler: Folgende Zeilen konnten nicht ausgeführt werden:\n";
 
 }  // namespace engine::rtext

@@ -16,9 +16,9 @@
 
 namespace {
 
-int melden(const engine::BatchErgebnis& r, const std::string& datei) {
+int melden(const engine::BatchErgebnis& r, const std::string& datei, const char* unlesbar) {
     if (!r.gestartet) {
-        std::cerr << engine::rtext::SkriptNichtLesbar << datei << "\n";
+        std::cerr << unlesbar << datei << "\n";
         return 1;
     }
     if (r.fehler.empty()) {
@@ -41,11 +41,12 @@ int main(int argc, char** argv) {
     if (erstes == "--log" && argc <= 3) {
         const std::string log = argc == 3 ? std::string(argv[2])
                                           : support::yGetTempDirectory() + engine::rtext::LogName;
-        return melden(engine::yUndoFromLog(log), log);
+        return melden(engine::yUndoFromLog(log), log, engine::rtext::LogNichtLesbar);
     }
     if (argc < 2 || argc > 3 || erstes.rfind("--", 0) == 0) {
         std::cerr << engine::rtext::AufrufHilfe;
         return 2;
     }
-    return melden(engine::yRunBatch(erstes, argc == 3 ? argv[2] : ""), erstes);
+    return melden(engine::yRunBatch(erstes, argc == 3 ? argv[2] : ""), erstes,
+                  engine::rtext::SkriptNichtLesbar);
 }
