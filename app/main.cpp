@@ -4,7 +4,7 @@
 #include "platform/window.h"
 
 int main(int argc, char** argv) {
-    // The program reads no command line; the toolkit may take its own options.
+    // The program reads no command line, and the toolkit sees only its name.
     platform::QtWindowSystem windowSystem(argc, argv);
     platform::useWindowSystem(&windowSystem);
     const int code = app::Programm();

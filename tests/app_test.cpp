@@ -95,13 +95,36 @@ TEST_F(LoopTest, PreparationTurnsOnOneOptionPerGroupAndDisablesUndo) {
 
 TEST_F(LoopTest, ClickOnEndeLeavesOtherGroupUntilTheHandlerSelectsRemove) {
     h.setState(ids::OptPattern, 1);
+    h.setState(ids::OptRemoveStart, 1);
     h.userClick(ids::OptRemoveEnd);
+    EXPECT_EQ(h.getState(ids::OptRemoveEnd), 0) << "the option turns on when the program takes the click";
+    ASSERT_EQ(h.waitEvent(-1), EventCode::Control);
     EXPECT_EQ(h.getState(ids::OptRemoveEnd), 1);
     EXPECT_EQ(h.getState(ids::OptRemoveStart), 0);
     EXPECT_EQ(h.getState(ids::OptPattern), 1) << "another group must stay untouched by the click";
-    run();
+    app::ElementEreignis();
     EXPECT_EQ(h.getState(ids::OptRemove), 1);
     EXPECT_EQ(h.getState(ids::OptPattern), 0);
+}
+
+// Leaving a field of one rule by clicking the option of another queues the
+// field's focus loss before the click; the click is handled last and wins.
+TEST_F(LoopTest, OptionClickedOutOfAnotherRulesFieldStaysOn) {
+    const struct { int field, option; const char* name; } cases[] = {
+        {ids::RemoveField, ids::OptCase, "IMG_1.JPG"},
+        {ids::OrderField, ids::OptPattern, "neu_001.jpg"},
+        {ids::ReplaceFindField, ids::OptRemove, "IMG_1.jpg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("field " + std::to_string(c.field) + ", option " + std::to_string(c.option));
+        h.userSelectFolder(folder());
+        h.userFocus(c.field, true);
+        h.userFocus(c.field, false);
+        h.userClick(c.option);
+        run();
+        EXPECT_EQ(h.getState(c.option), 1);
+        EXPECT_EQ(newName(0), c.name);
+    }
 }
 
 TEST_F(LoopTest, FolderChangeFillsTableAndMaskRebuildsAtEveryKey) {

@@ -47,6 +47,19 @@ private:
     std::function<void(EventKind)> report_;
 };
 
+// An option button that does not turn itself on or off when clicked: the
+// click is queued, and the option turns on (and the others of its group off)
+// when the program takes the click from the queue, so that events queued
+// before it, such as a field of another rule losing the focus, take effect
+// first.
+class OptionButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void nextCheckState() override {}
+};
+
 void makeReadOnly(QPlainTextEdit* editor) {
     editor->setReadOnly(true);
     editor->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -99,12 +112,10 @@ QWidget* QtWindowSystem::makeWidget(ControlKind kind, int id, QWidget* parent, c
     }
     case ControlKind::Option: {
         // Groups follow the creation order, not Qt's parent: handled here.
-        auto* option = new QRadioButton(qs(caption), parent);
+        auto* option = new OptionButton(qs(caption), parent);
         option->setAutoExclusive(false);
-        QObject::connect(option, &QRadioButton::clicked, option, [this, s, id] {
-            setState(id, 1);
-            s->postControl(id, EventKind::LeftClick);
-        });
+        QObject::connect(option, &QRadioButton::clicked, option,
+                         [s, id] { s->postControl(id, EventKind::LeftClick); });
         return option;
     }
     case ControlKind::Table:
@@ -220,8 +231,23 @@ int QtWindowSystem::getState(int id) {
     return option && option->isChecked() ? 1 : 0;
 }
 
+// Qt would hand the focus of a control it disables on to the next one in
+// the tab chain, which may be a field of another rule whose focus event
+// turns that rule on. The focus is taken away instead, silently: the user
+// did not move it.
 void QtWindowSystem::enable(int id, bool on) {
-    if (ControlRec* c = s_->find(id)) c->widget->setEnabled(on);
+    ControlRec* c = s_->find(id);
+    if (!c) return;
+    QWidget* w = c->widget;
+    if (!on) {
+        QWidget* focus = w->window()->focusWidget();
+        if (focus && (focus == w || w->isAncestorOf(focus))) {
+            ++s_->muted;
+            focus->clearFocus();
+            --s_->muted;
+        }
+    }
+    w->setEnabled(on);
 }
 
 void QtWindowSystem::setFocus(int id) {

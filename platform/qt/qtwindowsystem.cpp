@@ -109,13 +109,13 @@ using qt::qs;
 using qt::ss;
 using qt::TopWindow;
 
-QtWindowSystem::QtWindowSystem() : s_(std::make_unique<qt::QtState>()) {
-    if (!QApplication::instance()) s_->ownApp = std::make_unique<QApplication>(s_->ownArgc, s_->ownArgv);
-    QApplication::setQuitOnLastWindowClosed(false);
-}
+QtWindowSystem::QtWindowSystem() : QtWindowSystem(0, nullptr) {}
 
-QtWindowSystem::QtWindowSystem(int& argc, char** argv) : s_(std::make_unique<qt::QtState>()) {
-    if (!QApplication::instance()) s_->ownApp = std::make_unique<QApplication>(argc, argv);
+QtWindowSystem::QtWindowSystem(int argc, char** argv) : s_(std::make_unique<qt::QtState>()) {
+    if (argc > 0 && argv && argv[0] && argv[0][0]) s_->ownName = argv[0];
+    s_->ownArgc = 1;
+    s_->ownArgv[0] = s_->ownName.data();
+    if (!QApplication::instance()) s_->ownApp = std::make_unique<QApplication>(s_->ownArgc, s_->ownArgv);
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
@@ -255,6 +255,12 @@ EventCode QtWindowSystem::waitEvent(int wakeAfterMs) {
     } else {
         s_->last = s_->queue.front();
         s_->queue.pop_front();
+        // A clicked option turns on now, in the order of the queue.
+        const qt::ControlRec* c = s_->find(s_->last.id);
+        if (s_->last.code == EventCode::Control && s_->last.kind == EventKind::LeftClick && c &&
+            c->kind == ControlKind::Option) {
+            setState(s_->last.id, 1);
+        }
     }
     return s_->last.code;
 }

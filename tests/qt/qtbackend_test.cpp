@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFocusEvent>
 #include <QFontInfo>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTimer>
@@ -93,12 +95,24 @@ TEST_F(QtBackend, ClickedOptionTurnsOthersOfItsGroupOff) {
         {OptA2, {0, 1, 0, 1, 0}},   // a click on the option that is on keeps it on
         {OptB2, {0, 1, 0, 0, 1}},
     };
-    for (const auto& c : clicks) {
-        widget<QRadioButton>(c.clicked)->click();
+    const auto states = [this] {
         std::vector<int> states;
         for (int id : {OptA1, OptA2, OptA3, OptB1, OptB2}) states.push_back(q.getState(id));
-        EXPECT_EQ(states, c.expected) << "after a click on " << c.clicked;
+        return states;
+    };
+    for (const auto& c : clicks) {
+        const std::vector<int> before = states();
+        // The field left by the click lost its focus first; the option turns
+        // on only when the program takes the click, after that focus loss.
+        QFocusEvent leave(QEvent::FocusOut, Qt::MouseFocusReason);
+        QApplication::sendEvent(q.controlWidget(Field), &leave);
+        widget<QRadioButton>(c.clicked)->click();
+        EXPECT_EQ(states(), before) << "a click on " << c.clicked << " still queued";
+        ASSERT_EQ(q.waitEvent(0), EventCode::Control);
+        EXPECT_EQ(q.eventKind(), EventKind::FocusLost);
+        EXPECT_EQ(states(), before) << "a click on " << c.clicked << " still queued";
         EXPECT_EQ(events(), std::vector<Seen>{click(c.clicked)}) << "after a click on " << c.clicked;
+        EXPECT_EQ(states(), c.expected) << "after a click on " << c.clicked;
     }
 }
 
@@ -404,6 +418,13 @@ TEST_F(QtBackend, TextFieldsReportFocus) {
                                            {EventCode::Control, Field, EventKind::FocusLost},
                                            {EventCode::Control, Field2, EventKind::FocusGained},
                                            {EventCode::Control, Field2, EventKind::FocusLost}}));
+    // Disabling the focused field moves the focus to no other field and
+    // reports nothing: the user did not move it.
+    q.setFocus(Field);
+    events();
+    q.enable(Field, false);
+    EXPECT_EQ(events(), std::vector<Seen>{});
+    EXPECT_EQ(q.focusedControl(), -1);
 }
 
 TEST_F(QtBackend, WakeUpDoesNotComeEarly) {
@@ -411,6 +432,19 @@ TEST_F(QtBackend, WakeUpDoesNotComeEarly) {
     clock.start();
     EXPECT_EQ(q.waitEvent(30), EventCode::Other);
     EXPECT_GE(clock.elapsed(), 30);
+}
+
+// The program reads no command line: toolkit options such as "-reverse"
+// (a mirrored window) or "-geometry" must not reach Qt.
+TEST(QtToolkit, ReadsNoneOfTheCommandLine) {
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QUONABIX_TOOLKIT_ARGUMENTS", "1");
+    run.setProcessEnvironment(env);
+    run.start(QCoreApplication::applicationFilePath(), {"-reverse", "-geometry", "200x100+5+5"});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
 }
 
 }  // namespace
