@@ -50,8 +50,9 @@ std::string yDriveOfPath(const std::string& unused, const std::string& path);
 // From the first to the last "/", both included.
 std::string yDirectoryWithoutDrive(const std::string& unused, const std::string& path);
 
-// The path of an existing file whose name equals path's ignoring A-Z case;
-// path itself when it exists or nothing matches.
+// The path of an existing file whose name equals path's ignoring A-Z case,
+// the same one for every spelling (small letters first, then byte order);
+// path itself when nothing matches.
 std::string yFindFileNoCase(const std::string& path);
 
 }  // namespace support

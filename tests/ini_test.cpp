@@ -103,6 +103,19 @@ TEST(IniFile, BothSpellingsOfTheNameReachOneFile) {
     EXPECT_EQ(slurp(dir.path() + "Quonabix.ini"), "[Standard]\r\nLaufDatei=/log/\r\nDatei-Muster=*.txt\r\n");
     EXPECT_EQ(filesIn(dir.path()), 1) << "no second file under the other spelling";
     EXPECT_EQ(support::yIniRead("Standard", "Datei-Muster", dir.path() + "Quonabix.ini", ""), "*.txt");
+
+    // Both spellings on disk: whichever is asked for, one and the same file
+    // is read and written, the one in small letters.
+    dir.file("quonabix.ini", "[Standard]\r\nDatei-Muster=*.png\r\n");
+    for (const char* asked : {"Quonabix.ini", "quonabix.ini", "QUONABIX.INI"}) {
+        SCOPED_TRACE(asked);
+        EXPECT_EQ(support::yIniRead("Standard", "Datei-Muster", dir.path() + asked, ""), "*.png");
+        EXPECT_EQ(support::yIniRead("Standard", "LaufDatei", dir.path() + asked, ""), "");
+    }
+    ASSERT_NE(support::yIniWrite("Standard", "LaufDatei", "/neu/", dir.path() + "Quonabix.ini"), 0);
+    EXPECT_EQ(support::yIniRead("Standard", "LaufDatei", dir.path() + "quonabix.ini", ""), "/neu/");
+    EXPECT_EQ(slurp(dir.path() + "Quonabix.ini"), "[Standard]\r\nLaufDatei=/log/\r\nDatei-Muster=*.txt\r\n")
+        << "the other spelling is left alone";
 }
 
 TEST(IniFile, FailedSaveLeavesTheOldFileWhole) {
