@@ -145,6 +145,22 @@ TEST_F(QtBackend, FolderTreeShowsFoldersOnlyAndReportsTheUsersChoice) {
     tree->setCurrentItem(item->child(1));   // as a click does
     EXPECT_EQ(q.getText(Tree), dir.path() + "Bilder/");
     EXPECT_EQ(events(), std::vector<Seen>{change(Tree)});
+
+    // Folders made and removed while the program runs: opening the parent
+    // again shows them as they are now, and the choice stays.
+    dir.folder("neu");
+    dir.folder("Bilder/unten");
+    std::filesystem::remove(dir.path() + "alt");
+    item->setExpanded(false);
+    item->setExpanded(true);
+    names.clear();
+    for (int i = 0; i < item->childCount(); ++i) names.push_back(item->child(i)->text(0).toStdString());
+    EXPECT_EQ(names, (std::vector<std::string>{"Bilder", "neu"}));
+    item->child(0)->setExpanded(true);
+    ASSERT_EQ(item->child(0)->childCount(), 1);
+    EXPECT_EQ(item->child(0)->child(0)->text(0).toStdString(), "unten");
+    EXPECT_EQ(q.getText(Tree), dir.path() + "Bilder/");
+    EXPECT_EQ(events(), std::vector<Seen>{}) << "reading the tree again is no choice of the user";
 }
 
 TEST_F(QtBackend, FolderTreeTopLevelHoldsTheRootAndTheHomeOrDocuments) {
