@@ -202,11 +202,12 @@ std::string yReadLine(const std::string& text, int command) {
     } else if (command == -1) {
         ++lineReader.number;
     }
-    const bool within = lineReader.count > 0 && lineReader.number <= lineReader.count;
-    const std::string line = lineReader.number >= 1 && within ? crLfLine(text, lineReader.number) : "";
+    const int number = lineReader.number;
+    const std::string line = number >= 1 && number <= lineReader.count ? crLfLine(text, number) : "";
     yPgmCheck("#E", "yReadLine", token);
-    // A blank stands in for an empty line, so "" can only mean the end.
-    return line.empty() && within ? std::string(" ") : line;
+    // A blank stands in for an empty line before the last one, so that ""
+    // means the last line or the end.
+    return line.empty() && number < lineReader.count ? std::string(" ") : line;
 }
 
 int yCountLines(const std::string& text, const std::string& separator) {

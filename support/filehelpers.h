@@ -29,7 +29,8 @@ std::string yReadTextFile(const std::string& path, const std::string& options);
 
 // Line by line through a text: command 0 restarts (and answers " " before the
 // first line), -1 moves to the next line, anything else repeats the current
-// one. An empty line reads " "; past the last line the result is "".
+// one. An empty line before the last reads " "; an empty last line and
+// anything past the last line read "".
 std::string yReadLine(const std::string& text, int command);
 
 // Pieces of the text ended by separator; a last piece without one counts too.

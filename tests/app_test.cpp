@@ -13,6 +13,7 @@
 #include "platform/headless/headless.h"
 #include "platform/process.h"
 #include "support/ids.h"
+#include "support/texts.h"
 #include "support/values.h"
 
 namespace fs = std::filesystem;
@@ -311,6 +312,7 @@ TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
         EXPECT_EQ(app::Programm(), 0);
         EXPECT_EQ(h.pendingEvents(), 1u) << "the loop ends right after the end request";
         EXPECT_EQ(h.windowTitle(ids::MainWindow), "Quonabix  V 2.09");
+        EXPECT_EQ(support::VersionText, support::texts::VersionListe[0]) << "one place for the version";
         std::ifstream in(ini, std::ios::binary);
         const std::string saved((std::istreambuf_iterator<char>(in)), {});
         EXPECT_NE(saved.find("Start-Verzeichnis=" + folder.string() + "/\r\n"), std::string::npos) << saved;
