@@ -48,6 +48,7 @@ public:
     void attachMenuBar(QMenuBar* bar);
     void layoutParts();   // menu bar on top, control area below it
     void setInnerSize(int width, int height);
+    void keepOnScreen();
     static QFont controlFont();
 
     std::function<void()> onClose;    // close box: the program decides
@@ -56,6 +57,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     int id_;

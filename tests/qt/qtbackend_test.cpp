@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -305,6 +306,17 @@ TEST_F(QtBackend, MainWindowIsFixedAndItsMenuBarTakesFromTheInnerArea) {
     EXPECT_EQ(area.top(), menuHeight);
     EXPECT_EQ(area.bottom() + 1, 596);
     EXPECT_GE(area.height(), 570) << "the buttons end at y = 570";
+    // Asked for at 307, 237: on a screen too small for that (the offscreen
+    // screen is 800 x 600) the window moves just enough to be whole on it.
+    const QRect screen = window->screen()->availableGeometry();
+    ASSERT_GE(screen.width(), 790);
+    ASSERT_GE(screen.height(), 596);
+    EXPECT_TRUE(screen.contains(window->frameGeometry()))
+        << window->frameGeometry().x() << "," << window->frameGeometry().y() << " " << window->frameGeometry().width() << "x" << window->frameGeometry().height() << " on "
+        << screen.width() << "x" << screen.height();
+    if (screen.width() >= 307 + 790 && screen.height() >= 237 + 596 + 40) {
+        EXPECT_EQ(window->pos(), QPoint(307, 237)) << "room enough: the given place";
+    }
 
     ASSERT_EQ(q.openWindow(1, 256, 19, 670, 386, "Info", WinCloseBox | WinResizable | WinMinMaxBoxes), 1);
     EXPECT_NE(q.windowWidget(1)->minimumSize(), q.windowWidget(1)->maximumSize());
