@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -245,6 +246,27 @@ TEST_F(QtBackend, MouseOnTheTable) {
     QApplication::sendEvent(viewport, &release);
 }
 
+// A name cut off by its column shows whole in a tool tip on hover.
+TEST_F(QtBackend, CutOffNamesShowWholeInAToolTip) {
+    const std::string longName = "Urlaub_am_Meer_mit_der_ganzen_Familie_und_den_Nachbarn_" + std::string(40, 'x') + ".jpg";
+    q.addRow(Table, -1, "kurz.jpg\nneu_001.jpg");
+    q.addRow(Table, -1, longName + "\n" + longName);
+    events();
+    table()->doItemsLayout();
+    const struct { int row, column; std::string tip; } cases[] = {
+        {0, 0, ""}, {0, 1, ""}, {1, 0, longName}, {1, 1, longName},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("row " + std::to_string(c.row) + " column " + std::to_string(c.column));
+        const QPoint at = table()->visualRect(tableModel()->index(c.row, c.column)).center();
+        QHelpEvent rest(QEvent::ToolTip, at, table()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(table()->viewport(), &rest);
+        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string(), c.tip);
+    }
+    QToolTip::hideText();
+    EXPECT_EQ(events(), std::vector<Seen>{});
+}
+
 TEST_F(QtBackend, SpaceTicksTheCurrentRow) {
     q.addRow(Table, -1, "a\nb");
     events();
@@ -399,8 +421,21 @@ TEST_F(QtBackend, ToolTipIsABalloonWithTitleAndTheTextUnchanged) {
     ASSERT_NE(balloon, nullptr);
     EXPECT_EQ(balloon->property("title").toString().toStdString(), "Platzhalter");
     EXPECT_EQ(balloon->property("text").toString().toStdString(), text);
-    EXPECT_LE(balloon->width(), 180 + 2 * 8) << "lines wrap at 180 pixels";
-    EXPECT_GT(balloon->height(), 3 * QFontMetrics(balloon->font()).height()) << "the text is wrapped";
+    // Lines break at blanks only, each within 180 pixels unless it is one
+    // word that is wider by itself.
+    const QString lines = balloon->property("lines").toString();
+    EXPECT_EQ(QString(lines).replace('\n', ' ').toStdString(), text) << "no break inside a word";
+    const QFontMetrics metrics(balloon->font());
+    int widest = 0;
+    for (const QString& line : lines.split('\n')) {
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+        if (line.contains(' ')) {
+            EXPECT_LE(metrics.horizontalAdvance(line), 180) << line.toStdString();
+        }
+    }
+    EXPECT_GE(lines.count('\n'), 2) << "the text is wrapped";
+    EXPECT_LE(balloon->width(), std::max(180, widest) + 2 * 8 + 1);
+    EXPECT_GT(balloon->height(), 3 * metrics.height());
 
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(field, &leave);
