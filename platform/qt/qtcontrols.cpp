@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 #include "platform/qt/qtfoldertree.h"
 #include "platform/qt/qtstate.h"
@@ -63,6 +64,42 @@ protected:
 void makeReadOnly(QPlainTextEdit* editor) {
     editor->setReadOnly(true);
     editor->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+// Width a caption needs beside what the control draws around it.
+int captionRoom(QWidget* w, int& textWidth) {
+    const QFontMetrics metrics(w->font());
+    if (auto* option = qobject_cast<QRadioButton*>(w)) {
+        textWidth = metrics.horizontalAdvance(option->text());
+        return w->width() - (option->sizeHint().width() - textWidth);
+    }
+    if (auto* button = qobject_cast<QPushButton*>(w)) {
+        textWidth = metrics.horizontalAdvance(button->text());
+        return w->width() - 2 * w->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w) - 4;
+    }
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        textWidth = metrics.horizontalAdvance(label->text());
+        return label->contentsRect().width();
+    }
+    textWidth = 0;
+    return 0;
+}
+
+// The layout's pixel sizes were made for a narrower dialog font than the
+// ones found here: a caption that would be cut off, or hidden under the
+// control next to it, is set a little narrower instead, never by more than
+// a quarter, and no control moves.
+void fitCaption(QWidget* w) {
+    int textWidth = 0;
+    const int room = captionRoom(w, textWidth);
+    if (textWidth <= 0 || textWidth <= room) return;
+    QFont font = w->font();
+    for (int stretch = 97; stretch >= 75; stretch -= 3) {
+        font.setStretch(stretch);
+        w->setFont(font);
+        int width = 0;
+        if (captionRoom(w, width) >= width) return;
+    }
 }
 
 // Item views take their mouse (and tool-tip) events in the viewport.
@@ -138,6 +175,7 @@ int QtWindowSystem::createControl(ControlKind kind, int id, int x, int y, int wi
     if (!widget) return 0;
     widget->setGeometry(x, y, width, height);
     widget->setProperty(IdProperty, id);
+    fitCaption(widget);
     if (kind == ControlKind::Frame) widget->lower();
     widget->show();
 
