@@ -2,11 +2,16 @@
 #include "app/loop.h"
 #include "platform/qt/qtwindowsystem.h"
 #include "platform/window.h"
+#include "support/infowindow.h"
+
+// Written at every build (tools/buildtime.cmake).
+extern const char quonabixBuildTime[];
 
 int main(int argc, char** argv) {
-    // The program reads no command line; the toolkit may take its own options.
+    // The program reads no command line, and the toolkit sees only its name.
     platform::QtWindowSystem windowSystem(argc, argv);
     platform::useWindowSystem(&windowSystem);
+    support::BuildTime = quonabixBuildTime;
     const int code = app::Programm();
     platform::useWindowSystem(nullptr);
     return code;

@@ -13,6 +13,7 @@
 #include "support/ini.h"
 #include "support/logfile.h"
 #include "support/text.h"
+#include "support/texts.h"
 #include "support/values.h"
 
 namespace app {
@@ -54,7 +55,7 @@ void SetzenProgrammWerte() {
     const std::string datei = support::yUpper(support::yFileName(support::ProgrammPfad));
     support::EntwicklungsLauf = datei.find(EntwicklungsMarke) != std::string::npos ? 1 : 0;
     if (support::EntwicklungsLauf) support::ProgrammVerzeichnis = aktuell;
-    support::VersionText = "  V 2.09";
+    support::VersionText = support::texts::VersionListe[0];
 }
 
 }  // namespace

@@ -202,11 +202,12 @@ std::string yReadLine(const std::string& text, int command) {
     } else if (command == -1) {
         ++lineReader.number;
     }
-    const bool within = lineReader.count > 0 && lineReader.number <= lineReader.count;
-    const std::string line = lineReader.number >= 1 && within ? crLfLine(text, lineReader.number) : "";
+    const int number = lineReader.number;
+    const std::string line = number >= 1 && number <= lineReader.count ? crLfLine(text, number) : "";
     yPgmCheck("#E", "yReadLine", token);
-    // A blank stands in for an empty line, so "" can only mean the end.
-    return line.empty() && within ? std::string(" ") : line;
+    // A blank stands in for an empty line before the last one, so that ""
+    // means the last line or the end.
+    return line.empty() && number < lineReader.count ? std::string(" ") : line;
 }
 
 int yCountLines(const std::string& text, const std::string& separator) {
@@ -276,21 +277,26 @@ std::string yDirectoryWithoutDrive(const std::string& /*unused*/, const std::str
     return path.substr(first, path.rfind('/') - first + 1);
 }
 
+// Which spelling is asked for must not matter: every spelling reaches the
+// same file, also when several spellings exist at once. The name in small
+// letters (the program's own spelling) wins, then the first in byte order.
 std::string yFindFileNoCase(const std::string& path) {
-    if (platform::fileExists(path)) return path;
     const std::string dir = yDirectoryPart(path);
     const std::string name = yFileName(path);
     if (name.empty()) return path;
     const int list = platform::openDirList(dir.empty() ? "./" : dir);
     if (list == 0) return path;
-    // Of several candidates the first in byte order wins, so every run picks the same one.
+    const auto rank = [](const std::string& entry) {
+        for (char c : entry) {
+            if (c >= 'A' && c <= 'Z') return 1;
+        }
+        return 0;
+    };
     std::string best, entry;
     platform::EntryKind kind;
     while (platform::nextDirEntry(list, entry, kind)) {
-        if (kind == platform::EntryKind::File && yEqualsFoldAZ(entry, name) &&
-            (best.empty() || entry < best)) {
-            best = entry;
-        }
+        if (kind != platform::EntryKind::File || !yEqualsFoldAZ(entry, name)) continue;
+        if (best.empty() || rank(entry) < rank(best) || (rank(entry) == rank(best) && entry < best)) best = entry;
     }
     platform::closeDirList(list);
     return best.empty() ? path : dir + best;

@@ -29,7 +29,8 @@ std::string yReadTextFile(const std::string& path, const std::string& options);
 
 // Line by line through a text: command 0 restarts (and answers " " before the
 // first line), -1 moves to the next line, anything else repeats the current
-// one. An empty line reads " "; past the last line the result is "".
+// one. An empty line before the last reads " "; an empty last line and
+// anything past the last line read "".
 std::string yReadLine(const std::string& text, int command);
 
 // Pieces of the text ended by separator; a last piece without one counts too.
@@ -50,8 +51,9 @@ std::string yDriveOfPath(const std::string& unused, const std::string& path);
 // From the first to the last "/", both included.
 std::string yDirectoryWithoutDrive(const std::string& unused, const std::string& path);
 
-// The path of an existing file whose name equals path's ignoring A-Z case;
-// path itself when it exists or nothing matches.
+// The path of an existing file whose name equals path's ignoring A-Z case,
+// the same one for every spelling (small letters first, then byte order);
+// path itself when nothing matches.
 std::string yFindFileNoCase(const std::string& path);
 
 }  // namespace support

@@ -13,12 +13,15 @@
 #include "support/texts.h"
 #include "support/values.h"
 
-// A build outside CMake has no build time to show.
+// Until the program sets the time of its build: when the build was set up,
+// or nothing at all outside CMake.
 #ifndef QUONABIX_BUILD_TIME
 #define QUONABIX_BUILD_TIME "2000-01-01 00:00:00"
 #endif
 
 namespace support {
+
+std::string BuildTime = QUONABIX_BUILD_TIME;
 
 namespace {
 
@@ -32,7 +35,7 @@ constexpr int ButtonHeight = 30;
 
 platform::LocalTime buildTime() {
     platform::LocalTime t;
-    std::sscanf(QUONABIX_BUILD_TIME, "%d-%d-%d %d:%d:%d", &t.year, &t.month, &t.day, &t.hour,
+    std::sscanf(BuildTime.c_str(), "%d-%d-%d %d:%d:%d", &t.year, &t.month, &t.day, &t.hour,
                 &t.minute, &t.second);
     return t;
 }

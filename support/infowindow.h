@@ -5,6 +5,10 @@
 
 namespace support {
 
+// When the program was built, "yyyy-mm-dd hh:mm:ss", shown after
+// "Kompiliert:"; the program sets it at start from its build stamp.
+extern std::string BuildTime;
+
 // Builds the sections, replaces the markers of the template, shows the
 // window and returns when the user has closed it.
 void yWindowInfo(const std::string& templ, const std::string& title);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/fileplace.h"
 #include "platform/files.h"
 #include "support/filehelpers.h"
 #include "support/text.h"
@@ -140,19 +141,37 @@ void store(std::vector<IniLine>& lines, const std::string& section, const std::s
     }
 }
 
-// The settings are never rewritten in place: a crash or a full disk while
-// writing must leave the previous file whole.
-int writeReplacing(const std::string& path, const std::string& text) {
-    const std::string temp = path + ".tmp";
+// Writes the text over the file where it stands: through a link to its
+// target, keeping its permission bits, owner and every other name it has.
+int writeInPlace(const std::string& path, const std::string& text) {
+    const int handle = platform::fileOpen(path, platform::OpenMode::Create);
+    if (handle == 0) return 0;
+    bool ok = platform::fileWrite(handle, text);
+    ok = platform::fileClose(handle) && ok;
+    return ok ? 1 : 0;
+}
+
+// An existing file is replaced by a fully written new one beside it, so that
+// a crash or a full disk while writing leaves the previous file whole. The
+// new file gets the old one's permission bits, and a link keeps pointing to
+// it. Where no new file can be put beside it (a folder the user may not
+// write), or replacing would change its owner or cut it from its other
+// names, the file is written in place instead.
+int writeSettings(const std::string& path, const std::string& text) {
+    const std::string target = platform::linkTarget(path);
+    const platform::FileFacts facts = platform::fileFacts(target);
+    if (!facts.exists || !facts.ownFile || facts.links != 1) return writeInPlace(path, text);
+    const std::string temp = target + ".tmp";
     int handle = platform::fileOpen(temp, platform::OpenMode::CreatePrivate);
     if (handle == 0 && platform::fileExists(temp)) {
         platform::removeFile(temp);   // left over from an interrupted save
         handle = platform::fileOpen(temp, platform::OpenMode::CreatePrivate);
     }
-    if (handle == 0) return 0;
+    if (handle == 0) return writeInPlace(target, text);
     bool ok = platform::fileWrite(handle, text);
     ok = platform::fileClose(handle) && ok;
-    ok = ok && platform::replaceFileAtomic(temp, path);
+    ok = ok && platform::setPermissions(temp, facts.permissions);
+    ok = ok && platform::replaceFileAtomic(temp, target);
     if (!ok) platform::removeFile(temp);
     return ok ? 1 : 0;
 }
@@ -183,7 +202,7 @@ int yIniWrite(const std::string& section, const std::string& key,
     store(lines, section, key, value);
     std::string text = raw.compare(0, 3, "\xEF\xBB\xBF") == 0 ? "\xEF\xBB\xBF" : "";
     for (const IniLine& line : lines) text += line.text + line.end;
-    return writeReplacing(path, text);
+    return writeSettings(path, text);
 }
 
 }  // namespace support

@@ -1,12 +1,14 @@
 #include "support/values.h"
 
+#include "support/texts.h"
+
 namespace support {
 
 std::string ProgrammPfad;
 std::string ProgrammVerzeichnis;
 std::string TempVerzeichnis;
 std::string BenutzerName;
-std::string VersionText = "  V 2.09";
+std::string VersionText = texts::VersionListe[0];
 int EntwicklungsLauf = 0;
 
 }  // namespace support

@@ -9,7 +9,7 @@ extern std::string ProgrammPfad;         // the running program file
 extern std::string ProgrammVerzeichnis;  // its directory, ending with "/"
 extern std::string TempVerzeichnis;      // temporary directory, ending with "/" (or "")
 extern std::string BenutzerName;         // the user's login name
-extern std::string VersionText;          // "  V 2.09"
+extern std::string VersionText;          // the first entry of the version list
 extern int EntwicklungsLauf;             // 1 in a development run
 
 }  // namespace support

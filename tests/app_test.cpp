@@ -13,6 +13,7 @@
 #include "platform/headless/headless.h"
 #include "platform/process.h"
 #include "support/ids.h"
+#include "support/texts.h"
 #include "support/values.h"
 
 namespace fs = std::filesystem;
@@ -95,13 +96,36 @@ TEST_F(LoopTest, PreparationTurnsOnOneOptionPerGroupAndDisablesUndo) {
 
 TEST_F(LoopTest, ClickOnEndeLeavesOtherGroupUntilTheHandlerSelectsRemove) {
     h.setState(ids::OptPattern, 1);
+    h.setState(ids::OptRemoveStart, 1);
     h.userClick(ids::OptRemoveEnd);
+    EXPECT_EQ(h.getState(ids::OptRemoveEnd), 0) << "the option turns on when the program takes the click";
+    ASSERT_EQ(h.waitEvent(-1), EventCode::Control);
     EXPECT_EQ(h.getState(ids::OptRemoveEnd), 1);
     EXPECT_EQ(h.getState(ids::OptRemoveStart), 0);
     EXPECT_EQ(h.getState(ids::OptPattern), 1) << "another group must stay untouched by the click";
-    run();
+    app::ElementEreignis();
     EXPECT_EQ(h.getState(ids::OptRemove), 1);
     EXPECT_EQ(h.getState(ids::OptPattern), 0);
+}
+
+// Leaving a field of one rule by clicking the option of another queues the
+// field's focus loss before the click; the click is handled last and wins.
+TEST_F(LoopTest, OptionClickedOutOfAnotherRulesFieldStaysOn) {
+    const struct { int field, option; const char* name; } cases[] = {
+        {ids::RemoveField, ids::OptCase, "IMG_1.JPG"},
+        {ids::OrderField, ids::OptPattern, "neu_001.jpg"},
+        {ids::ReplaceFindField, ids::OptRemove, "IMG_1.jpg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("field " + std::to_string(c.field) + ", option " + std::to_string(c.option));
+        h.userSelectFolder(folder());
+        h.userFocus(c.field, true);
+        h.userFocus(c.field, false);
+        h.userClick(c.option);
+        run();
+        EXPECT_EQ(h.getState(c.option), 1);
+        EXPECT_EQ(newName(0), c.name);
+    }
 }
 
 TEST_F(LoopTest, FolderChangeFillsTableAndMaskRebuildsAtEveryKey) {
@@ -288,6 +312,7 @@ TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
         EXPECT_EQ(app::Programm(), 0);
         EXPECT_EQ(h.pendingEvents(), 1u) << "the loop ends right after the end request";
         EXPECT_EQ(h.windowTitle(ids::MainWindow), "Quonabix  V 2.09");
+        EXPECT_EQ(support::VersionText, support::texts::VersionListe[0]) << "one place for the version";
         std::ifstream in(ini, std::ios::binary);
         const std::string saved((std::istreambuf_iterator<char>(in)), {});
         EXPECT_NE(saved.find("Start-Verzeichnis=" + folder.string() + "/\r\n"), std::string::npos) << saved;

@@ -112,6 +112,12 @@ TEST(InfoText, SectionsStandInTheTemplatesOrder) {
     EXPECT_EQ(std::string(support::texts::FeedbackAddress).size(), 24u);
     EXPECT_TRUE(std::regex_search(text, std::regex("\r\nKompiliert: [0-3][0-9]\\.[01][0-9]\\.20[0-9]{2} / "
                                                    "21:[0-5][0-9]:[0-5][0-9]  pc:[0-2][0-9]\r\n\r\n")));
+
+    // The time the program was built, as the program sets it at start.
+    const std::string saved = support::BuildTime;
+    support::BuildTime = "2026-02-03 04:05:06";
+    EXPECT_NE(infoText().find("\r\nKompiliert: 03.02.2026 / 21:05:06  pc:04\r\n\r\n"), std::string::npos);
+    support::BuildTime = saved;
 }
 
 TEST(InfoText, VersionRowsLineUpAndEndWithTheCurrentVersion) {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "app/settings.h"
 #include "support/ini.h"
 #include "support/values.h"
@@ -103,17 +105,75 @@ TEST(IniFile, BothSpellingsOfTheNameReachOneFile) {
     EXPECT_EQ(slurp(dir.path() + "Quonabix.ini"), "[Standard]\r\nLaufDatei=/log/\r\nDatei-Muster=*.txt\r\n");
     EXPECT_EQ(filesIn(dir.path()), 1) << "no second file under the other spelling";
     EXPECT_EQ(support::yIniRead("Standard", "Datei-Muster", dir.path() + "Quonabix.ini", ""), "*.txt");
+
+    // Both spellings on disk: whichever is asked for, one and the same file
+    // is read and written, the one in small letters.
+    dir.file("quonabix.ini", "[Standard]\r\nDatei-Muster=*.png\r\n");
+    for (const char* asked : {"Quonabix.ini", "quonabix.ini", "QUONABIX.INI"}) {
+        SCOPED_TRACE(asked);
+        EXPECT_EQ(support::yIniRead("Standard", "Datei-Muster", dir.path() + asked, ""), "*.png");
+        EXPECT_EQ(support::yIniRead("Standard", "LaufDatei", dir.path() + asked, ""), "");
+    }
+    ASSERT_NE(support::yIniWrite("Standard", "LaufDatei", "/neu/", dir.path() + "Quonabix.ini"), 0);
+    EXPECT_EQ(support::yIniRead("Standard", "LaufDatei", dir.path() + "quonabix.ini", ""), "/neu/");
+    EXPECT_EQ(slurp(dir.path() + "Quonabix.ini"), "[Standard]\r\nLaufDatei=/log/\r\nDatei-Muster=*.txt\r\n")
+        << "the other spelling is left alone";
 }
 
-TEST(IniFile, FailedSaveLeavesTheOldFileWhole) {
+// Where no new file can be made beside the settings file (a folder the user
+// may not write; here also a folder that holds the new file's name), the
+// file itself is written.
+TEST(IniFile, NoRoomBesideTheFileWritesItInPlace) {
+    const bool root = geteuid() == 0;   // root writes into any folder
+    for (const bool readOnlyFolder : {false, true}) {
+        if (readOnlyFolder && root) continue;
+        SCOPED_TRACE(readOnlyFolder ? "read-only folder" : "name of the new file taken");
+        TempDir dir;
+        const std::string path = dir.file("quonabix.ini", "[Standard]\r\nDatei-Muster=*.jpg\r\n");
+        if (readOnlyFolder) {
+            std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
+                                                         std::filesystem::perms::owner_exec);
+        } else {
+            dir.folder("quonabix.ini.tmp/belegt");
+        }
+        EXPECT_NE(support::yIniWrite("Standard", "Datei-Muster", "*.txt", path), 0);
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+        EXPECT_EQ(slurp(path), "[Standard]\r\nDatei-Muster=*.txt\r\n");
+        if (!readOnlyFolder) {
+            EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "quonabix.ini.tmp/belegt"));
+        }
+    }
+}
+
+// A save changes the values, not what the file is: its permission bits, a
+// link to it and its other names stay.
+TEST(IniFile, SaveKeepsModeLinkAndOtherNames) {
+    namespace fs = std::filesystem;
     TempDir dir;
     const std::string before = "[Standard]\r\nDatei-Muster=*.jpg\r\n";
-    const std::string path = dir.file("quonabix.ini", before);
-    // The temporary file beside it cannot be made: a folder holds its name.
-    dir.folder("quonabix.ini.tmp/belegt");
-    EXPECT_EQ(support::yIniWrite("Standard", "Datei-Muster", "*.txt", path), 0);
-    EXPECT_EQ(slurp(path), before);
-    EXPECT_TRUE(std::filesystem::is_directory(dir.path() + "quonabix.ini.tmp/belegt"));
+    const std::string after = "[Standard]\r\nDatei-Muster=*.txt\r\n";
+    for (const fs::perms mode : {fs::perms(0644), fs::perms(0600), fs::perms(0664)}) {
+        const std::string path = dir.file("modus.ini", before);
+        fs::permissions(path, mode);
+        ASSERT_NE(support::yIniWrite("Standard", "Datei-Muster", "*.txt", path), 0);
+        EXPECT_EQ(fs::status(path).permissions(), mode) << std::oct << static_cast<int>(mode);
+        EXPECT_EQ(slurp(path), after);
+    }
+
+    const std::string target = dir.folder("echt/") + "einstellungen.ini";
+    dir.file("echt/einstellungen.ini", before);
+    fs::permissions(target, fs::perms(0644));
+    fs::create_symlink(target, dir.path() + "quonabix.ini");
+    ASSERT_NE(support::yIniWrite("Standard", "Datei-Muster", "*.txt", dir.path() + "quonabix.ini"), 0);
+    EXPECT_TRUE(fs::is_symlink(dir.path() + "quonabix.ini")) << "the link stays a link";
+    EXPECT_EQ(slurp(target), after) << "the link's target holds the new value";
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0644));
+    EXPECT_EQ(filesIn(dir.path() + "echt/"), 1) << "no temporary file left";
+
+    const std::string first = dir.file("erster.ini", before);
+    fs::create_hard_link(first, dir.path() + "zweiter.ini");
+    ASSERT_NE(support::yIniWrite("Standard", "Datei-Muster", "*.txt", dir.path() + "zweiter.ini"), 0);
+    EXPECT_EQ(slurp(first), after) << "both names still name one file";
 }
 
 TEST(IniFile, TemporaryFileLeftByAnInterruptedSaveIsReplaced) {

@@ -242,6 +242,8 @@ TEST(FileHelpers, ReadLineWalksTheLinesAndKeepsItsPlace) {
         {"eins\r\n\r\ndrei", 0, " "}, {"eins\r\n\r\ndrei", -1, "eins"}, {"eins\r\n\r\ndrei", -1, " "},
         {"eins\r\n\r\ndrei", 7, " "}, {"eins\r\n\r\ndrei", -1, "drei"}, {"eins\r\n\r\ndrei", -1, ""},
         {"", 0, ""}, {"a\nb\r\n", 0, " "}, {"a\nb\r\n", -1, "a\nb"}, {"a\nb\r\n", -1, ""},
+        {"a\r\n\r\n", 0, " "}, {"a\r\n\r\n", -1, "a"}, {"a\r\n\r\n", -1, ""},   // empty last line
+        {"a\r\n\r\n", 5, ""}, {"a\r\n\r\n", -1, ""},
     };
     int step = 0;
     for (const auto& s : steps) EXPECT_EQ(support::yReadLine(s.text, s.command), s.expected) << "step " << step++;

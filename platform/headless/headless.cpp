@@ -38,7 +38,7 @@ void HeadlessWindowSystem::userFocus(int id, bool gained) {
 void HeadlessWindowSystem::userClick(int id) {
     Control* c = s_->find(id);
     if (!c || !c->enabled) return;
-    if (c->kind == ControlKind::Option) setState(id, 1);
+    // An option turns on when the program takes the click (waitEvent).
     s_->queueIfEnabled(id, EventKind::LeftClick);
 }
 

@@ -33,7 +33,7 @@ public:
     // ---- user actions: change the control as a user would and queue the event
     void userType(int id, const std::string& text);     // text field: new text, Change
     void userFocus(int id, bool gained);                // FocusGained / FocusLost
-    void userClick(int id);                             // button or option (turns it on)
+    void userClick(int id);                             // button or option (on when taken from the queue)
     void userSelectFolder(const std::string& path);     // folder tree, Change when it exists
     void userTickRow(int id, int row, bool ticked);     // check box click: LeftClick
     void userSelectRow(int id, int row);                // row selected: Change

@@ -165,7 +165,11 @@ int HeadlessWindowSystem::getState(int id) {
 }
 
 void HeadlessWindowSystem::enable(int id, bool on) {
-    if (Control* c = s_->find(id)) c->enabled = on;
+    Control* c = s_->find(id);
+    if (!c) return;
+    c->enabled = on;
+    // As in Qt: a disabled control loses the focus to nobody, silently.
+    if (!on && s_->focus == id) s_->focus = -1;
 }
 
 void HeadlessWindowSystem::setFocus(int id) {
@@ -228,6 +232,12 @@ EventCode HeadlessWindowSystem::waitEvent(int wakeAfterMs) {
     }
     s_->last = s_->queue.front();
     s_->queue.pop_front();
+    // A clicked option turns on now, in the order of the queue, as in Qt.
+    const Control* c = s_->find(s_->last.id);
+    if (s_->last.code == EventCode::Control && s_->last.kind == EventKind::LeftClick && c &&
+        c->kind == ControlKind::Option) {
+        setState(s_->last.id, 1);
+    }
     return s_->last.code;
 }
 

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 #include "platform/qt/qtfoldertree.h"
 #include "platform/qt/qtstate.h"
@@ -47,9 +48,58 @@ private:
     std::function<void(EventKind)> report_;
 };
 
+// An option button that does not turn itself on or off when clicked: the
+// click is queued, and the option turns on (and the others of its group off)
+// when the program takes the click from the queue, so that events queued
+// before it, such as a field of another rule losing the focus, take effect
+// first.
+class OptionButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void nextCheckState() override {}
+};
+
 void makeReadOnly(QPlainTextEdit* editor) {
     editor->setReadOnly(true);
     editor->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+// Width a caption needs beside what the control draws around it.
+int captionRoom(QWidget* w, int& textWidth) {
+    const QFontMetrics metrics(w->font());
+    if (auto* option = qobject_cast<QRadioButton*>(w)) {
+        textWidth = metrics.horizontalAdvance(option->text());
+        return w->width() - (option->sizeHint().width() - textWidth);
+    }
+    if (auto* button = qobject_cast<QPushButton*>(w)) {
+        textWidth = metrics.horizontalAdvance(button->text());
+        return w->width() - 2 * w->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w) - 4;
+    }
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        textWidth = metrics.horizontalAdvance(label->text());
+        return label->contentsRect().width();
+    }
+    textWidth = 0;
+    return 0;
+}
+
+// The layout's pixel sizes were made for a narrower dialog font than the
+// ones found here: a caption that would be cut off, or hidden under the
+// control next to it, is set a little narrower instead, never by more than
+// a quarter, and no control moves.
+void fitCaption(QWidget* w) {
+    int textWidth = 0;
+    const int room = captionRoom(w, textWidth);
+    if (textWidth <= 0 || textWidth <= room) return;
+    QFont font = w->font();
+    for (int stretch = 97; stretch >= 75; stretch -= 3) {
+        font.setStretch(stretch);
+        w->setFont(font);
+        int width = 0;
+        if (captionRoom(w, width) >= width) return;
+    }
 }
 
 // Item views take their mouse (and tool-tip) events in the viewport.
@@ -99,12 +149,10 @@ QWidget* QtWindowSystem::makeWidget(ControlKind kind, int id, QWidget* parent, c
     }
     case ControlKind::Option: {
         // Groups follow the creation order, not Qt's parent: handled here.
-        auto* option = new QRadioButton(qs(caption), parent);
+        auto* option = new OptionButton(qs(caption), parent);
         option->setAutoExclusive(false);
-        QObject::connect(option, &QRadioButton::clicked, option, [this, s, id] {
-            setState(id, 1);
-            s->postControl(id, EventKind::LeftClick);
-        });
+        QObject::connect(option, &QRadioButton::clicked, option,
+                         [s, id] { s->postControl(id, EventKind::LeftClick); });
         return option;
     }
     case ControlKind::Table:
@@ -127,6 +175,7 @@ int QtWindowSystem::createControl(ControlKind kind, int id, int x, int y, int wi
     if (!widget) return 0;
     widget->setGeometry(x, y, width, height);
     widget->setProperty(IdProperty, id);
+    fitCaption(widget);
     if (kind == ControlKind::Frame) widget->lower();
     widget->show();
 
@@ -220,8 +269,23 @@ int QtWindowSystem::getState(int id) {
     return option && option->isChecked() ? 1 : 0;
 }
 
+// Qt would hand the focus of a control it disables on to the next one in
+// the tab chain, which may be a field of another rule whose focus event
+// turns that rule on. The focus is taken away instead, silently: the user
+// did not move it.
 void QtWindowSystem::enable(int id, bool on) {
-    if (ControlRec* c = s_->find(id)) c->widget->setEnabled(on);
+    ControlRec* c = s_->find(id);
+    if (!c) return;
+    QWidget* w = c->widget;
+    if (!on) {
+        QWidget* focus = w->window()->focusWidget();
+        if (focus && (focus == w || w->isAncestorOf(focus))) {
+            ++s_->muted;
+            focus->clearFocus();
+            --s_->muted;
+        }
+    }
+    w->setEnabled(on);
 }
 
 void QtWindowSystem::setFocus(int id) {

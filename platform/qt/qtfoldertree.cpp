@@ -27,7 +27,6 @@ namespace platform::qt {
 namespace {
 
 constexpr int PathRole = Qt::UserRole;        // full path, no trailing "/" ("/" for the root)
-constexpr int LoadedRole = Qt::UserRole + 1;  // children read
 
 std::string joinPath(const std::string& dir, const std::string& name) {
     return dir == "/" ? "/" + name : dir + "/" + name;
@@ -114,7 +113,12 @@ FolderTree::FolderTree(QWidget* parent, std::function<void()> onUserChange)
     keepSelectionVisible(this);
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { loadChildren(item); });
     connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
-        if (!programChange_ && !selectedItems().isEmpty() && onUserChange_) onUserChange_();
+        if (programChange_ || selectedItems().isEmpty()) return;
+        // A folder found empty before may have got folders since: it can
+        // be opened again, which reads it anew.
+        QTreeWidgetItem* chosen = selectedItems().first();
+        if (chosen->childCount() == 0) chosen->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        if (onUserChange_) onUserChange_();
     });
     addRoots();
 }
@@ -132,7 +136,6 @@ QTreeWidgetItem* FolderTree::addFolder(QTreeWidgetItem* parent, const std::strin
     auto* item = new QTreeWidgetItem;
     item->setText(0, label);
     item->setData(0, PathRole, QByteArray(path.data(), static_cast<qsizetype>(path.size())));
-    item->setData(0, LoadedRole, false);
     item->setIcon(0, style()->standardIcon(parent ? QStyle::SP_DirIcon : QStyle::SP_DriveHDIcon));
     item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     if (!parent) {
@@ -147,12 +150,23 @@ QTreeWidgetItem* FolderTree::addFolder(QTreeWidgetItem* parent, const std::strin
     return item;
 }
 
+// Read anew at every opening, so folders made or removed while the program
+// runs show up. A folder that holds the selection stays even when it is
+// gone: the program's directory must not change without the user.
 void FolderTree::loadChildren(QTreeWidgetItem* item) {
-    if (item->data(0, LoadedRole).toBool()) return;
-    item->setData(0, LoadedRole, true);
+    const bool wasProgramChange = programChange_;
+    programChange_ = true;
     const std::string dir = itemPath(item);
     std::set<std::string> known;
-    for (int i = 0; i < item->childCount(); ++i) known.insert(lastPart(itemPath(item->child(i))));
+    for (int i = item->childCount() - 1; i >= 0; --i) {
+        QTreeWidgetItem* sub = item->child(i);
+        const std::string path = itemPath(sub);
+        if (!isDirectory(path) && !holdsCurrent(sub)) {
+            delete item->takeChild(i);
+        } else {
+            known.insert(lastPart(path));
+        }
+    }
 
     std::vector<std::string> names;
     if (const int handle = openDirList(dir == "/" ? dir : dir + "/")) {
@@ -167,7 +181,16 @@ void FolderTree::loadChildren(QTreeWidgetItem* item) {
     }
     std::sort(names.begin(), names.end(), foldLess);
     for (const std::string& name : names) addFolder(item, joinPath(dir, name), QString::fromStdString(name));
-    if (item->childCount() == 0) item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    item->setChildIndicatorPolicy(item->childCount() == 0 ? QTreeWidgetItem::DontShowIndicatorWhenChildless
+                                                          : QTreeWidgetItem::ShowIndicator);
+    programChange_ = wasProgramChange;
+}
+
+bool FolderTree::holdsCurrent(const QTreeWidgetItem* item) const {
+    for (const QTreeWidgetItem* at = currentItem(); at; at = at->parent()) {
+        if (at == item) return true;
+    }
+    return false;
 }
 
 QTreeWidgetItem* FolderTree::child(QTreeWidgetItem* item, const std::string& name, bool create) {

@@ -1,6 +1,6 @@
 // The folder tree of the Qt backend: the user's documents folder and the
 // mounted volumes at the top level, folders only below them, each level read
-// when it is first opened.
+// anew whenever it is opened.
 #pragma once
 
 #include <QTreeWidget>
@@ -27,6 +27,7 @@ private:
     void addRoots();
     QTreeWidgetItem* addFolder(QTreeWidgetItem* parent, const std::string& path, const QString& label);
     void loadChildren(QTreeWidgetItem* item);
+    bool holdsCurrent(const QTreeWidgetItem* item) const;
     QTreeWidgetItem* child(QTreeWidgetItem* item, const std::string& name, bool create);
     QTreeWidgetItem* rootFor(const std::string& path, std::string& rest) const;
     void select(QTreeWidgetItem* item);

@@ -48,6 +48,7 @@ public:
     void attachMenuBar(QMenuBar* bar);
     void layoutParts();   // menu bar on top, control area below it
     void setInnerSize(int width, int height);
+    void keepOnScreen();
     static QFont controlFont();
 
     std::function<void()> onClose;    // close box: the program decides
@@ -56,6 +57,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     int id_;
@@ -85,9 +87,11 @@ struct WindowRec {
 
 struct QtState {
     std::unique_ptr<QApplication> ownApp;
+    // The toolkit is given the program's name only: the program reads no
+    // command line, so "-reverse" or "-geometry" must not change the window.
     int ownArgc = 1;
-    char ownArg0[16] = "quonabix";
-    char* ownArgv[2] = {ownArg0, nullptr};
+    std::string ownName = "quonabix";
+    char* ownArgv[2] = {nullptr, nullptr};
 
     std::map<int, WindowRec> windows;
     std::map<int, ControlRec> controls;
@@ -100,6 +104,7 @@ struct QtState {
 
     std::deque<Event> queue;
     Event last{EventCode::Other, 0, EventKind::None};
+    int muted = 0;                  // > 0: the program's own focus moves report nothing
     QElapsedTimer lastPump;         // since the last repaintNow pump
 
     ControlRec* find(int id) {
@@ -119,7 +124,7 @@ struct QtState {
     // A disabled control reports nothing.
     void postControl(int id, EventKind kind) {
         ControlRec* c = find(id);
-        if (c && c->widget->isEnabled()) post(EventCode::Control, id, kind);
+        if (c && c->widget->isEnabled() && muted == 0) post(EventCode::Control, id, kind);
     }
     std::function<void(EventKind)> reporter(int id) {
         return [this, id](EventKind kind) { postControl(id, kind); };

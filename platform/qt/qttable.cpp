@@ -3,6 +3,8 @@
 #include "platform/qt/qttable.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -198,6 +200,35 @@ FileTable::FileTable(QWidget* parent, std::function<void(EventKind)> report)
         const TableModel::Row* r = model_->row(index);
         if (r && (r->state & RowSelected)) report_(EventKind::Change);
     };
+}
+
+// A name cut off by its column shows whole in a tool tip; a name that is
+// shown whole needs none.
+bool FileTable::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QTreeView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString text = index.isValid() ? index.data(Qt::DisplayRole).toString() : QString();
+    if (!text.isEmpty() && isCutOff(index, text)) {
+        QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+    } else {
+        QToolTip::hideText();
+    }
+    return true;
+}
+
+bool FileTable::isCutOff(const QModelIndex& index, const QString& text) const {
+    QStyleOptionViewItem option;
+    option.initFrom(viewport());
+    option.rect = visualRect(index);
+    option.font = font();
+    option.text = text;
+    option.features = QStyleOptionViewItem::HasDisplay;
+    if (index.column() == 0) option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    const QRect room = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    // The style keeps a small margin inside the text rectangle.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, this) + 1;
+    return QFontMetrics(font()).horizontalAdvance(text) > room.width() - 2 * margin;
 }
 
 void FileTable::flush() {

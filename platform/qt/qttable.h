@@ -80,10 +80,12 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void userSelection(const QItemSelection& selected, const QItemSelection& deselected);
     void takeOverSelection();
+    bool isCutOff(const QModelIndex& index, const QString& text) const;
 
     TableModel* model_;
     std::function<void(EventKind)> report_;

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QStringList>
 #include <QStyle>
 #include <QTextDocument>
 #include <QTimer>
@@ -26,16 +27,38 @@ constexpr int IconSize = 16;
 constexpr int Gap = 6;
 constexpr int ShowMs = 30000;
 
+// Lines of at most WrapWidth pixels, broken at blanks only, as the balloons
+// of the platform the program was written for break them: a word wider
+// than that stands on a line of its own and widens the balloon.
+QString wrapAtBlanks(const QString& text, const QFontMetrics& metrics) {
+    QStringList lines;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QString line;
+        bool first = true;
+        for (const QString& word : paragraph.split(QLatin1Char(' '))) {
+            const QString longer = first ? word : line + QLatin1Char(' ') + word;
+            if (!first && !line.isEmpty() && metrics.horizontalAdvance(longer) > WrapWidth) {
+                lines << line;
+                line = word;
+            } else {
+                line = longer;
+            }
+            first = false;
+        }
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 // The text as plain text: an ampersand or a "<" is shown as it stands.
 std::unique_ptr<QTextDocument> layoutText(const QString& text, const QFont& font) {
     auto doc = std::make_unique<QTextDocument>();
     doc->setDefaultFont(font);
     doc->setDocumentMargin(0);
     QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setWrapMode(QTextOption::NoWrap);
     doc->setDefaultTextOption(option);
-    doc->setPlainText(text);
-    doc->setTextWidth(WrapWidth);
+    doc->setPlainText(wrapAtBlanks(text, QFontMetrics(font)));
     return doc;
 }
 
@@ -54,6 +77,7 @@ BalloonTip::BalloonTip(const QString& title, const QString& text, IconKind icon)
     setObjectName("QuonabixBalloon");
     setProperty("title", title);
     setProperty("text", text);
+    setProperty("lines", wrapAtBlanks(text, QFontMetrics(QToolTip::font())));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setPalette(QToolTip::palette());

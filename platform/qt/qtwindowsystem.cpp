@@ -8,6 +8,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -21,6 +24,9 @@ namespace {
 // The buttons of the program's message boxes.
 const char* const OkText = "OK";
 const char* const CancelText = "Abbrechen";
+
+// Time the window manager gets to put its frame around a new window.
+constexpr int FrameSettleMs = 250;
 
 // A long action calls repaintNow for every row; painting more often than
 // this would only slow the action down.
@@ -73,6 +79,34 @@ void TopWindow::closeEvent(QCloseEvent* event) {
     if (onClose) onClose();
 }
 
+// The window stays where the program put it, unless a part of it, frame
+// included, would lie outside the screen's available area (a small laptop
+// screen, a large scale factor): then it moves just enough to lie inside.
+// A window larger than the area keeps its title bar and top-left corner
+// on the screen.
+void TopWindow::keepOnScreen() {
+    const QScreen* screen = QGuiApplication::screenAt(frameGeometry().center());
+    if (!screen) screen = this->screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    QRect frame = frameGeometry();
+    if (frame == geometry() && !isVisible()) {
+        // No frame yet: allow for a usual title bar.
+        frame.adjust(0, -style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
+    }
+    QPoint at = frame.topLeft();
+    at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - frame.width())));
+    at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - frame.height())));
+    // Moved by the inner area: window systems differ in whether a move
+    // places the frame or the inner area, never in how the two are apart.
+    if (at != frame.topLeft()) setGeometry(geometry().translated(at - frame.topLeft()));
+}
+
+void TopWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    keepOnScreen();
+}
+
 void TopWindow::resizeEvent(QResizeEvent* event) {
     if (onResize) onResize();
     layoutParts();
@@ -109,13 +143,13 @@ using qt::qs;
 using qt::ss;
 using qt::TopWindow;
 
-QtWindowSystem::QtWindowSystem() : s_(std::make_unique<qt::QtState>()) {
-    if (!QApplication::instance()) s_->ownApp = std::make_unique<QApplication>(s_->ownArgc, s_->ownArgv);
-    QApplication::setQuitOnLastWindowClosed(false);
-}
+QtWindowSystem::QtWindowSystem() : QtWindowSystem(0, nullptr) {}
 
-QtWindowSystem::QtWindowSystem(int& argc, char** argv) : s_(std::make_unique<qt::QtState>()) {
-    if (!QApplication::instance()) s_->ownApp = std::make_unique<QApplication>(argc, argv);
+QtWindowSystem::QtWindowSystem(int argc, char** argv) : s_(std::make_unique<qt::QtState>()) {
+    if (argc > 0 && argv && argv[0] && argv[0][0]) s_->ownName = argv[0];
+    s_->ownArgc = 1;
+    s_->ownArgv[0] = s_->ownName.data();
+    if (!QApplication::instance()) s_->ownApp = std::make_unique<QApplication>(s_->ownArgc, s_->ownArgv);
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
@@ -150,6 +184,7 @@ int QtWindowSystem::openWindow(int id, int x, int y, int innerWidth, int innerHe
             at = active->frameGeometry().center() - QPoint(innerWidth / 2, innerHeight / 2);
     }
     top->move(at);
+    top->keepOnScreen();
 
     qt::QtState* s = s_.get();
     top->onClose = [s, id] { s->post(EventCode::Close, id, EventKind::None); };
@@ -165,6 +200,8 @@ int QtWindowSystem::openWindow(int id, int x, int y, int innerWidth, int innerHe
     s_->menuBar = nullptr;
     s_->menu = nullptr;
     top->show();
+    // The window manager adds its frame only now; look again once it has.
+    QTimer::singleShot(qt::FrameSettleMs, top, [top] { top->keepOnScreen(); });
     return 1;
 }
 
@@ -255,6 +292,12 @@ EventCode QtWindowSystem::waitEvent(int wakeAfterMs) {
     } else {
         s_->last = s_->queue.front();
         s_->queue.pop_front();
+        // A clicked option turns on now, in the order of the queue.
+        const qt::ControlRec* c = s_->find(s_->last.id);
+        if (s_->last.code == EventCode::Control && s_->last.kind == EventKind::LeftClick && c &&
+            c->kind == ControlKind::Option) {
+            setState(s_->last.id, 1);
+        }
     }
     return s_->last.code;
 }

@@ -25,9 +25,10 @@ namespace qt { struct QtState; }
 
 class QtWindowSystem : public WindowSystem {
 public:
-    // Uses the running QApplication, or creates one.
+    // Uses the running QApplication, or creates one that is given the
+    // program's name (argv[0]) and nothing else of the command line.
     QtWindowSystem();
-    QtWindowSystem(int& argc, char** argv);
+    QtWindowSystem(int argc, char** argv);
     ~QtWindowSystem() override;
     QtWindowSystem(const QtWindowSystem&) = delete;
     QtWindowSystem& operator=(const QtWindowSystem&) = delete;

@@ -233,6 +233,17 @@ TEST_P(WindowContract, EnableAndFocus) {
         w->setFocus(order[i]);
         EXPECT_EQ(w->focusedControl(), expected[i]) << "after setFocus(" << order[i] << ")";
     }
+    events();
+    // A control that is disabled while it has the focus hands it to nobody:
+    // the option after the button must not be focused without the user.
+    for (int id : {Button, Field}) {
+        w->setFocus(id);
+        events();
+        w->enable(id, false);
+        EXPECT_EQ(w->focusedControl(), -1) << "after disabling " << id;
+        EXPECT_EQ(events(), std::vector<Seen>{}) << "after disabling " << id;
+        w->enable(id, true);
+    }
 }
 
 TEST_P(WindowContract, WindowTitleAndSize) {

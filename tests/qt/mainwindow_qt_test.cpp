@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTreeView>
 
 #include "app/mainwindow.h"
@@ -63,6 +64,16 @@ TEST_F(QtMainWindow, EveryControlHasItsKindCaptionAndPlace) {
         EXPECT_TRUE(isOfKind(w, c.kind));
         if (c.caption) {
             EXPECT_EQ(caption(w), c.caption);
+        }
+        // The whole caption shows inside the control, the control after it
+        // covering none of it.
+        const int textWidth = QFontMetrics(w->font()).horizontalAdvance(QString::fromStdString(caption(w)));
+        if (qobject_cast<QRadioButton*>(w)) {
+            EXPECT_LE(w->sizeHint().width(), w->width()) << c.caption;
+        } else if (qobject_cast<QPushButton*>(w)) {
+            EXPECT_LE(textWidth + 2 * w->style()->pixelMetric(QStyle::PM_ButtonMargin), w->width()) << c.caption;
+        } else if (auto* label = qobject_cast<QLabel*>(w)) {
+            EXPECT_LE(textWidth, label->contentsRect().width()) << c.caption;
         }
         int x, y, width, height;
         ASSERT_TRUE(q.controlRect(c.id, x, y, width, height));

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFocusEvent>
 #include <QFontInfo>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -14,9 +15,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -93,12 +97,24 @@ TEST_F(QtBackend, ClickedOptionTurnsOthersOfItsGroupOff) {
         {OptA2, {0, 1, 0, 1, 0}},   // a click on the option that is on keeps it on
         {OptB2, {0, 1, 0, 0, 1}},
     };
-    for (const auto& c : clicks) {
-        widget<QRadioButton>(c.clicked)->click();
+    const auto states = [this] {
         std::vector<int> states;
         for (int id : {OptA1, OptA2, OptA3, OptB1, OptB2}) states.push_back(q.getState(id));
-        EXPECT_EQ(states, c.expected) << "after a click on " << c.clicked;
+        return states;
+    };
+    for (const auto& c : clicks) {
+        const std::vector<int> before = states();
+        // The field left by the click lost its focus first; the option turns
+        // on only when the program takes the click, after that focus loss.
+        QFocusEvent leave(QEvent::FocusOut, Qt::MouseFocusReason);
+        QApplication::sendEvent(q.controlWidget(Field), &leave);
+        widget<QRadioButton>(c.clicked)->click();
+        EXPECT_EQ(states(), before) << "a click on " << c.clicked << " still queued";
+        ASSERT_EQ(q.waitEvent(0), EventCode::Control);
+        EXPECT_EQ(q.eventKind(), EventKind::FocusLost);
+        EXPECT_EQ(states(), before) << "a click on " << c.clicked << " still queued";
         EXPECT_EQ(events(), std::vector<Seen>{click(c.clicked)}) << "after a click on " << c.clicked;
+        EXPECT_EQ(states(), c.expected) << "after a click on " << c.clicked;
     }
 }
 
@@ -131,6 +147,22 @@ TEST_F(QtBackend, FolderTreeShowsFoldersOnlyAndReportsTheUsersChoice) {
     tree->setCurrentItem(item->child(1));   // as a click does
     EXPECT_EQ(q.getText(Tree), dir.path() + "Bilder/");
     EXPECT_EQ(events(), std::vector<Seen>{change(Tree)});
+
+    // Folders made and removed while the program runs: opening the parent
+    // again shows them as they are now, and the choice stays.
+    dir.folder("neu");
+    dir.folder("Bilder/unten");
+    std::filesystem::remove(dir.path() + "alt");
+    item->setExpanded(false);
+    item->setExpanded(true);
+    names.clear();
+    for (int i = 0; i < item->childCount(); ++i) names.push_back(item->child(i)->text(0).toStdString());
+    EXPECT_EQ(names, (std::vector<std::string>{"Bilder", "neu"}));
+    item->child(0)->setExpanded(true);
+    ASSERT_EQ(item->child(0)->childCount(), 1);
+    EXPECT_EQ(item->child(0)->child(0)->text(0).toStdString(), "unten");
+    EXPECT_EQ(q.getText(Tree), dir.path() + "Bilder/");
+    EXPECT_EQ(events(), std::vector<Seen>{}) << "reading the tree again is no choice of the user";
 }
 
 TEST_F(QtBackend, FolderTreeTopLevelHoldsTheRootAndTheHomeOrDocuments) {
@@ -214,6 +246,27 @@ TEST_F(QtBackend, MouseOnTheTable) {
     QApplication::sendEvent(viewport, &release);
 }
 
+// A name cut off by its column shows whole in a tool tip on hover.
+TEST_F(QtBackend, CutOffNamesShowWholeInAToolTip) {
+    const std::string longName = "Urlaub_am_Meer_mit_der_ganzen_Familie_und_den_Nachbarn_" + std::string(40, 'x') + ".jpg";
+    q.addRow(Table, -1, "kurz.jpg\nneu_001.jpg");
+    q.addRow(Table, -1, longName + "\n" + longName);
+    events();
+    table()->doItemsLayout();
+    const struct { int row, column; std::string tip; } cases[] = {
+        {0, 0, ""}, {0, 1, ""}, {1, 0, longName}, {1, 1, longName},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("row " + std::to_string(c.row) + " column " + std::to_string(c.column));
+        const QPoint at = table()->visualRect(tableModel()->index(c.row, c.column)).center();
+        QHelpEvent rest(QEvent::ToolTip, at, table()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(table()->viewport(), &rest);
+        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text().toStdString() : std::string(), c.tip);
+    }
+    QToolTip::hideText();
+    EXPECT_EQ(events(), std::vector<Seen>{});
+}
+
 TEST_F(QtBackend, SpaceTicksTheCurrentRow) {
     q.addRow(Table, -1, "a\nb");
     events();
@@ -275,6 +328,17 @@ TEST_F(QtBackend, MainWindowIsFixedAndItsMenuBarTakesFromTheInnerArea) {
     EXPECT_EQ(area.top(), menuHeight);
     EXPECT_EQ(area.bottom() + 1, 596);
     EXPECT_GE(area.height(), 570) << "the buttons end at y = 570";
+    // Asked for at 307, 237: on a screen too small for that (the offscreen
+    // screen is 800 x 600) the window moves just enough to be whole on it.
+    const QRect screen = window->screen()->availableGeometry();
+    ASSERT_GE(screen.width(), 790);
+    ASSERT_GE(screen.height(), 596);
+    EXPECT_TRUE(screen.contains(window->frameGeometry()))
+        << window->frameGeometry().x() << "," << window->frameGeometry().y() << " " << window->frameGeometry().width() << "x" << window->frameGeometry().height() << " on "
+        << screen.width() << "x" << screen.height();
+    if (screen.width() >= 307 + 790 && screen.height() >= 237 + 596 + 40) {
+        EXPECT_EQ(window->pos(), QPoint(307, 237)) << "room enough: the given place";
+    }
 
     ASSERT_EQ(q.openWindow(1, 256, 19, 670, 386, "Info", WinCloseBox | WinResizable | WinMinMaxBoxes), 1);
     EXPECT_NE(q.windowWidget(1)->minimumSize(), q.windowWidget(1)->maximumSize());
@@ -357,8 +421,21 @@ TEST_F(QtBackend, ToolTipIsABalloonWithTitleAndTheTextUnchanged) {
     ASSERT_NE(balloon, nullptr);
     EXPECT_EQ(balloon->property("title").toString().toStdString(), "Platzhalter");
     EXPECT_EQ(balloon->property("text").toString().toStdString(), text);
-    EXPECT_LE(balloon->width(), 180 + 2 * 8) << "lines wrap at 180 pixels";
-    EXPECT_GT(balloon->height(), 3 * QFontMetrics(balloon->font()).height()) << "the text is wrapped";
+    // Lines break at blanks only, each within 180 pixels unless it is one
+    // word that is wider by itself.
+    const QString lines = balloon->property("lines").toString();
+    EXPECT_EQ(QString(lines).replace('\n', ' ').toStdString(), text) << "no break inside a word";
+    const QFontMetrics metrics(balloon->font());
+    int widest = 0;
+    for (const QString& line : lines.split('\n')) {
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+        if (line.contains(' ')) {
+            EXPECT_LE(metrics.horizontalAdvance(line), 180) << line.toStdString();
+        }
+    }
+    EXPECT_GE(lines.count('\n'), 2) << "the text is wrapped";
+    EXPECT_LE(balloon->width(), std::max(180, widest) + 2 * 8 + 1);
+    EXPECT_GT(balloon->height(), 3 * metrics.height());
 
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(field, &leave);
@@ -404,6 +481,13 @@ TEST_F(QtBackend, TextFieldsReportFocus) {
                                            {EventCode::Control, Field, EventKind::FocusLost},
                                            {EventCode::Control, Field2, EventKind::FocusGained},
                                            {EventCode::Control, Field2, EventKind::FocusLost}}));
+    // Disabling the focused field moves the focus to no other field and
+    // reports nothing: the user did not move it.
+    q.setFocus(Field);
+    events();
+    q.enable(Field, false);
+    EXPECT_EQ(events(), std::vector<Seen>{});
+    EXPECT_EQ(q.focusedControl(), -1);
 }
 
 TEST_F(QtBackend, WakeUpDoesNotComeEarly) {
@@ -411,6 +495,19 @@ TEST_F(QtBackend, WakeUpDoesNotComeEarly) {
     clock.start();
     EXPECT_EQ(q.waitEvent(30), EventCode::Other);
     EXPECT_GE(clock.elapsed(), 30);
+}
+
+// The program reads no command line: toolkit options such as "-reverse"
+// (a mirrored window) or "-geometry" must not reach Qt.
+TEST(QtToolkit, ReadsNoneOfTheCommandLine) {
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QUONABIX_TOOLKIT_ARGUMENTS", "1");
+    run.setProcessEnvironment(env);
+    run.start(QCoreApplication::applicationFilePath(), {"-reverse", "-geometry", "200x100+5+5"});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+// Linux side of platform/fileplace.h: realpath, stat and chmod.
+#include "platform/fileplace.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+std::string linkTarget(const std::string& path) {
+    char* real = realpath(path.c_str(), nullptr);
+    if (real == nullptr) return path;
+    std::string result(real);
+    free(real);
+    return result;
+}
+
+FileFacts fileFacts(const std::string& path) {
+    FileFacts facts;
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return facts;
+    facts.exists = true;
+    facts.permissions = static_cast<int>(st.st_mode & 07777);
+    facts.ownFile = st.st_uid == geteuid();
+    facts.links = static_cast<long long>(st.st_nlink);
+    return facts;
+}
+
+bool setPermissions(const std::string& path, int permissions) {
+    return chmod(path.c_str(), static_cast<mode_t>(permissions & 07777)) == 0;
+}
+
+}  // namespace platform
