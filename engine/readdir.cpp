@@ -8,6 +8,7 @@
 #include "engine/texts.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "support/infobox.h"
 #include "support/text.h"
 
 namespace engine {
@@ -59,6 +60,7 @@ bool vorher(const std::string& a, const std::string& b, std::size_t ab) {
 // folder is silently left out and no link is ever descended.
 int yReadDir(const std::string& directory, std::string mask, int recursion,
              std::vector<std::string>& list, int count, int progress) {
+    const support::PgmTrace trace("yReadDir");
     if (count < 0) {
         count = 0;
         untersucht = 0;

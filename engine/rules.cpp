@@ -8,6 +8,7 @@
 #include "engine/table.h"
 #include "platform/files.h"
 #include "platform/window.h"
+#include "support/infobox.h"
 #include "support/ids.h"
 #include "support/text.h"
 
@@ -272,6 +273,7 @@ std::string yFormatNumber(const std::string& mask, int32_t value) {
 // The file's own local time, as the file manager shows it.
 std::string yGetFileDate(const std::string& selector, const std::string& path,
                          const std::string& dateMask, int kind, long long givenDate) {
+    const support::PgmTrace trace("yGetFileDate");
     platform::LocalTime zeit;
     if (selector.empty()) {
         if (givenDate > 0) zeit = ausSekunden(givenDate);

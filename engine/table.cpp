@@ -8,6 +8,7 @@
 #include "engine/state.h"
 #include "engine/texts.h"
 #include "platform/window.h"
+#include "support/infobox.h"
 #include "support/ids.h"
 #include "support/text.h"
 
@@ -90,12 +91,14 @@ int32_t yReadNumber(const std::string& text) {
 }
 
 void LoeschenRenameSpalte() {
+    const support::PgmTrace trace("LoeschenRenameSpalte");
     auto& w = platform::win();
     const int zeilen = w.countRows(ids::FileTable);
     for (int r = 0; r < zeilen; ++r) w.setCell(ids::FileTable, r, ids::ColStatus, "");
 }
 
 void NeuAufbauen(int mode, std::vector<std::string>& list) {
+    const support::PgmTrace trace("NeuAufbauen");
     auto& w = platform::win();
     LaufendeNummer = yReadNumber(w.getText(ids::StartField));
     const std::string verzeichnis = w.getText(ids::FolderTree);
@@ -112,6 +115,7 @@ void NeuAufbauen(int mode, std::vector<std::string>& list) {
 // Numbers continue across unticked rows, so a later tick keeps every name
 // stable.
 void FuellenTabelle(const std::string& directory, int mode, std::vector<std::string>& list) {
+    const support::PgmTrace trace("FuellenTabelle");
     if (mode != ModeFull && mode != ModeNames && mode != ModeRefresh) return;
     auto& w = platform::win();
     const std::string mask = support::yUpper(w.getText(ids::MaskField));

@@ -39,6 +39,23 @@ struct FileIdentity {
 };
 bool directoryIdentity(const std::string& dir, FileIdentity& out);
 
+// ---- where a file's content lives, and what a save must keep of it -------------
+// The file a chain of symbolic links leads to, as an absolute path; path
+// itself when it is no link or the chain leads nowhere.
+std::string linkTarget(const std::string& path);
+
+struct FileFacts {
+    bool exists = false;    // links followed
+    int permissions = 0;    // permission bits (rwx for user, group, others)
+    bool ownFile = false;   // owned by the user the program runs as
+    long long links = 0;    // names the file has (hard links)
+};
+FileFacts fileFacts(const std::string& path);
+
+// Sets the permission bits of a file (links followed); false on failure.
+bool setPermissions(const std::string& path, int permissions);
+
+
 // ---- times -------------------------------------------------------------------
 struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "platform/fileplace.h"
 #include "platform/files.h"
 #include "support/filehelpers.h"
 #include "support/text.h"

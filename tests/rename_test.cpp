@@ -522,7 +522,7 @@ TEST_F(RenameTest, LogRecoverySkipsACrashTailAndARenameThatNeverStarted) {
     const std::string newest = Trenner + "REM .Datei.:y.bat\r\n" + Trenner + "cd " + dir +
                                "\r\nren \"neu_2\" \"neu_1\"\r\nren \"neu_1\" \"b\"\r\nren \"neu_9\" \"a\"\r\n";
     const Files before{{"a", "A"}, {"neu_1", "N"}, {"b", "B"}, {"c", "C"}};
-    for (const std::string tail : {std::string(), std::string("ren \"neu_3\" \"x"), std::string(700, '\0')}) {
+    for (const std::string& tail : {std::string(), std::string("ren \"neu_3\" \"x"), std::string(700, '\0')}) {
         SCOPED_TRACE(tail.size());
         for (const auto& e : fs::directory_iterator(dir)) fs::remove(e.path());
         fill({{"a", "A"}, {"neu_2", "N"}, {"neu_1", "B"}, {"c", "C"}});
@@ -536,7 +536,7 @@ TEST_F(RenameTest, LogRecoverySkipsACrashTailAndARenameThatNeverStarted) {
                                                       "ren \"neu_1\" \"b\"\r\nren \"neu_2\" \"neu_1\"\r\n");
     EXPECT_FALSE(engine::yUndoFromLog(temp + "missing.log").gestartet);
     // Killed before the first line, or before the header was complete.
-    for (const std::string log : {std::string(), std::string("REM ---"), std::string(300, '\0')}) {
+    for (const std::string& log : {std::string(), std::string("REM ---"), std::string(300, '\0')}) {
         std::ofstream(temp + "undo_quonabix.log", std::ios::binary) << log;
         const engine::BatchErgebnis r = engine::yUndoFromLog(temp + "undo_quonabix.log");
         EXPECT_TRUE(r.gestartet && r.fehler.empty()) << log.size();

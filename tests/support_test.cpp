@@ -137,9 +137,9 @@ TEST(Environment, TempDirectoryTriesTempTmpTmpdirThenAPrivateFolder) {
         env.set("HOME", c.homeDir);
         const std::string got = support::yGetTempDirectory();
         EXPECT_EQ(got, c.expected) << "TEMP=" << c.temp.value_or("<unset>") << " cache=" << c.cache.value_or("<unset>");
-        if (!c.cache && !c.homeDir) continue;
+        if ((!c.cache && !c.homeDir) || got == cwd) continue;
         struct stat st;
-        if (got != cwd) EXPECT_TRUE(stat(got.c_str(), &st) == 0 && (st.st_mode & 0777) == 0700) << got;
+        EXPECT_TRUE(stat(got.c_str(), &st) == 0 && (st.st_mode & 0777) == 0700) << got;
     }
     EXPECT_EQ(support::yGetCurrentDirectory(), cwd);
 }

@@ -1,5 +1,5 @@
-// Linux side of platform/fileplace.h: realpath, stat and chmod.
-#include "platform/fileplace.h"
+// Linux side of the file facts of platform/files.h: realpath, stat and chmod.
+#include "platform/files.h"
 
 #include <stdlib.h>
 #include <sys/stat.h>
