@@ -15,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/window.h"
+#include "support/filehelpers.h"
 #include "support/text.h"
 
 namespace engine {
@@ -45,11 +46,6 @@ bool liesDatei(const std::string& path, std::size_t hoechstens, std::string& inh
         inhalt.append(puffer, static_cast<std::size_t>(n));
     platform::fileClose(h);
     return n == 0 && inhalt.size() <= hoechstens;
-}
-
-std::string mitTrenner(std::string dir) {
-    if (!dir.empty() && dir.back() != '/') dir += '/';
-    return dir;
 }
 
 std::string ohneAnfuehrung(const std::string& text) {
@@ -116,7 +112,7 @@ void wechsleVerzeichnis(Lauf& l, int nr, const std::string& argument) {
     std::string ziel = ohneAnfuehrung(argument);
     if (ziel.empty()) return;   // "cd" alone only shows the directory
     if (ziel.front() != '/') ziel = l.verzeichnis + ziel;
-    ziel = mitTrenner(ziel);
+    ziel = support::withTrailingSlash(ziel);
     if (l.handle > 0) platform::closeDirForRename(l.handle);
     l.handle = 0;
     l.verzeichnis = ziel;
@@ -140,7 +136,7 @@ const char* grundVon(platform::RenameResult r) {
 int oeffnen(Lauf& l) {
     const int h = platform::openDirForRename(l.verzeichnis);
     const BatchPruefung& p = l.pruefung;
-    if (h == 0 || !p.kennungBekannt || l.verzeichnis != mitTrenner(p.verzeichnis)) return h;
+    if (h == 0 || !p.kennungBekannt || l.verzeichnis != support::withTrailingSlash(p.verzeichnis)) return h;
     platform::FileIdentity jetzt;
     if (platform::renameDirIdentity(h, jetzt) && jetzt == p.kennung) return h;
     platform::closeDirForRename(h);
@@ -251,12 +247,7 @@ std::string yBatchEscape(const std::string& text) {
     return out;
 }
 
-std::string yBatchLaufwerk(const std::string& path) {
-    if (path.size() >= 2 && path[1] == ':' &&
-        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
-        return path.substr(0, 2);
-    return "";
-}
+std::string yBatchLaufwerk(const std::string& path) { return support::yDriveOfPath("", path); }
 
 std::string yBatchCdZeile(const std::string& directory) { return "cd " + yBatchEscape(directory); }
 
@@ -287,7 +278,7 @@ BatchErgebnis yRunBatchText(const std::string& inhalt, const std::string& workin
     Lauf l;
     l.pruefung = pruefung;
     l.ergebnis.gestartet = true;
-    l.verzeichnis = mitTrenner(workingDirectory.empty() ? platform::currentDirectory()
+    l.verzeichnis = support::withTrailingSlash(workingDirectory.empty() ? platform::currentDirectory()
                                                         : workingDirectory);
     l.letzteAnzeige = platform::tickCount();
     std::size_t anfang = 0;
@@ -324,7 +315,7 @@ BatchErgebnis yStartCommand(const std::string& program, const std::string& param
     std::string skript = ohneAnfuehrung(rest);
     if (skript.empty()) return {};
     const std::string wd = workingDirectory.empty() ? platform::currentDirectory() : workingDirectory;
-    if (skript.front() != '/') skript = mitTrenner(wd) + skript;
+    if (skript.front() != '/') skript = support::withTrailingSlash(wd) + skript;
     return yRunBatch(skript, wd, pruefung);
 }
 

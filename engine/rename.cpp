@@ -71,11 +71,6 @@ struct Aktion {
     uint32_t letzteAnzeige = 0;
 };
 
-std::string mitTrenner(std::string dir) {
-    if (!dir.empty() && dir.back() != '/') dir += '/';
-    return dir;
-}
-
 bool hatSteuerzeichen(const std::string& text) {
     for (unsigned char c : text)
         if (c < 32) return true;
@@ -141,7 +136,8 @@ bool verzeichnisOeffnen(Aktion& a) {
     if (a.dirHandle == 0) return true;   // every row fails and says so
     a.kennungBekannt = platform::renameDirIdentity(a.dirHandle, a.kennung);
     const ListedFolder& l = listedFolder;
-    if (!l.known || mitTrenner(l.path) != a.verzeichnis || (a.kennungBekannt && a.kennung == l.identity))
+    if (!l.known || support::withTrailingSlash(l.path) != a.verzeichnis ||
+        (a.kennungBekannt && a.kennung == l.identity))
         return true;
     platform::closeDirForRename(a.dirHandle);
     a.dirHandle = 0;
@@ -397,7 +393,7 @@ void RenameAusfuehren() {
     Aktion a;
     RenameErfolgt = 1;
     const int zeilen = w.countRows(ids::FileTable);
-    a.verzeichnis = mitTrenner(w.getText(ids::FolderTree));
+    a.verzeichnis = support::withTrailingSlash(w.getText(ids::FolderTree));
     a.verzeichnisGueltig = !hatSteuerzeichen(a.verzeichnis);
     // An action that renames nothing leaves the undo of the one before.
     const bool warAktiv = w.isEnabled(ids::UndoButton);

@@ -11,11 +11,6 @@ namespace {
 // Longest value a 256-character buffer holds with its terminator.
 constexpr std::size_t EnvironmentLimit = 255;
 
-std::string withSlash(const std::string& dir) {
-    if (dir.empty() || dir.back() == '/') return dir;
-    return dir + "/";
-}
-
 }  // namespace
 
 std::string yGetProgramPath() {
@@ -26,7 +21,7 @@ std::string yGetProgramPath() {
 std::string yGetCurrentDirectory() {
     // The root directory already ends with "/"; it must not become "//". An
     // unknown directory stays "" rather than turning into the root.
-    return withSlash(platform::currentDirectory());
+    return withTrailingSlash(platform::currentDirectory());
 }
 
 std::string yGetEnvironment(const std::string& name) {
@@ -41,8 +36,8 @@ namespace {
 // The undo script's path is handed to the interpreter with another working
 // directory, so a relative temporary directory is made absolute once.
 std::string absolute(const std::string& dir) {
-    if (dir.empty() || dir.front() == '/') return withSlash(dir);
-    return yGetCurrentDirectory() + withSlash(dir);
+    if (dir.empty() || dir.front() == '/') return withTrailingSlash(dir);
+    return yGetCurrentDirectory() + withTrailingSlash(dir);
 }
 
 }  // namespace
@@ -59,9 +54,9 @@ std::string yGetTempDirectory() {
     std::string cache = yGetEnvironment("XDG_CACHE_HOME");
     if (cache.empty() || cache.front() != '/') {
         const std::string home = yGetEnvironment("HOME");
-        cache = home.empty() || home.front() != '/' ? "" : withSlash(home) + ".cache";
+        cache = home.empty() || home.front() != '/' ? "" : withTrailingSlash(home) + ".cache";
     }
-    const std::string own = cache.empty() ? "" : withSlash(cache) + "quonabix/";
+    const std::string own = cache.empty() ? "" : withTrailingSlash(cache) + "quonabix/";
     if (!own.empty() && platform::makePrivateDirectory(own)) return own;
     return yGetCurrentDirectory();
 }

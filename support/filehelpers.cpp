@@ -115,8 +115,7 @@ std::string yCopyFile(const std::string& mode, const std::string& source, const 
 
 int yCreateDirectoryAll(const std::string& dir) {
     const int token = yPgmCheck("#S", "yCreateDirectoryAll", 0);
-    std::string path = yTrimBlanks(dir);
-    if (!path.empty() && path.back() != '/') path += '/';
+    const std::string path = withTrailingSlash(yTrimBlanks(dir));
     if (!path.empty() && !platform::isDirectory(path)) {
         // An absolute path starts from the root, a relative one from here.
         std::string built = path.front() == '/' ? "/" : "";

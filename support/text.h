@@ -53,5 +53,7 @@ std::string yFormatDate(const std::string& mask, const platform::LocalTime& time
 std::string yFileName(const std::string& path);
 // Directory part: up to and including the last "/"; "" when there is none.
 std::string yDirectoryPart(const std::string& path);
+// A directory text as the program holds it, ending with "/"; "" stays "".
+std::string withTrailingSlash(std::string dir);
 
 }  // namespace support
