@@ -34,20 +34,6 @@ void anhaengenEscaped(std::string& out, const std::string& text) {
     out.append(text, von, std::string::npos);
 }
 
-// Only a regular file of this user with one name, and no more than the
-// caller allows: in a shared temporary directory the script could have been
-// swapped for someone else's file, a link or a device.
-bool liesDatei(const std::string& path, std::size_t hoechstens, std::string& inhalt) {
-    const int h = platform::fileOpen(path, platform::OpenMode::ReadPrivate);
-    if (h == 0) return false;
-    char puffer[65536];
-    long long n;
-    while ((n = platform::fileRead(h, puffer, sizeof puffer)) > 0 && inhalt.size() <= hoechstens)
-        inhalt.append(puffer, static_cast<std::size_t>(n));
-    platform::fileClose(h);
-    return n == 0 && inhalt.size() <= hoechstens;
-}
-
 std::string ohneAnfuehrung(const std::string& text) {
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
         return text.substr(1, text.size() - 2);
@@ -240,6 +226,24 @@ void anzeigen(Lauf& l) {
 
 }  // namespace
 
+// Only a regular file of this user with one name, and no more than the
+// caller allows: in a shared temporary directory the file could have been
+// swapped for someone else's, a link or a device.
+bool readUndoFile(const std::string& path, std::size_t maxBytes, bool lastBytes, std::string& text) {
+    const int h = platform::fileOpen(path, platform::OpenMode::ReadPrivate);
+    if (h == 0) return false;
+    const long long size = platform::fileSize(path);
+    const long long most = static_cast<long long>(maxBytes);
+    const long long skip = lastBytes && size > most ? size - most : 0;
+    bool ok = skip == 0 || platform::fileSeek(h, skip);
+    char buffer[65536];
+    long long n = 0;
+    while (ok && (n = platform::fileRead(h, buffer, sizeof buffer)) > 0 && text.size() <= maxBytes)
+        text.append(buffer, static_cast<std::size_t>(n));
+    platform::fileClose(h);
+    return ok && n == 0 && text.size() <= maxBytes;
+}
+
 std::string yBatchEscape(const std::string& text) {
     std::string out;
     out.reserve(text.size());
@@ -269,7 +273,7 @@ std::string yBatchRenZeile(const std::string& fromName, const std::string& toNam
 BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workingDirectory,
                         const BatchPruefung& pruefung) {
     std::string inhalt;
-    if (scriptPath.empty() || !liesDatei(scriptPath, pruefung.hoechstensBytes, inhalt)) return {};
+    if (scriptPath.empty() || !readUndoFile(scriptPath, pruefung.hoechstensBytes, false, inhalt)) return {};
     return yRunBatchText(inhalt, workingDirectory, pruefung);
 }
 

@@ -42,6 +42,11 @@ BatchErgebnis yRunBatchText(const std::string& script, const std::string& workin
 BatchErgebnis yStartCommand(const std::string& program, const std::string& parameters,
                             const std::string& workingDirectory, const BatchPruefung& pruefung = {});
 
+// Reads a script or log: only a regular file of this user with one name,
+// and at most maxBytes of it (its last ones when lastBytes, else the file
+// must not be longer).
+bool readUndoFile(const std::string& path, std::size_t maxBytes, bool lastBytes, std::string& text);
+
 // Script lines, without line end. A "%" is written "%%", as the command
 // interpreter reads "%%" back as "%".
 std::string yBatchEscape(const std::string& text);

@@ -17,7 +17,7 @@ namespace engine {
 namespace {
 
 // More than any one action writes; an older part of a longer log is not read.
-constexpr long long LogEndeBytes = 1LL << 30;
+constexpr std::size_t LogEndeBytes = std::size_t(1) << 30;
 
 struct RenZeile {
     std::string laufwerk, cd, ren;   // lines as written, without line end
@@ -92,26 +92,13 @@ std::string skriptAus(const std::vector<RenZeile>& zeilen) {
     return text;
 }
 
-bool liesLogEnde(const std::string& pfad, std::string& text) {
-    const int h = platform::fileOpen(pfad, platform::OpenMode::ReadPrivate);
-    if (h == 0) return false;
-    const long long groesse = platform::fileSize(pfad);
-    bool ok = groesse <= LogEndeBytes || platform::fileSeek(h, groesse - LogEndeBytes);
-    char puffer[65536];
-    long long n = 0;
-    while (ok && (n = platform::fileRead(h, puffer, sizeof puffer)) > 0)
-        text.append(puffer, static_cast<std::size_t>(n));
-    platform::fileClose(h);
-    return ok && n == 0;
-}
-
 }  // namespace
 
 std::string yLogUndoScript(const std::string& logText) { return skriptAus(renZeilen(logText)); }
 
 BatchErgebnis yUndoFromLog(const std::string& logPath) {
     std::string log;
-    if (!liesLogEnde(logPath, log)) return {};
+    if (!readUndoFile(logPath, LogEndeBytes, true, log)) return {};
     std::vector<RenZeile> zeilen = renZeilen(log);
     if (!zeilen.empty() && nieBegonnen(zeilen.back())) zeilen.pop_back();
     return yRunBatchText(skriptAus(zeilen), "");

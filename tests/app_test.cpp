@@ -293,8 +293,9 @@ TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
         {"button Programm beenden", [](auto& h) { h.userClick(ids::QuitButton); }},
     };
     int round = 0;
-    for (const auto& [name, end] : ends) {
+    for (const auto& [name, ending] : ends) {
         SCOPED_TRACE(name);
+        const auto& end = ending;   // a lambda may not capture a structured binding in C++20
         platform::HeadlessWindowSystem h;
         platform::useWindowSystem(&h);
         const std::string mask = "*.t" + std::to_string(++round);
