@@ -70,9 +70,9 @@ long long fileTimeSeconds(const std::string& path, FileTimeKind kind);
 // ---- renaming ------------------------------------------------------------------
 enum class RenameResult { Ok, TargetExists, SourceMissing, Failed };
 
-// Never replaces an existing file; a symbolic link is renamed, not its target.
-RenameResult renameNoReplace(const std::string& from, const std::string& to);
-// The same relative to a directory opened with openDirForRename (0 = failure).
+// Renames relative to a directory opened with openDirForRename (0 =
+// failure). Never replaces an existing file; a symbolic link is renamed,
+// not its target.
 int openDirForRename(const std::string& dir);
 RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName);
 bool renameDirIdentity(int dirHandle, FileIdentity& out);

@@ -60,16 +60,6 @@ bool yEqualsFoldAZ(const std::string& a, const std::string& b) {
     return true;
 }
 
-bool yLessFoldAZ(const std::string& a, const std::string& b) {
-    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<unsigned char>(yFoldAZ(a[i]));
-        const auto y = static_cast<unsigned char>(yFoldAZ(b[i]));
-        if (x != y) return x < y;
-    }
-    return a.size() < b.size();
-}
-
 std::size_t yFindFoldAZ(const std::string& text, const std::string& find, std::size_t start) {
     if (find.empty() || find.size() > text.size()) return std::string::npos;
     const char first = yFoldAZ(find[0]);

@@ -21,8 +21,6 @@ std::string yLower(const std::string& text);
 // Folds only A-Z / a-z, as every case-ignoring comparison of the program does.
 char yFoldAZ(char c);
 bool yEqualsFoldAZ(const std::string& a, const std::string& b);
-// Byte order after folding A-Z to a-z; true when a sorts before b.
-bool yLessFoldAZ(const std::string& a, const std::string& b);
 
 // Replaces every occurrence of find by by, scanning left to right, never
 // rescanning inserted text; ignoreCase folds A-Z / a-z.

@@ -40,6 +40,13 @@ protected:
         std::ifstream in(dir + name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
+    // The never-replacing rename, between two names of the test folder.
+    RenameResult rename(const std::string& from, const std::string& to) {
+        const int h = platform::openDirForRename(dir);
+        const RenameResult r = platform::renameNoReplaceAt(h, from, to);
+        platform::closeDirForRename(h);
+        return r;
+    }
     std::map<std::string, platform::EntryKind> listing() {
         std::map<std::string, platform::EntryKind> out;
         const int h = platform::openDirList(dir);
@@ -63,7 +70,6 @@ TEST_F(PosixTest, RenameNeverReplacesAnExistingEntry) {
     ASSERT_NE(h, 0);
     for (const char* target : {"b.jpg", "dangling", "sub"}) {
         SCOPED_TRACE(target);
-        EXPECT_EQ(platform::renameNoReplace(dir + "a.jpg", dir + target), RenameResult::TargetExists);
         EXPECT_EQ(platform::renameNoReplaceAt(h, "a.jpg", target), RenameResult::TargetExists);
     }
     platform::closeDirForRename(h);
@@ -75,13 +81,13 @@ TEST_F(PosixTest, RenameNeverReplacesAnExistingEntry) {
 TEST_F(PosixTest, RenameReportsMissingSourceAndKeepsHardLinksApart) {
     write("a", "A");
     ASSERT_EQ(link((dir + "a").c_str(), (dir + "twin").c_str()), 0);
-    EXPECT_EQ(platform::renameNoReplace(dir + "gone", dir + "x"), RenameResult::SourceMissing);
+    EXPECT_EQ(rename("gone", "x"), RenameResult::SourceMissing);
     // Two names of one file: neither may swallow the other.
-    EXPECT_EQ(platform::renameNoReplace(dir + "a", dir + "twin"), RenameResult::TargetExists);
+    EXPECT_EQ(rename("a", "twin"), RenameResult::TargetExists);
     EXPECT_TRUE(fs::exists(dir + "a"));
     EXPECT_TRUE(fs::exists(dir + "twin"));
-    EXPECT_EQ(platform::renameNoReplace(dir + "a", dir + "a"), RenameResult::Ok);
-    EXPECT_EQ(platform::renameNoReplace(dir + "a", dir + "A"), RenameResult::Ok);
+    EXPECT_EQ(rename("a", "a"), RenameResult::Ok);
+    EXPECT_EQ(rename("a", "A"), RenameResult::Ok);
     EXPECT_EQ(read("A"), "A");
     EXPECT_EQ(platform::renameNoReplaceAt(0, "A", "B"), RenameResult::Failed);
 }

@@ -249,10 +249,6 @@ long long fileTimeSeconds(const std::string& path, FileTimeKind kind) {
 
 // ---- renaming ------------------------------------------------------------------
 
-RenameResult renameNoReplace(const std::string& from, const std::string& to) {
-    return renameIn(AT_FDCWD, from, to);
-}
-
 int openDirForRename(const std::string& dir) {
     int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return 0;
