@@ -7,4 +7,5 @@ bash "$root/tools/deps.sh" test
 cmake -S "$root" -B "$root/build-test" -G Ninja -DQUONABIX_TESTS=ON >/dev/null
 cmake --build "$root/build-test"
 cd "$root/build-test"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+# One case after the other: the start-up tests share the program's folder.
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure
