@@ -22,6 +22,10 @@ bool nextDirEntry(int handle, std::string& name, EntryKind& kind);
 void closeDirList(int handle);
 
 bool isDirectory(const std::string& path);
+// A folder text as the folder tree holds it: absolute (a relative one is
+// taken from the current folder), without empty, "." and ".." parts (".."
+// taken back by its name, not through links), no trailing "/" but for "/".
+std::string cleanFolderPath(const std::string& path);
 bool fileExists(const std::string& path);          // any kind of entry, links not followed
 long long fileSize(const std::string& path);       // -1 when missing
 bool createDirectory(const std::string& path);

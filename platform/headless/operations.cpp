@@ -140,11 +140,12 @@ void HeadlessWindowSystem::setText(int id, const std::string& text) {
     }
     // The tree selects an existing folder and reports it; anything else
     // leaves no folder selected and reports nothing.
-    if (text.empty() || !isDirectory(text)) {
+    const std::string clean = text.empty() ? text : cleanFolderPath(text);
+    if (clean.empty() || !isDirectory(clean)) {
         c->text.clear();
         return;
     }
-    c->text = text.back() == '/' ? text : text + "/";
+    c->text = clean == "/" ? clean : clean + "/";
     s_->queueIfEnabled(id, EventKind::Change);
 }
 

@@ -7,6 +7,7 @@
 // descended and never followed when a private file is opened.
 #include "platform/files.h"
 #include "platform/posix/handles.h"
+#include "platform/process.h"
 #include "platform/posix/localtime.h"
 
 #include <dirent.h>
@@ -198,6 +199,26 @@ bool nextDirEntry(int handle, std::string& name, EntryKind& kind) {
 void closeDirList(int handle) {
     Entry e = release(handle, Slot::Listing);
     if (e.dir) closedir(e.dir);
+}
+
+std::string cleanFolderPath(const std::string& path) {
+    std::string absolute = path;
+    if (!absolute.empty() && absolute[0] != '/') absolute = currentDirectory() + "/" + absolute;
+    std::vector<std::string> parts;
+    for (std::size_t start = 0; start <= absolute.size();) {
+        std::size_t end = absolute.find('/', start);
+        if (end == std::string::npos) end = absolute.size();
+        const std::string part = absolute.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    std::string clean;
+    for (const std::string& part : parts) clean += "/" + part;
+    return clean.empty() ? "/" : clean;
 }
 
 bool isDirectory(const std::string& path) {

@@ -232,15 +232,11 @@ bool FolderTree::selectPath(const std::string& path) {
 }
 
 bool FolderTree::openDownTo(const std::string& path) {
-    std::string absolute = path;
-    if (!absolute.empty() && absolute[0] != '/') absolute = currentDirectory() + "/" + absolute;
-    if (path.empty() || !isDirectory(absolute)) {
+    const std::string clean = path.empty() ? path : cleanFolderPath(path);
+    if (clean.empty() || !isDirectory(clean)) {
         select(nullptr);
         return false;
     }
-    std::string clean;
-    for (const std::string& part : components(absolute)) clean += "/" + part;
-    if (clean.empty()) clean.push_back('/');
 
     std::string rest;
     QTreeWidgetItem* item = rootFor(clean, rest);
