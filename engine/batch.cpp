@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "engine/renametexts.h"
+#include "engine/repaint.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/window.h"
@@ -22,7 +23,6 @@ namespace engine {
 namespace {
 
 constexpr const char* ZeilenEnde = "\r\n";
-constexpr uint32_t AnzeigeAbstandMs = 50;
 
 void anhaengenEscaped(std::string& out, const std::string& text) {
     std::size_t von = 0;
@@ -87,7 +87,6 @@ struct Lauf {
     std::vector<Offen> offen;
     // Vanished sources of failed lines (full path) -> their entry in offen.
     std::unordered_map<std::string, std::size_t> fehlendeQuellen;
-    uint32_t letzteAnzeige = 0;
 };
 
 void melden(Lauf& l, int nr, const std::string& was, const char* grund) {
@@ -216,14 +215,6 @@ std::string restSkript(const std::vector<Offen>& offen) {
     return text;
 }
 
-// A long undo lets the window repaint now and then.
-void anzeigen(Lauf& l) {
-    const uint32_t jetzt = platform::tickCount();
-    if (jetzt - l.letzteAnzeige < AnzeigeAbstandMs) return;
-    l.letzteAnzeige = jetzt;
-    platform::win().repaintNow();
-}
-
 }  // namespace
 
 // Only a regular file of this user with one name, and no more than the
@@ -284,7 +275,7 @@ BatchErgebnis yRunBatchText(const std::string& inhalt, const std::string& workin
     l.ergebnis.gestartet = true;
     l.verzeichnis = support::withTrailingSlash(workingDirectory.empty() ? platform::currentDirectory()
                                                         : workingDirectory);
-    l.letzteAnzeige = platform::tickCount();
+    RepaintPacer anzeige(256);   // a long undo lets the window repaint now and then
     std::size_t anfang = 0;
     for (int nr = 1; anfang < inhalt.size(); ++nr) {
         std::size_t ende = inhalt.find('\n', anfang);
@@ -292,7 +283,7 @@ BatchErgebnis yRunBatchText(const std::string& inhalt, const std::string& workin
         const std::string_view zeile(inhalt.data() + anfang, ende - anfang);
         if (!schnellerRen(l, nr, zeile)) zeileAusfuehren(l, nr, std::string(zeile));
         anfang = ende + 1;
-        if (nr % 256 == 0) anzeigen(l);
+        anzeige.row(nr - 1);
     }
     if (l.handle > 0) platform::closeDirForRename(l.handle);
     l.ergebnis.restSkript = restSkript(l.offen);

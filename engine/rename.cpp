@@ -18,6 +18,7 @@
 
 #include "engine/batch.h"
 #include "engine/renametexts.h"
+#include "engine/repaint.h"
 #include "engine/state.h"
 #include "engine/table.h"
 #include "platform/files.h"
@@ -33,7 +34,6 @@ namespace {
 
 constexpr const char* ZeilenEnde = "\r\n";
 constexpr int AnzeigeZeilen = 200;          // rows between looks at the clock
-constexpr uint32_t AnzeigeAbstandMs = 50;   // at most this long without a repaint
 constexpr std::size_t MeldungZeilen = 20;   // failed lines listed in one message
 constexpr int NamensVersuche = 1000;
 
@@ -68,7 +68,6 @@ struct Aktion {
     int umbenannt = 0;                  // files renamed on disk
     bool abbruch = false;
     bool logVoll = false;               // a line could not be recorded: stopped
-    uint32_t letzteAnzeige = 0;
 };
 
 bool hatSteuerzeichen(const std::string& text) {
@@ -292,15 +291,6 @@ void zeileBearbeiten(Aktion& a, int zeile) {
         a.abbruch = true;
 }
 
-// The status column fills visibly on a long action.
-void anzeigen(Aktion& a, int zeile) {
-    if ((zeile + 1) % AnzeigeZeilen != 0) return;
-    const uint32_t jetzt = platform::tickCount();
-    if (jetzt - a.letzteAnzeige < AnzeigeAbstandMs) return;
-    a.letzteAnzeige = jetzt;
-    platform::win().repaintNow();
-}
-
 // Undoing runs the lines from the last rename back to the first. The
 // script and the log reach the disk once, here.
 void abschliessen(Aktion& a, const std::string& skript) {
@@ -404,10 +394,10 @@ void RenameAusfuehren() {
     if (verzeichnisOeffnen(a) && undoDateienOeffnen(a, skript)) {
         UndoDatei = skript;
         a.produktVerzeichnis = enthaeltProdukt(a.verzeichnis);
-        a.letzteAnzeige = platform::tickCount();
+        RepaintPacer anzeige(AnzeigeZeilen);
         for (int z = 0; z < zeilen && !a.abbruch && !a.logVoll; ++z) {
             zeileBearbeiten(a, z);
-            anzeigen(a, z);
+            anzeige.row(z);
         }
         abschliessen(a, skript);
     } else if (a.dirHandle != 0) {

@@ -34,6 +34,15 @@ ProcessState& state() {
     return s;
 }
 
+// A clock a test put in place, copied out under the lock so that it runs
+// without holding it; empty for the real clock.
+template <typename Clock>
+Clock clockOf(Clock ProcessState::*which) {
+    ProcessState& s = state();
+    std::lock_guard<std::mutex> g(s.lock);
+    return s.*which;
+}
+
 // Parameters are split at blanks; double quotes group a parameter with
 // blanks and are removed. No shell ever sees them.
 std::vector<std::string> splitParameters(const std::string& text) {
@@ -100,12 +109,7 @@ std::string environmentValue(const std::string& name, bool* set) {
 }
 
 uint32_t tickCount() {
-    ProcessState& s = state();
-    std::function<uint32_t()> source;
-    {
-        std::lock_guard<std::mutex> g(s.lock);
-        source = s.tickSource;
-    }
+    const std::function<uint32_t()> source = clockOf(&ProcessState::tickSource);
     if (source) return source();
     struct timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -114,12 +118,7 @@ uint32_t tickCount() {
 }
 
 LocalTime localNow() {
-    ProcessState& s = state();
-    std::function<LocalTime()> source;
-    {
-        std::lock_guard<std::mutex> g(s.lock);
-        source = s.nowSource;
-    }
+    const std::function<LocalTime()> source = clockOf(&ProcessState::nowSource);
     if (source) return source();
     LocalTime out;
     posix::toLocalTime(time(nullptr), out);
