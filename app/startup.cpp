@@ -25,7 +25,7 @@ namespace {
 constexpr const char* EntwicklungsMarke = "QUONABIX_ENTWICKLUNG";
 
 std::string StartLogZeile() {
-    return support::yFormatDate(text::StartLogMaske, platform::localNow()) + ";Quonabix;" +
+    return support::yFormatDate(text::StartLogMaske, platform::localNow()) + ";" + text::Produkt + ";" +
            support::BenutzerName;
 }
 

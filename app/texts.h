@@ -1,9 +1,11 @@
 // Texts of the application shell that the user sees, written exactly.
 #pragma once
 
+#include "support/texts.h"
+
 namespace app::text {
 
-constexpr const char* Produkt = "Quonabix";
+constexpr const char* Produkt = support::texts::Produkt;
 constexpr const char* FensterBeimOeffnen = "Quonabix - Dateien umbenennen";
 constexpr const char* MenueDatei = "&Datei";
 constexpr const char* MenueQuit = "&Quit";

@@ -2,9 +2,11 @@
 // the user sees, written exactly. "\n " is a line break (yUnescape).
 #pragma once
 
+#include "support/texts.h"
+
 namespace engine::rtext {
 
-constexpr const char* Titel = "Quonabix";
+constexpr const char* Titel = support::texts::Produkt;
 constexpr const char* StatusOk = "Ok";
 constexpr const char* StatusFehler = "Fehler";
 

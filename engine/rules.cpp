@@ -49,14 +49,9 @@ void ersetzeFalls(std::string& work, const std::string& find, std::string_view b
     work = yReplaceAll(work, find, std::string(by), true);
 }
 
+// The running number in `stellen` digits: a mask of that many zeros.
 std::string nummerText(int stellen, int32_t wert) {
-    stellen = std::clamp(stellen, 0, MaxStellen);
-    char ziffern[16];
-    const auto ende = std::to_chars(ziffern, ziffern + sizeof ziffern, wert).ptr;
-    std::string out(static_cast<std::size_t>(stellen), '0');
-    std::ptrdiff_t k = ende - ziffern;
-    for (std::size_t i = out.size(); i-- > 0 && k > 0;) out[i] = ziffern[--k];
-    return out;
+    return yFormatNumber(std::string(static_cast<std::size_t>(std::clamp(stellen, 0, MaxStellen)), '0'), wert);
 }
 
 // The steps of the pattern rule run one after the other, each on the

@@ -1,9 +1,11 @@
 // Texts of the rename engine that the user sees, written exactly.
 #pragma once
 
+#include "support/texts.h"
+
 namespace engine::text {
 
-constexpr const char* Produkt = "Quonabix";
+constexpr const char* Produkt = support::texts::Produkt;
 
 // File table.
 constexpr const char* VerzeichnisLabel = "Aktuelles Verzeichnis: ";

@@ -5,6 +5,9 @@
 
 namespace support::texts {
 
+// The product's name: window titles, message boxes, the start log.
+constexpr const char* Produkt = "Quonabix";
+
 // ---- yLogFileWrite -------------------------------------------------------------
 inline constexpr const char* LogTitle = "yLogFileWrite";
 inline constexpr const char* LogOpenFailed = "Fehler: Datei konnte nicht geöffnet werden !";
