@@ -168,16 +168,21 @@ long long yWriteTextFile(const std::string& path, const std::string& text) {
     return written && closed ? static_cast<long long>(text.size()) : 0;
 }
 
-std::string yReadTextFile(const std::string& path, const std::string& options) {
-    const int handle = yReadFile(path);
-    if (handle == 0) return "";
-    std::string raw;
+bool readWholeFile(const std::string& path, std::string& out) {
+    const int handle = platform::fileOpen(path, platform::OpenMode::Read);
+    if (handle == 0) return false;
     char buffer[CopyBlock];
     long long got;
     while ((got = platform::fileRead(handle, buffer, sizeof buffer)) > 0) {
-        raw.append(buffer, static_cast<std::size_t>(got));
+        out.append(buffer, static_cast<std::size_t>(got));
     }
     platform::fileClose(handle);
+    return got == 0;
+}
+
+std::string yReadTextFile(const std::string& path, const std::string& options) {
+    std::string raw;
+    if (!readWholeFile(path, raw)) return "";
     const bool withEnds = hasOption(options, "#WNL");
     std::string text;
     std::size_t pos = 0;

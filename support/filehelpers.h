@@ -26,6 +26,8 @@ std::string DateiVerzKorr(const std::string& relPath, const std::string& baseDir
 long long yWriteTextFile(const std::string& path, const std::string& text);
 // The file's lines joined; "#WNL" in the options ends each with CR LF.
 std::string yReadTextFile(const std::string& path, const std::string& options);
+// The whole content of an existing file; false when it cannot be read.
+bool readWholeFile(const std::string& path, std::string& out);
 
 // Line by line through a text: command 0 restarts (and answers " " before the
 // first line), -1 moves to the next line, anything else repeats the current

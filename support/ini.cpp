@@ -26,18 +26,6 @@ std::string trimWhite(const std::string& text) {
     return text.substr(a, text.find_last_not_of(white) - a + 1);
 }
 
-bool readWhole(const std::string& path, std::string& out) {
-    const int handle = platform::fileOpen(path, platform::OpenMode::Read);
-    if (handle == 0) return false;
-    char buffer[4096];
-    long long got;
-    while ((got = platform::fileRead(handle, buffer, sizeof buffer)) > 0) {
-        out.append(buffer, static_cast<std::size_t>(got));
-    }
-    platform::fileClose(handle);
-    return got == 0;
-}
-
 // Hand-edited files may end lines in LF only; each line keeps its own end.
 std::vector<IniLine> splitLines(const std::string& raw) {
     std::vector<IniLine> lines;
@@ -180,7 +168,7 @@ int writeSettings(const std::string& path, const std::string& text) {
 std::string yIniRead(const std::string& section, const std::string& key,
                      const std::string& file, const std::string& defaultValue) {
     std::string raw;
-    if (key.empty() || !readWhole(yFindFileNoCase(file), raw)) return defaultValue;
+    if (key.empty() || !readWholeFile(yFindFileNoCase(file), raw)) return defaultValue;
     const Place place = locate(splitLines(raw), section, key);
     if (place.key == std::string::npos) return defaultValue;
     const std::string kept = yLeftChars(unquote(place.value), ValueLimit);
@@ -196,7 +184,7 @@ int yIniWrite(const std::string& section, const std::string& key,
     // A file found under another letter case is updated under its own name.
     const std::string path = yFindFileNoCase(file);
     std::string raw;
-    if (platform::fileExists(path) && !readWhole(path, raw)) return 0;
+    if (platform::fileExists(path) && !readWholeFile(path, raw)) return 0;
     std::vector<IniLine> lines = splitLines(raw);
     store(lines, section, key, value);
     std::string text = raw.compare(0, 3, "\xEF\xBB\xBF") == 0 ? "\xEF\xBB\xBF" : "";
