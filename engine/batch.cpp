@@ -64,11 +64,21 @@ bool argumente(const std::string& text, std::vector<std::string>& out) {
 }
 
 // A bare name in the current directory; wildcards and paths are refused,
-// since the program never writes them and they could reach other files.
+// since the program never writes them and they could reach other files,
+// and so is a quote, which no line could write back as it was read.
 bool einfacherName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     for (unsigned char c : name)
-        if (c < 32 || c == '/' || c == '*' || c == '?') return false;
+        if (c < 32 || c == '/' || c == '*' || c == '?' || c == '"') return false;
+    return true;
+}
+
+// The two names after "ren", already read back from "%%".
+bool renNamen(const std::string& rest, std::string& von, std::string& nach) {
+    std::vector<std::string> a;
+    if (!argumente(rest, a) || a.size() != 2 || !einfacherName(a[0]) || !einfacherName(a[1])) return false;
+    von = a[0];
+    nach = a[1];
     return true;
 }
 
@@ -174,9 +184,9 @@ void zeileAusfuehren(Lauf& l, int nr, const std::string& roh) {
         return;
     }
     if (wort == "ren" || wort == "rename") {
-        std::vector<std::string> a;
-        if (argumente(rest, a) && a.size() == 2 && einfacherName(a[0]) && einfacherName(a[1]))
-            benenneUm(l, nr, a[0], a[1]);
+        std::string von, nach;
+        if (renNamen(rest, von, nach))
+            benenneUm(l, nr, von, nach);
         else
             melden(l, nr, zeile, rtext::GrundUngueltigerName);
         return;
@@ -243,6 +253,14 @@ std::string yBatchEscape(const std::string& text) {
 }
 
 std::string yBatchLaufwerk(const std::string& path) { return support::yDriveOfPath("", path); }
+
+bool yBatchRenLesen(const std::string& line, std::string& fromName, std::string& toName) {
+    const std::string zeile = support::yTrimSpace(support::yReplaceAll(line, "%%", "%", false));
+    const std::size_t ende = zeile.find_first_of(" \t");
+    const std::string wort = support::yLower(zeile.substr(0, ende));
+    if (ende == std::string::npos || (wort != "ren" && wort != "rename")) return false;
+    return renNamen(support::yTrimSpace(zeile.substr(ende)), fromName, toName);
+}
 
 std::string yBatchCdZeile(const std::string& directory) { return "cd " + yBatchEscape(directory); }
 

@@ -55,5 +55,8 @@ std::string yBatchLaufwerk(const std::string& path);
 std::string yBatchCdZeile(const std::string& directory);
 std::string yBatchRenZeile(const std::string& fromName, const std::string& toName);
 void yBatchRenZeileAnhaengen(std::string& out, const std::string& fromName, const std::string& toName);
+// Reads a ren line back as the interpreter does: false unless it renames
+// one bare name to another.
+bool yBatchRenLesen(const std::string& line, std::string& fromName, std::string& toName);
 
 }  // namespace engine

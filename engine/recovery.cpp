@@ -46,22 +46,11 @@ std::vector<std::string> letzteAktion(const std::string& log) {
 
 bool istLaufwerk(const std::string& z) { return z.size() == 2 && z[1] == ':'; }
 
-// The names of a ren line as the rename action writes it.
-bool renNamen(const std::string& zeile, std::string& neu, std::string& alt) {
-    const std::string t = support::yReplaceAll(zeile, "%%", "%", false);
-    const std::size_t mitte = t.find("\" \"");
-    if (!beginntMit(t, "ren \"") || mitte == std::string::npos || t.size() < mitte + 4 || t.back() != '"')
-        return false;
-    neu = t.substr(5, mitte - 5);
-    alt = t.substr(mitte + 3, t.size() - mitte - 4);
-    return true;
-}
-
 // The rename of the last line never started when its file still has the
 // old name and the new name is free.
 bool nieBegonnen(const RenZeile& z) {
     std::string neu, alt;
-    if (!beginntMit(z.cd, "cd ") || !renNamen(z.ren, neu, alt)) return false;
+    if (!beginntMit(z.cd, "cd ") || !yBatchRenLesen(z.ren, neu, alt)) return false;
     const std::string dir = support::yReplaceAll(z.cd.substr(3), "%%", "%", false);
     return platform::fileExists(dir + alt) && !platform::fileExists(dir + neu);
 }

@@ -87,7 +87,7 @@ TEST_F(BatchTest, RunsWhatTheProgramWrites) {
 
 TEST_F(BatchTest, ReportsEveryFailingLineAndRunsTheOthers) {
     fill(dir + "d/", {{"a", "A"}, {"b", "B"}, {"taken", "T"}, {"c", "C"}});
-    fill(dir, {{"w", "W"}});
+    fill(dir, {{"w", "W"}, {"q\"x\"", "Q"}});
     const std::string script = dir + "undo.bat";
     put(script, "cd " + dir + "d/\r\n"         // 1
                 "ren \"a\" \"taken\"\r\n"      // 2 target exists
@@ -102,9 +102,10 @@ TEST_F(BatchTest, ReportsEveryFailingLineAndRunsTheOthers) {
                 "cd ..\r\n"                    // 11 relative to the missing one: still missing
                 "cd " + dir + "\r\n"           // 12
                 "ren w w3\r\n"                 // 13 runs
-                "ren \"w3\" \"w4.");              // 14 cut short: no closing quote
+                "ren q\"x\" q2\r\n"              // 14 a quote inside a name
+                "ren \"w3\" \"w4.");              // 15 cut short: no closing quote
     const engine::BatchErgebnis r = engine::yRunBatch(script, dir);
-    EXPECT_EQ(failedLines(r), (std::vector<int>{2, 3, 5, 6, 7, 8, 9, 10, 11, 14}));
+    EXPECT_EQ(failedLines(r), (std::vector<int>{2, 3, 5, 6, 7, 8, 9, 10, 11, 14, 15}));
     EXPECT_EQ(files(dir + "d/"), (Files{{"a", "A"}, {"b2", "B"}, {"taken", "T"}, {"c", "C"}}));
     EXPECT_EQ(files(dir).count("w3"), 1u);
     ASSERT_GE(r.fehler.size(), 2u);

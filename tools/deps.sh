@@ -3,12 +3,14 @@
 #   deps.sh build   compiler, CMake, Ninja, Qt 6, fonts
 #   deps.sh test    the above and GoogleTest
 #   deps.sh bench   the above, Google Benchmark and the peer renamers
+#   deps.sh fuzz    the build packages, clang and its sanitizer and fuzzer runtime
 set -euo pipefail
 
 packages=(g++ cmake ninja-build qt6-base-dev libgl-dev fonts-liberation)
 case "${1:-build}" in
   test)  packages+=(libgtest-dev) ;;
   bench) packages+=(libgtest-dev libbenchmark-dev mmv rename) ;;
+  fuzz)  packages+=(clang libclang-rt-dev) ;;
 esac
 
 missing=()
