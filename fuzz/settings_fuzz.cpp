@@ -17,6 +17,10 @@ const std::string& folder() {
     static const std::string dir = [] {
         std::string pattern = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/qbx-fuzz-XXXXXX");
         if (!mkdtemp(pattern.data())) abort();
+        atexit([] {
+            unlink((folder() + "quonabix.ini").c_str());
+            rmdir(folder().c_str());
+        });
         return pattern + "/";
     }();
     return dir;
