@@ -1,8 +1,7 @@
 // Fuzzes the settings file: whatever a hand-edited file holds, writing a
 // value and reading it back gives that value, and the other key keeps the
-// value it had. The file lives in a private folder of its own.
+// value it had.
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -12,19 +11,6 @@
 #include "support/ini.h"
 
 namespace {
-
-const std::string& folder() {
-    static const std::string dir = [] {
-        std::string pattern = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/qbx-fuzz-XXXXXX");
-        if (!mkdtemp(pattern.data())) abort();
-        atexit([] {
-            unlink((folder() + "quonabix.ini").c_str());
-            rmdir(folder().c_str());
-        });
-        return pattern + "/";
-    }();
-    return dir;
-}
 
 // A value the settings can hold as it is: one line, no blank or quote at
 // its ends, not blank, within the 254 characters that are read back.
@@ -43,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string value = cut == std::string::npos ? "*.jpg" : input.substr(0, cut);
     const std::string content = cut == std::string::npos ? input : input.substr(cut + 1);
     if (!storable(value)) return 0;
-    const std::string file = folder() + "quonabix.ini";
+    const std::string file = "fuzz-settings.ini";   // in the folder the fuzzer runs in
     { std::ofstream(file, std::ios::binary | std::ios::trunc) << content; }
     const std::string before = support::yIniRead("Standard", "Start-Verzeichnis", file, "-");
     if (!support::yIniWrite("Standard", "Datei-Muster", value, file)) abort();
