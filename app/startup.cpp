@@ -63,7 +63,7 @@ void SetzenProgrammWerte() {
 int Programm() {
     support::yPgmCheck("#D", "---Start----------", 0);
     auto& w = platform::win();
-    w.loadFont(ids::FontCourier, text::SchriftInfo, 9, false);
+    w.loadFont(ids::FontCourier, support::texts::InfoFontFace, support::texts::InfoFontPoints, false);
     SetzenProgrammWerte();
     SchreibenStartLog();
     engine::DateiListe.clear();

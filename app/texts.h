@@ -24,6 +24,5 @@ constexpr const char* StartLogMaske = "%yyyy-%mm-%dd-%hh:%ii:%ss";
 constexpr const char* EinstellungsDatei = "Quonabix.ini";
 constexpr const char* Abschnitt = "Standard";
 constexpr const char* SchluesselLaufDatei = "LaufDatei";
-constexpr const char* SchriftInfo = "Courier New";
 
 }  // namespace app::text
