@@ -68,8 +68,6 @@ enum class FileTimeKind { Creation = 0, Access = 1, Modification = 2 };
 // The file's time in local time; false when the file is missing or the file
 // system does not keep that time (no birth time, for instance).
 bool fileTime(const std::string& path, FileTimeKind kind, LocalTime& out);
-// Seconds since the epoch of the same time; 0 when unknown.
-long long fileTimeSeconds(const std::string& path, FileTimeKind kind);
 
 // ---- renaming ------------------------------------------------------------------
 enum class RenameResult { Ok, TargetExists, SourceMissing, Failed };

@@ -263,11 +263,6 @@ bool fileTime(const std::string& path, FileTimeKind kind, LocalTime& out) {
     return posix::toLocalTime(static_cast<time_t>(secs), out);
 }
 
-long long fileTimeSeconds(const std::string& path, FileTimeKind kind) {
-    long long secs = 0;
-    return timeSeconds(path, kind, secs) ? secs : 0;
-}
-
 // ---- renaming ------------------------------------------------------------------
 
 int openDirForRename(const std::string& dir) {
