@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -26,6 +27,9 @@ bool isDirectory(const std::string& path);
 // taken from the current folder), without empty, "." and ".." parts (".."
 // taken back by its name, not through links), no trailing "/" but for "/".
 std::string cleanFolderPath(const std::string& path);
+// The names of a path's folders, with empty, "." and ".." parts resolved
+// by name, as cleanFolderPath takes them.
+std::vector<std::string> folderParts(const std::string& path);
 bool fileExists(const std::string& path);          // any kind of entry, links not followed
 long long fileSize(const std::string& path);       // -1 when missing
 bool createDirectory(const std::string& path);

@@ -201,14 +201,12 @@ void closeDirList(int handle) {
     if (e.dir) closedir(e.dir);
 }
 
-std::string cleanFolderPath(const std::string& path) {
-    std::string absolute = path;
-    if (!absolute.empty() && absolute[0] != '/') absolute = currentDirectory() + "/" + absolute;
+std::vector<std::string> folderParts(const std::string& path) {
     std::vector<std::string> parts;
-    for (std::size_t start = 0; start <= absolute.size();) {
-        std::size_t end = absolute.find('/', start);
-        if (end == std::string::npos) end = absolute.size();
-        const std::string part = absolute.substr(start, end - start);
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        const std::string part = path.substr(start, end - start);
         if (part == "..") {
             if (!parts.empty()) parts.pop_back();
         } else if (!part.empty() && part != ".") {
@@ -216,8 +214,14 @@ std::string cleanFolderPath(const std::string& path) {
         }
         start = end + 1;
     }
+    return parts;
+}
+
+std::string cleanFolderPath(const std::string& path) {
+    const bool relative = !path.empty() && path[0] != '/';
     std::string clean;
-    for (const std::string& part : parts) clean += "/" + part;
+    for (const std::string& part : folderParts(relative ? currentDirectory() + "/" + path : path))
+        clean += "/" + part;
     return clean.empty() ? "/" : clean;
 }
 

@@ -42,24 +42,6 @@ std::string lastPart(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The folders of an absolute path; "." and empty parts dropped, ".." goes up.
-std::vector<std::string> components(const std::string& path) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string::npos) end = path.size();
-        const std::string part = path.substr(start, end - start);
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = end + 1;
-    }
-    return parts;
-}
-
 // Folder names in the order of the file list: A-Z folded, other bytes by value.
 bool foldLess(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -240,7 +222,7 @@ bool FolderTree::openDownTo(const std::string& path) {
 
     std::string rest;
     QTreeWidgetItem* item = rootFor(clean, rest);
-    for (const std::string& part : components(rest)) {
+    for (const std::string& part : folderParts(rest)) {
         if (!item) break;
         item->setExpanded(true);
         item = child(item, part, true);
