@@ -214,6 +214,13 @@ void HeadlessWindowSystem::setRowState(int id, int row, int state) {
     if (Row* r = s_->row(id, row)) r->state = state & (RowSelected | RowTicked);
 }
 
+void HeadlessWindowSystem::setRowMark(int id, int row, RowMark mark, const std::string& toolTip) {
+    Row* r = s_->row(id, row);
+    if (!r) return;
+    r->mark = mark;
+    r->markText = mark == RowMark::None ? std::string() : toolTip;
+}
+
 EventCode HeadlessWindowSystem::waitEvent(int wakeAfterMs) {
     if (s_->queue.empty() && s_->idleHook) s_->idleHook();
     if (s_->queue.empty()) {
@@ -289,6 +296,22 @@ int HeadlessWindowSystem::columnWidth(int id, int column) {
     Control* c = s_->table(id);
     if (!c || column < 0 || column >= static_cast<int>(c->columns.size())) return 0;
     return c->columns[static_cast<std::size_t>(column)].second;
+}
+
+RowMark HeadlessWindowSystem::rowMark(int id, int row) {
+    Row* r = s_->row(id, row);
+    return r ? r->mark : RowMark::None;
+}
+
+std::string HeadlessWindowSystem::rowMarkText(int id, int row) {
+    Row* r = s_->row(id, row);
+    return r ? r->markText : std::string();
+}
+
+// Nothing is drawn; an unticked row is what the Qt table draws greyed.
+bool HeadlessWindowSystem::rowGreyed(int id, int row) {
+    Row* r = s_->row(id, row);
+    return r && !(r->state & RowTicked);
 }
 
 }  // namespace platform

@@ -16,6 +16,8 @@ namespace hl {
 struct Row {
     std::string cells[3];
     int state = 0;
+    RowMark mark = RowMark::None;
+    std::string markText;
 };
 
 struct Control {

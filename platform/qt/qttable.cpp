@@ -2,8 +2,10 @@
 // QtWindowSystem. See qttable.h for how the program's changes are batched.
 #include "platform/qt/qttable.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -25,6 +27,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     const Row* r = index.isValid() ? row(index.row()) : nullptr;
     if (!r) return {};
     const int column = index.column();
+    if (QVariant look = lookData(*r, column, role); look.isValid()) return look;
     if (role == Qt::DisplayRole && column < 3) return qs(r->cells[static_cast<std::size_t>(column)]);
     if (role == Qt::CheckStateRole && column == 0)
         return static_cast<int>((r->state & RowTicked) ? Qt::Checked : Qt::Unchecked);
@@ -104,6 +107,34 @@ void TableModel::setState(int index, int state) {
         setSelectedBit(r, (want & RowSelected) != 0);
         selectionDirty_ = true;
     }
+}
+
+void TableModel::setMark(int index, RowMark mark, const std::string& text) {
+    if (index < 0 || index >= count()) return;
+    Row& r = rows_[static_cast<std::size_t>(index)];
+    r.mark = mark;
+    r.markText = mark == RowMark::None ? std::string() : text;
+    markDirty(index);
+}
+
+namespace {
+// Qt's palettes name no warning colour: an amber of the brightness of the
+// palette's base, so that the text colour of the palette stays readable
+// on light and dark themes alike.
+QColor warningColour() {
+    const QColor base = QGuiApplication::palette().color(QPalette::Active, QPalette::Base);
+    const int value = base.value() < 128 ? std::max(base.value(), 80) : std::max(base.value(), 200);
+    return QColor::fromHsv(38, base.value() < 128 ? 200 : 110, value);
+}
+}  // namespace
+
+QVariant TableModel::lookData(const Row& r, int column, int role) const {
+    if (role == Qt::ForegroundRole && !(r.state & RowTicked))
+        return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    if (column != 1 || r.mark == RowMark::None) return {};
+    if (role == Qt::BackgroundRole) return warningColour();
+    if (role == Qt::ToolTipRole) return qs(r.markText);
+    return {};
 }
 
 void TableModel::clear() {
@@ -338,6 +369,28 @@ int QtWindowSystem::getRowState(int id, int row) {
 
 void QtWindowSystem::setRowState(int id, int row, int state) {
     if (FileTable* t = tableOf(*s_, id)) t->rows()->setState(row, state);
+}
+
+void QtWindowSystem::setRowMark(int id, int row, RowMark mark, const std::string& toolTip) {
+    if (FileTable* t = tableOf(*s_, id)) t->rows()->setMark(row, mark, toolTip);
+}
+
+RowMark QtWindowSystem::rowMark(int id, int row) {
+    FileTable* t = tableOf(*s_, id);
+    const qt::TableModel::Row* r = t ? t->rows()->row(row) : nullptr;
+    return r ? r->mark : RowMark::None;
+}
+
+std::string QtWindowSystem::rowMarkText(int id, int row) {
+    FileTable* t = tableOf(*s_, id);
+    const qt::TableModel::Row* r = t ? t->rows()->row(row) : nullptr;
+    return r ? r->markText : std::string();
+}
+
+bool QtWindowSystem::rowGreyed(int id, int row) {
+    FileTable* t = tableOf(*s_, id);
+    const qt::TableModel::Row* r = t ? t->rows()->row(row) : nullptr;
+    return r && t->rows()->lookData(*r, 0, Qt::ForegroundRole).isValid();
 }
 
 }  // namespace platform
