@@ -39,6 +39,15 @@ struct FileIdentity {
 };
 bool directoryIdentity(const std::string& dir, FileIdentity& out);
 
+// Which state of its entries a directory is in: a name added, removed or
+// renamed in it gives another stamp (within the file system's clock tick).
+struct FolderStamp {
+    FileIdentity identity;
+    int64_t changedSec = 0, changedNsec = 0;   // last change of its entries
+    bool operator==(const FolderStamp&) const = default;
+};
+bool folderStamp(const std::string& dir, FolderStamp& out);
+
 // ---- times -------------------------------------------------------------------
 struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;

@@ -1,0 +1,391 @@
+// The preview of failing rows (see preview.h).
+//
+// Every name the prediction meets gets a small number (an id): first the
+// names of the folder, then each new name that is not one of them. The
+// state of the folder during the simulated action is then one array, id ->
+// absent, there from the start, or put there by row r; a row costs one
+// hash of its new name and a look into one open-addressing table.
+#include "engine/preview.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "engine/namecheck.h"
+#include "engine/state.h"
+#include "engine/texts.h"
+#include "platform/files.h"
+#include "platform/window.h"
+#include "support/ids.h"
+#include "support/text.h"
+
+namespace engine {
+
+bool previewOn = true;
+
+namespace {
+
+constexpr int32_t Absent = -2;
+constexpr int32_t Original = -1;
+
+enum class Reason { Taken, Twice, Invalid, Missing };
+
+struct Failure {
+    int row;
+    Reason reason;
+    int earlierRow;     // Twice: the row that took the name first
+    std::string name;   // Taken: the name that is there already
+};
+
+// Flags of a listed name, decided once per listing.
+constexpr uint8_t NameValid = 1;
+constexpr uint8_t NameProtected = 2;
+
+// The names of the folder and, during a prediction, the new names met so
+// far. A slot holds the upper half of the name's hash and its id + 1.
+struct Names {
+    std::string folder;
+    bool known = false;
+    platform::FolderStamp stamp;   // the folder's state when it was read
+    bool stamped = false;
+    bool readable = false;
+    bool ignoresCase = false;
+    std::size_t listedFiles = 0;   // ids 0 .. listedFiles-1: the file list's entries, in order
+    bool fromListing = false;
+    std::size_t base = 0;          // ids of the folder's names
+    std::string text;              // every name, one after the other
+    std::vector<uint32_t> start;   // id -> offset in text; one more entry at the end
+    std::vector<uint8_t> flags;    // id < base -> NameValid | NameProtected
+    std::vector<uint64_t> slots;
+    std::size_t mask = 0;
+};
+Names names;
+
+struct Run {
+    bool active = false;
+    bool folderEmpty = false, folderValid = true, productFolder = false;
+    bool useListIndex = false;
+    bool rehashed = false;           // the table grew: the slots in `added` moved
+    std::vector<int32_t> holder;     // id -> Absent, Original or the row that renamed into it
+    std::vector<std::size_t> added;  // slots taken by new names
+    std::vector<Failure> failing;    // in row order
+};
+Run run;
+std::vector<int> marked;   // rows that carry a mark now, ascending
+std::vector<char> ticks;   // row -> ticked, as the last prediction saw it
+
+std::string_view nameOf(std::size_t id) {
+    return std::string_view(names.text).substr(names.start[id], names.start[id + 1] - names.start[id]);
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    if (!names.ignoresCase) return a == b;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (support::yFoldAZ(a[i]) != support::yFoldAZ(b[i])) return false;
+    return true;
+}
+
+uint64_t mix(uint64_t h, uint64_t w) {
+    h = (h ^ w) * 0x9E3779B97F4A7C15ULL;
+    return h ^ (h >> 29);
+}
+
+// Eight bytes at a time; where the folder ignores case, A-Z count as a-z.
+uint64_t hashOf(std::string_view s) {
+    uint64_t h = 0xCBF29CE484222325ULL ^ s.size();
+    char buffer[8];
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const std::size_t n = std::min<std::size_t>(8, s.size() - i);
+        uint64_t w = 0;
+        if (names.ignoresCase) {
+            for (std::size_t k = 0; k < n; ++k) buffer[k] = support::yFoldAZ(s[i + k]);
+            std::memcpy(&w, buffer, n);
+        } else {
+            std::memcpy(&w, s.data() + i, n);
+        }
+        h = mix(h, w);
+        i += n;
+    }
+    h ^= h >> 32;
+    h *= 0xBF58476D1CE4E5B9ULL;
+    return h ^ (h >> 31);
+}
+
+uint64_t tagOf(uint64_t hash) { return hash & 0xFFFFFFFF00000000ULL; }
+
+// The id of the name, or -1 with `slot` where it would go.
+int64_t find(std::string_view s, uint64_t hash, std::size_t& slot) {
+    std::size_t i = static_cast<std::size_t>(hash) & names.mask;
+    for (;; i = (i + 1) & names.mask) {
+        const uint64_t v = names.slots[i];
+        if (v == 0) break;
+        const std::size_t id = static_cast<std::size_t>(v & 0xFFFFFFFFULL) - 1;
+        if (tagOf(v) == tagOf(hash) && sameName(nameOf(id), s)) return static_cast<int64_t>(id);
+    }
+    slot = i;
+    return -1;
+}
+
+std::size_t addName(std::string_view s) {
+    const std::size_t id = names.start.size() - 1;
+    names.text.append(s);
+    names.start.push_back(static_cast<uint32_t>(names.text.size()));
+    return id;
+}
+
+void place(std::size_t id, uint64_t hash, std::size_t slot) {
+    names.slots[slot] = tagOf(hash) | (id + 1);
+}
+
+// Room for `more` further names at a load of at most one half.
+void makeRoom(std::size_t more) {
+    const std::size_t need = (names.start.size() - 1 + more) * 2;
+    if (names.mask + 1 >= need && !names.slots.empty()) return;
+    std::size_t size = 64;
+    while (size < need) size *= 2;
+    names.slots.assign(size, 0);
+    names.mask = size - 1;
+    for (std::size_t id = 0; id + 1 < names.start.size(); ++id) {
+        const uint64_t h = hashOf(nameOf(id));
+        std::size_t slot = 0;
+        if (find(nameOf(id), h, slot) < 0) place(id, h, slot);
+    }
+}
+
+// One look at a name in other letter case tells whether the folder's file
+// system ignores case: a case-only twin of a listed name that the listing
+// did not show, yet exists.
+bool probeIgnoresCase() {
+    const std::string prefix = names.folder.empty() || names.folder.back() == '/' ? names.folder
+                                                                                   : names.folder + "/";
+    for (std::size_t id = 0; id < names.base; ++id) {
+        std::string twin(nameOf(id));
+        bool letter = false;
+        for (char& c : twin) {
+            if (c >= 'a' && c <= 'z') { c = static_cast<char>(c - 32); letter = true; }
+            else if (c >= 'A' && c <= 'Z') { c = static_cast<char>(c + 32); letter = true; }
+        }
+        if (!letter) continue;
+        std::size_t slot = 0;
+        if (find(twin, hashOf(twin), slot) >= 0) continue;   // both are listed: case counts
+        return platform::fileExists(prefix + twin);
+    }
+    return false;
+}
+
+void startNames(const std::string& folder, const platform::FolderStamp* stamp) {
+    names.folder = folder;
+    names.known = true;
+    names.stamped = stamp != nullptr;
+    if (stamp) names.stamp = *stamp;
+    names.readable = true;
+    names.ignoresCase = false;
+    names.fromListing = false;
+    names.listedFiles = 0;
+    names.text.clear();
+    names.start.assign(1, 0);
+    names.slots.clear();
+    names.mask = 0;
+}
+
+// The names are in; their flags, the table and the letter-case probe.
+void finishNames() {
+    names.base = names.start.size() - 1;
+    names.flags.resize(names.base);
+    for (std::size_t id = 0; id < names.base; ++id) {
+        const std::string_view n = nameOf(id);
+        names.flags[id] = static_cast<uint8_t>((nameGueltig(n) ? NameValid : 0) |
+                                               (enthaeltProdukt(n) ? NameProtected : 0));
+    }
+    makeRoom(names.base);
+    if (probeIgnoresCase()) {
+        names.ignoresCase = true;
+        names.slots.clear();
+        makeRoom(names.base);
+    }
+}
+
+// The folder read again: after a rename action the names listed last are
+// no longer what the folder holds.
+void readAgain(const std::string& folder) {
+    platform::FolderStamp stamp;
+    startNames(folder, platform::folderStamp(folder, stamp) ? &stamp : nullptr);
+    const int handle = platform::openDirList(folder);
+    if (handle == 0) {
+        names.readable = false;
+    } else {
+        std::string name;
+        platform::EntryKind kind;
+        while (platform::nextDirEntry(handle, name, kind))
+            if (name != "." && name != "..") addName(name);
+        platform::closeDirList(handle);
+    }
+    finishNames();
+}
+
+std::string reasonText(const Failure& f) {
+    switch (f.reason) {
+        case Reason::Taken: return text::VorschauVorhanden + f.name;
+        case Reason::Twice:
+            return text::VorschauMehrfach + std::to_string(f.earlierRow + 1) + text::VorschauUnd +
+                   std::to_string(f.row + 1) + text::VorschauMehrfachEnde;
+        case Reason::Invalid: return text::VorschauUngueltig;
+        case Reason::Missing: return text::VorschauFehlt;
+    }
+    return "";
+}
+
+void fail(int row, Reason reason, int earlierRow = -1, std::string_view name = {}) {
+    run.failing.push_back({row, reason, earlierRow, std::string(name)});
+}
+
+// The names read last still hold unless a rename action has run since or
+// the folder's entries changed; one look at the folder itself tells.
+bool outOfDate(const std::string& folder) {
+    if (!names.known || names.folder != folder || RenameErfolgt == 1 || !names.stamped) return true;
+    platform::FolderStamp now;
+    return !platform::folderStamp(folder, now) || !(now == names.stamp);
+}
+
+std::string withSeparator(std::string folder) {
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    return folder;
+}
+
+}  // namespace
+
+void previewListing(const std::string& folder, const std::vector<std::string>& files,
+                    const std::vector<std::string>& others, const platform::FolderStamp* stamp) {
+    if (!previewOn) return;
+    startNames(folder, stamp);
+    std::size_t bytes = 0;
+    for (const std::string& f : files) bytes += f.size();
+    names.text.reserve(bytes);
+    names.start.reserve(files.size() + others.size() + 1);
+    for (const std::string& f : files) {
+        const std::size_t slash = f.rfind('/');
+        addName(std::string_view(f).substr(slash == std::string::npos ? 0 : slash + 1));
+    }
+    for (const std::string& o : others) addName(o);
+    names.listedFiles = files.size();
+    names.fromListing = true;
+    finishNames();
+}
+
+void previewBegin(const std::string& folder, bool tableIsNew, const std::vector<std::string>* list,
+                  int rows) {
+    run.active = previewOn;
+    if (!run.active) return;
+    if (tableIsNew) marked.clear();
+    ticks.assign(static_cast<std::size_t>(std::max(rows, 0)), 0);
+    if (outOfDate(folder)) readAgain(folder);
+    run.useListIndex = names.fromListing && list && list->size() == names.listedFiles;
+    makeRoom(static_cast<std::size_t>(std::max(rows, 0)));
+    run.holder.assign(names.base, Original);
+    run.added.clear();
+    run.rehashed = false;
+    run.failing.clear();
+    const std::string dir = withSeparator(folder);
+    run.folderEmpty = dir.empty();
+    run.folderValid = !hatSteuerzeichen(dir);
+    run.productFolder = enthaeltProdukt(dir);
+}
+
+// The rename action's steps for one row, in its order: lengths, names,
+// unchanged or protected rows, then the rename that never replaces.
+void previewRow(int row, std::string_view current, int listIndex, std::string_view next, bool ticked) {
+    if (!run.active) return;
+    if (static_cast<std::size_t>(row) >= ticks.size()) ticks.resize(static_cast<std::size_t>(row) + 1, 0);
+    ticks[static_cast<std::size_t>(row)] = ticked;
+    if (!ticked) return;
+    if (current.empty() || next.empty() || run.folderEmpty) return fail(row, Reason::Invalid);
+    int64_t from = run.useListIndex && listIndex >= 0 && static_cast<std::size_t>(listIndex) < names.listedFiles
+                       ? listIndex : -1;
+    const bool currentValid = from >= 0 ? (names.flags[static_cast<std::size_t>(from)] & NameValid) != 0 : nameGueltig(current);
+    if (!run.folderValid || !currentValid || !nameGueltig(next)) return fail(row, Reason::Invalid);
+    if (current == next) return;
+    if (run.productFolder || (from >= 0 ? (names.flags[static_cast<std::size_t>(from)] & NameProtected) != 0 : enthaeltProdukt(current)))
+        return;
+    if (!names.readable) return fail(row, Reason::Missing);
+    std::size_t slot = 0;
+    if (from < 0) from = find(current, hashOf(current), slot);
+    if (from < 0 || run.holder[from] == Absent) return fail(row, Reason::Missing);
+    const uint64_t h = hashOf(next);
+    int64_t to = find(next, h, slot);
+    if (to < 0) {
+        // A name the folder does not hold yet; room for it was made in previewBegin.
+        if (names.start.size() * 2 > names.mask + 1) {
+            makeRoom(names.start.size());
+            run.rehashed = true;
+            find(next, h, slot);
+        }
+        to = static_cast<int64_t>(addName(next));
+        place(static_cast<std::size_t>(to), h, slot);
+        run.added.push_back(slot);
+        run.holder.push_back(Absent);
+    }
+    const int32_t holder = run.holder[to];
+    // Where the file system ignores case, a change of case only finds the
+    // file itself under its new name, and the rename goes through.
+    if (holder != Absent && to != from) {
+        if (holder == Original) return fail(row, Reason::Taken, -1, next);
+        return fail(row, Reason::Twice, holder);
+    }
+    run.holder[from] = Absent;
+    run.holder[to] = row;
+}
+
+void previewEnd() {
+    if (!run.active) return;
+    run.active = false;
+    // The new names leave the table again; the folder's names stay for the next rebuild.
+    names.text.resize(names.start[names.base]);
+    names.start.resize(names.base + 1);
+    if (run.rehashed) {
+        names.slots.clear();
+        makeRoom(0);
+    } else {
+        for (std::size_t slot : run.added) names.slots[slot] = 0;
+    }
+
+    auto& w = platform::win();
+    std::vector<int> now;
+    now.reserve(run.failing.size());
+    for (const Failure& f : run.failing) now.push_back(f.row);
+    // Marks of rows that no longer fail come off; the rest are set anew.
+    std::size_t k = 0;
+    for (int r : marked) {
+        while (k < now.size() && now[k] < r) ++k;
+        if (k == now.size() || now[k] != r) w.setRowMark(ids::FileTable, r, platform::RowMark::None, "");
+    }
+    for (const Failure& f : run.failing)
+        w.setRowMark(ids::FileTable, f.row, platform::RowMark::Warning, reasonText(f));
+    marked = std::move(now);
+    run.failing.clear();
+}
+
+void refreshPreview() {
+    if (!previewOn) return;
+    auto& w = platform::win();
+    const int rows = w.countRows(ids::FileTable);
+    std::vector<char> now(static_cast<std::size_t>(rows));
+    for (int r = 0; r < rows; ++r) now[static_cast<std::size_t>(r)] = (w.getRowState(ids::FileTable, r) & platform::RowTicked) != 0;
+    // A click that changed no tick changes no outcome; a rename action
+    // since the last prediction does.
+    now.resize(std::max(now.size(), ticks.size()), 0);
+    if (now == ticks && RenameErfolgt == 0) return;
+    previewBegin(w.getText(ids::FolderTree), false, nullptr, rows);
+    for (int r = 0; r < rows; ++r) {
+        if (!now[static_cast<std::size_t>(r)]) {
+            previewRow(r, {}, -1, {}, false);
+            continue;
+        }
+        previewRow(r, w.getCell(ids::FileTable, r, ids::ColCurrent), -1, w.getCell(ids::FileTable, r, ids::ColNew),
+                   true);
+    }
+    previewEnd();
+}
+
+}  // namespace engine
