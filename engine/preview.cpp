@@ -8,6 +8,7 @@
 #include "engine/preview.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 
@@ -33,8 +34,8 @@ enum class Reason { Taken, Twice, Invalid, Missing };
 struct Failure {
     int row;
     Reason reason;
-    int earlierRow;     // Twice: the row that took the name first
-    std::string name;   // Taken: the name that is there already
+    int32_t earlierRow;   // Twice: the row that took the name first
+    uint32_t name;        // Taken: the id of the name that is there already
 };
 
 // Flags of a listed name, decided once per listing.
@@ -42,7 +43,7 @@ constexpr uint8_t NameValid = 1;
 constexpr uint8_t NameProtected = 2;
 
 // The names of the folder and, during a prediction, the new names met so
-// far. A slot holds the upper half of the name's hash and its id + 1.
+// far, with the open-addressing table that finds them.
 struct Names {
     std::string folder;
     bool known = false;
@@ -56,7 +57,7 @@ struct Names {
     std::string text;              // every name, one after the other
     std::vector<uint32_t> start;   // id -> offset in text; one more entry at the end
     std::vector<uint8_t> flags;    // id < base -> NameValid | NameProtected
-    std::vector<uint64_t> slots;
+    std::vector<uint32_t> slots;
     std::size_t mask = 0;
 };
 Names names;
@@ -113,16 +114,25 @@ uint64_t hashOf(std::string_view s) {
     return h ^ (h >> 31);
 }
 
-uint64_t tagOf(uint64_t hash) { return hash & 0xFFFFFFFF00000000ULL; }
+// A slot holds the name's id + 1 in its low 24 bits and 8 bits of its hash
+// above them: most slots that do not hold the name are passed without
+// comparing texts, and the table of a folder of 100,000 names stays small
+// enough for the processor's caches.
+constexpr uint32_t IdBits = 0x00FFFFFFU;
+constexpr std::size_t MostNames = IdBits - 1;
+
+uint32_t tagOf(uint64_t hash) { return static_cast<uint32_t>(hash >> 56) << 24; }
+
+void prefetch(uint64_t hash) { __builtin_prefetch(&names.slots[static_cast<std::size_t>(hash) & names.mask]); }
 
 // The id of the name, or -1 with `slot` where it would go.
 int64_t find(std::string_view s, uint64_t hash, std::size_t& slot) {
     std::size_t i = static_cast<std::size_t>(hash) & names.mask;
     for (;; i = (i + 1) & names.mask) {
-        const uint64_t v = names.slots[i];
+        const uint32_t v = names.slots[i];
         if (v == 0) break;
-        const std::size_t id = static_cast<std::size_t>(v & 0xFFFFFFFFULL) - 1;
-        if (tagOf(v) == tagOf(hash) && sameName(nameOf(id), s)) return static_cast<int64_t>(id);
+        const std::size_t id = (v & IdBits) - 1;
+        if ((v & ~IdBits) == tagOf(hash) && sameName(nameOf(id), s)) return static_cast<int64_t>(id);
     }
     slot = i;
     return -1;
@@ -136,21 +146,30 @@ std::size_t addName(std::string_view s) {
 }
 
 void place(std::size_t id, uint64_t hash, std::size_t slot) {
-    names.slots[slot] = tagOf(hash) | (id + 1);
+    names.slots[slot] = tagOf(hash) | static_cast<uint32_t>(id + 1);
 }
 
-// Room for `more` further names at a load of at most one half.
+// Room for `more` further names at a load of at most four fifths: linear
+// probing finds a name within a cache line or two even so, and a smaller
+// table stays in the caches. The hashes come first, so that each slot can
+// be fetched ahead of its turn.
+std::size_t slotsFor(std::size_t count) { return count + count / 4 + 1; }
+
 void makeRoom(std::size_t more) {
-    const std::size_t need = (names.start.size() - 1 + more) * 2;
+    const std::size_t count = names.start.size() - 1;
+    const std::size_t need = slotsFor(count + more);
     if (names.mask + 1 >= need && !names.slots.empty()) return;
     std::size_t size = 64;
     while (size < need) size *= 2;
     names.slots.assign(size, 0);
     names.mask = size - 1;
-    for (std::size_t id = 0; id + 1 < names.start.size(); ++id) {
-        const uint64_t h = hashOf(nameOf(id));
+    std::vector<uint64_t> hashes(count);
+    for (std::size_t id = 0; id < count; ++id) hashes[id] = hashOf(nameOf(id));
+    constexpr std::size_t Ahead = 16;
+    for (std::size_t id = 0; id < count; ++id) {
+        if (id + Ahead < count) prefetch(hashes[id + Ahead]);
         std::size_t slot = 0;
-        if (find(nameOf(id), h, slot) < 0) place(id, h, slot);
+        if (find(nameOf(id), hashes[id], slot) < 0) place(id, hashes[id], slot);
     }
 }
 
@@ -193,6 +212,7 @@ void startNames(const std::string& folder, const platform::FolderStamp* stamp) {
 // The names are in; their flags, the table and the letter-case probe.
 void finishNames() {
     names.base = names.start.size() - 1;
+    if (names.base > MostNames) return;   // too many to predict; previewBegin gives up
     names.flags.resize(names.base);
     for (std::size_t id = 0; id < names.base; ++id) {
         const std::string_view n = nameOf(id);
@@ -225,20 +245,34 @@ void readAgain(const std::string& folder) {
     finishNames();
 }
 
-std::string reasonText(const Failure& f) {
-    switch (f.reason) {
-        case Reason::Taken: return text::VorschauVorhanden + f.name;
-        case Reason::Twice:
-            return text::VorschauMehrfach + std::to_string(f.earlierRow + 1) + text::VorschauUnd +
-                   std::to_string(f.row + 1) + text::VorschauMehrfachEnde;
-        case Reason::Invalid: return text::VorschauUngueltig;
-        case Reason::Missing: return text::VorschauFehlt;
-    }
-    return "";
+void appendNumber(std::string& text, int value) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    text.append(digits, end);
 }
 
-void fail(int row, Reason reason, int earlierRow = -1, std::string_view name = {}) {
-    run.failing.push_back({row, reason, earlierRow, std::string(name)});
+// The reason, written into one buffer that every row reuses: on a folder
+// of 100,000 photos nine rows in ten may fail.
+const std::string& reasonText(const Failure& f) {
+    static std::string text;
+    text.clear();
+    switch (f.reason) {
+        case Reason::Taken: text.append(text::VorschauVorhanden).append(nameOf(f.name)); break;
+        case Reason::Twice:
+            text.append(text::VorschauMehrfach);
+            appendNumber(text, f.earlierRow + 1);
+            text.append(text::VorschauUnd);
+            appendNumber(text, f.row + 1);
+            text.append(text::VorschauMehrfachEnde);
+            break;
+        case Reason::Invalid: text.append(text::VorschauUngueltig); break;
+        case Reason::Missing: text.append(text::VorschauFehlt); break;
+    }
+    return text;
+}
+
+void fail(int row, Reason reason, int earlierRow = -1, uint32_t name = 0) {
+    run.failing.push_back({row, reason, earlierRow, name});
 }
 
 // The names read last still hold unless a rename action has run since or
@@ -252,6 +286,86 @@ bool outOfDate(const std::string& folder) {
 std::string withSeparator(std::string folder) {
     if (!folder.empty() && folder.back() != '/') folder += '/';
     return folder;
+}
+
+// Rows wait in a short queue before they are settled in their order: the
+// slots of their names are fetched from memory meanwhile, which on a table
+// of 100,000 rows is most of what a row costs.
+struct Pending {
+    int row = 0;
+    bool rename = false;
+    Reason reason = Reason::Invalid;   // a row decided before the rename
+    int64_t from = -1;                 // id of the current name, -1: look it up
+    uint64_t nextHash = 0, currentHash = 0;
+    std::string current, next;
+};
+constexpr std::size_t QueueSize = 16;
+Pending waiting[QueueSize];
+std::size_t firstWaiting = 0, waitingCount = 0;
+
+void settle(Pending& p) {
+    if (!p.rename) return fail(p.row, p.reason);
+    std::size_t slot = 0;
+    int64_t from = p.from;
+    if (from < 0) from = find(p.current, p.currentHash, slot);
+    if (from < 0 || run.holder[static_cast<std::size_t>(from)] == Absent) return fail(p.row, Reason::Missing);
+    int64_t to = find(p.next, p.nextHash, slot);
+    if (to < 0) {
+        // A name the folder does not hold yet; room for it was made in previewBegin.
+        if (slotsFor(names.start.size()) > names.mask + 1) {
+            makeRoom(names.start.size());
+            run.rehashed = true;
+            find(p.next, p.nextHash, slot);
+        }
+        to = static_cast<int64_t>(addName(p.next));
+        place(static_cast<std::size_t>(to), p.nextHash, slot);
+        run.added.push_back(slot);
+        run.holder.push_back(Absent);
+    }
+    const int32_t holder = run.holder[static_cast<std::size_t>(to)];
+    // Where the file system ignores case, a change of case only finds the
+    // file itself under its new name, and the rename goes through.
+    if (holder != Absent && to != from) {
+        if (holder == Original) return fail(p.row, Reason::Taken, -1, static_cast<uint32_t>(to));
+        return fail(p.row, Reason::Twice, holder);
+    }
+    run.holder[static_cast<std::size_t>(from)] = Absent;
+    run.holder[static_cast<std::size_t>(to)] = p.row;
+}
+
+void settleOldest() {
+    settle(waiting[firstWaiting]);
+    firstWaiting = (firstWaiting + 1) % QueueSize;
+    --waitingCount;
+}
+
+Pending& nextInQueue() {
+    if (waitingCount == QueueSize) settleOldest();
+    Pending& p = waiting[(firstWaiting + waitingCount) % QueueSize];
+    ++waitingCount;
+    return p;
+}
+
+void queue(int row, Reason reason) {
+    Pending& p = nextInQueue();
+    p.row = row;
+    p.rename = false;
+    p.reason = reason;
+}
+
+void queueRename(int row, int64_t from, std::string_view current, std::string_view next) {
+    Pending& p = nextInQueue();
+    p.row = row;
+    p.rename = true;
+    p.from = from;
+    p.next.assign(next);
+    p.nextHash = hashOf(next);
+    prefetch(p.nextHash);
+    if (from < 0) {
+        p.current.assign(current);
+        p.currentHash = hashOf(current);
+        prefetch(p.currentHash);
+    }
 }
 
 }  // namespace
@@ -281,11 +395,17 @@ void previewBegin(const std::string& folder, bool tableIsNew, const std::vector<
     if (tableIsNew) marked.clear();
     ticks.assign(static_cast<std::size_t>(std::max(rows, 0)), 0);
     if (outOfDate(folder)) readAgain(folder);
+    // Ids have 24 bits: a folder of more than 16 million names goes unpredicted.
+    if (names.base + static_cast<std::size_t>(std::max(rows, 0)) > MostNames) {
+        run.active = false;
+        return;
+    }
     run.useListIndex = names.fromListing && list && list->size() == names.listedFiles;
     makeRoom(static_cast<std::size_t>(std::max(rows, 0)));
     run.holder.assign(names.base, Original);
     run.added.clear();
     run.rehashed = false;
+    firstWaiting = waitingCount = 0;
     run.failing.clear();
     const std::string dir = withSeparator(folder);
     run.folderEmpty = dir.empty();
@@ -300,56 +420,22 @@ void previewRow(int row, std::string_view current, int listIndex, std::string_vi
     if (static_cast<std::size_t>(row) >= ticks.size()) ticks.resize(static_cast<std::size_t>(row) + 1, 0);
     ticks[static_cast<std::size_t>(row)] = ticked;
     if (!ticked) return;
-    if (current.empty() || next.empty() || run.folderEmpty) return fail(row, Reason::Invalid);
-    int64_t from = run.useListIndex && listIndex >= 0 && static_cast<std::size_t>(listIndex) < names.listedFiles
-                       ? listIndex : -1;
-    const bool currentValid = from >= 0 ? (names.flags[static_cast<std::size_t>(from)] & NameValid) != 0 : nameGueltig(current);
-    if (!run.folderValid || !currentValid || !nameGueltig(next)) return fail(row, Reason::Invalid);
+    if (current.empty() || next.empty() || run.folderEmpty) return queue(row, Reason::Invalid);
+    const int64_t from = run.useListIndex && listIndex >= 0 && static_cast<std::size_t>(listIndex) < names.listedFiles
+                             ? listIndex : -1;
+    const uint8_t flags = from >= 0 ? names.flags[static_cast<std::size_t>(from)] : 0;
+    const bool currentValid = from >= 0 ? (flags & NameValid) != 0 : nameGueltig(current);
+    if (!run.folderValid || !currentValid || !nameGueltig(next)) return queue(row, Reason::Invalid);
     if (current == next) return;
-    if (run.productFolder || (from >= 0 ? (names.flags[static_cast<std::size_t>(from)] & NameProtected) != 0 : enthaeltProdukt(current)))
-        return;
-    if (!names.readable) return fail(row, Reason::Missing);
-    std::size_t slot = 0;
-    if (from < 0) from = find(current, hashOf(current), slot);
-    if (from < 0 || run.holder[from] == Absent) return fail(row, Reason::Missing);
-    const uint64_t h = hashOf(next);
-    int64_t to = find(next, h, slot);
-    if (to < 0) {
-        // A name the folder does not hold yet; room for it was made in previewBegin.
-        if (names.start.size() * 2 > names.mask + 1) {
-            makeRoom(names.start.size());
-            run.rehashed = true;
-            find(next, h, slot);
-        }
-        to = static_cast<int64_t>(addName(next));
-        place(static_cast<std::size_t>(to), h, slot);
-        run.added.push_back(slot);
-        run.holder.push_back(Absent);
-    }
-    const int32_t holder = run.holder[to];
-    // Where the file system ignores case, a change of case only finds the
-    // file itself under its new name, and the rename goes through.
-    if (holder != Absent && to != from) {
-        if (holder == Original) return fail(row, Reason::Taken, -1, next);
-        return fail(row, Reason::Twice, holder);
-    }
-    run.holder[from] = Absent;
-    run.holder[to] = row;
+    if (run.productFolder || (from >= 0 ? (flags & NameProtected) != 0 : enthaeltProdukt(current))) return;
+    if (!names.readable) return queue(row, Reason::Missing);
+    queueRename(row, from, current, next);
 }
 
 void previewEnd() {
     if (!run.active) return;
+    while (waitingCount > 0) settleOldest();
     run.active = false;
-    // The new names leave the table again; the folder's names stay for the next rebuild.
-    names.text.resize(names.start[names.base]);
-    names.start.resize(names.base + 1);
-    if (run.rehashed) {
-        names.slots.clear();
-        makeRoom(0);
-    } else {
-        for (std::size_t slot : run.added) names.slots[slot] = 0;
-    }
-
     auto& w = platform::win();
     std::vector<int> now;
     now.reserve(run.failing.size());
@@ -364,6 +450,15 @@ void previewEnd() {
         w.setRowMark(ids::FileTable, f.row, platform::RowMark::Warning, reasonText(f));
     marked = std::move(now);
     run.failing.clear();
+    // The new names leave the table again; the folder's names stay for the next rebuild.
+    names.text.resize(names.start[names.base]);
+    names.start.resize(names.base + 1);
+    if (run.rehashed) {
+        names.slots.clear();
+        makeRoom(0);
+    } else {
+        for (std::size_t slot : run.added) names.slots[slot] = 0;
+    }
 }
 
 void refreshPreview() {
