@@ -125,7 +125,7 @@ std::vector<Line> measureTable(Context& c, int n) {
                     // the preview must not pay for those the other left.
                     auto& table = platform::win();
                     for (int r = 0; r < table.countRows(ids::FileTable); ++r)
-                        table.setRowMark(ids::FileTable, r, platform::RowMark::None, "");
+                        table.setRowMark(ids::FileTable, r, platform::RowMark::None);
                     f.add(w.fullRebuild());
                     expect(w.rows() == n, "rows of the headless rebuild");
                     m.add(w.recomputeNames("4"));

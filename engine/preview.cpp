@@ -35,7 +35,7 @@ struct Failure {
     int row;
     Reason reason;
     int32_t earlierRow;   // Twice: the row that took the name first
-    uint32_t name;        // Taken: the id of the name that is there already
+    uint32_t name;        // Taken: the name that is there already, an id (then in shownNames)
 };
 
 // Flags of a listed name, decided once per listing.
@@ -73,6 +73,11 @@ struct Run {
 };
 Run run;
 std::vector<int> marked;   // rows that carry a mark now, ascending
+// What the marks say, asked for by the window only when a tool tip shows:
+// the failures of the last prediction, by row, and the names that were
+// there already.
+std::vector<Failure> shown;
+std::vector<std::string> shownNames;
 std::vector<char> ticks;   // row -> ticked, as the last prediction saw it
 
 std::string_view nameOf(std::size_t id) {
@@ -251,13 +256,10 @@ void appendNumber(std::string& text, int value) {
     text.append(digits, end);
 }
 
-// The reason, written into one buffer that every row reuses: on a folder
-// of 100,000 photos nine rows in ten may fail.
-const std::string& reasonText(const Failure& f) {
-    static std::string text;
-    text.clear();
+std::string reasonText(const Failure& f) {
+    std::string text;
     switch (f.reason) {
-        case Reason::Taken: text.append(text::VorschauVorhanden).append(nameOf(f.name)); break;
+        case Reason::Taken: text.append(text::VorschauVorhanden).append(shownNames[f.name]); break;
         case Reason::Twice:
             text.append(text::VorschauMehrfach);
             appendNumber(text, f.earlierRow + 1);
@@ -269,6 +271,13 @@ const std::string& reasonText(const Failure& f) {
         case Reason::Missing: text.append(text::VorschauFehlt); break;
     }
     return text;
+}
+
+// The tool tip of a marked row.
+std::string markText(int row) {
+    const auto it = std::lower_bound(shown.begin(), shown.end(), row,
+                                     [](const Failure& f, int r) { return f.row < r; });
+    return it == shown.end() || it->row != row ? std::string() : reasonText(*it);
 }
 
 void fail(int row, Reason reason, int earlierRow = -1, uint32_t name = 0) {
@@ -444,12 +453,20 @@ void previewEnd() {
     std::size_t k = 0;
     for (int r : marked) {
         while (k < now.size() && now[k] < r) ++k;
-        if (k == now.size() || now[k] != r) w.setRowMark(ids::FileTable, r, platform::RowMark::None, "");
+        if (k == now.size() || now[k] != r) w.setRowMark(ids::FileTable, r, platform::RowMark::None);
     }
-    for (const Failure& f : run.failing)
-        w.setRowMark(ids::FileTable, f.row, platform::RowMark::Warning, reasonText(f));
+    for (int r : now) w.setRowMark(ids::FileTable, r, platform::RowMark::Warning);
     marked = std::move(now);
+    // The names that were there already outlive the new names of this run.
+    shownNames.clear();
+    for (Failure& f : run.failing) {
+        if (f.reason != Reason::Taken) continue;
+        shownNames.emplace_back(nameOf(f.name));
+        f.name = static_cast<uint32_t>(shownNames.size() - 1);
+    }
+    shown.swap(run.failing);
     run.failing.clear();
+    w.setRowMarkTexts(ids::FileTable, markText);
     // The new names leave the table again; the folder's names stay for the next rebuild.
     names.text.resize(names.start[names.base]);
     names.start.resize(names.base + 1);

@@ -42,7 +42,8 @@ public:
     void setCell(int, int, int, const std::string&) override {}
     int getRowState(int, int) override { return 0; }
     void setRowState(int, int, int) override {}
-    void setRowMark(int, int, RowMark, const std::string&) override {}
+    void setRowMark(int, int, RowMark) override {}
+    void setRowMarkTexts(int, std::function<std::string(int)>) override {}
     EventCode waitEvent(int) override { return EventCode::Close; }
     int eventId() override { return 0; }
     EventKind eventKind() override { return EventKind::None; }

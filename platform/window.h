@@ -103,7 +103,10 @@ public:
     virtual void setRowState(int id, int row, int state) = 0;
     // A new row has no mark; the mark stays until it is set again or the
     // row is removed. Unticked rows are drawn greyed, whatever their mark.
-    virtual void setRowMark(int id, int row, RowMark mark, const std::string& toolTip) = 0;
+    virtual void setRowMark(int id, int row, RowMark mark) = 0;
+    // The tool tip of a marked row, asked for only when it is shown: a
+    // table of 100,000 marked rows keeps no 100,000 texts.
+    virtual void setRowMarkTexts(int id, std::function<std::string(int row)> text) = 0;
 
     // Events. Blocks until the next event; with wakeAfterMs >= 0 it returns
     // EventCode::Other once that many milliseconds have passed without one.
@@ -126,7 +129,7 @@ public:
     virtual std::string columnTitle(int id, int column) = 0;
     virtual int columnWidth(int id, int column) = 0;
     virtual RowMark rowMark(int id, int row) = 0;
-    virtual std::string rowMarkText(int id, int row) = 0;   // "" without a mark
+    virtual std::string rowMarkText(int id, int row) = 0;   // "" without a mark or texts
     virtual bool rowGreyed(int id, int row) = 0;
 };
 

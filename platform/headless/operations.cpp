@@ -214,11 +214,12 @@ void HeadlessWindowSystem::setRowState(int id, int row, int state) {
     if (Row* r = s_->row(id, row)) r->state = state & (RowSelected | RowTicked);
 }
 
-void HeadlessWindowSystem::setRowMark(int id, int row, RowMark mark, const std::string& toolTip) {
-    Row* r = s_->row(id, row);
-    if (!r) return;
-    r->mark = mark;
-    r->markText = mark == RowMark::None ? std::string() : toolTip;
+void HeadlessWindowSystem::setRowMark(int id, int row, RowMark mark) {
+    if (Row* r = s_->row(id, row)) r->mark = mark;
+}
+
+void HeadlessWindowSystem::setRowMarkTexts(int id, std::function<std::string(int)> text) {
+    if (Control* c = s_->table(id)) c->markTexts = std::move(text);
 }
 
 EventCode HeadlessWindowSystem::waitEvent(int wakeAfterMs) {
@@ -305,7 +306,9 @@ RowMark HeadlessWindowSystem::rowMark(int id, int row) {
 
 std::string HeadlessWindowSystem::rowMarkText(int id, int row) {
     Row* r = s_->row(id, row);
-    return r ? r->markText : std::string();
+    Control* c = s_->table(id);
+    if (!r || r->mark == RowMark::None || !c->markTexts) return "";
+    return c->markTexts(row);
 }
 
 // Nothing is drawn; an unticked row is what the Qt table draws greyed.

@@ -27,7 +27,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     const Row* r = index.isValid() ? row(index.row()) : nullptr;
     if (!r) return {};
     const int column = index.column();
-    if (QVariant look = lookData(*r, column, role); look.isValid()) return look;
+    if (QVariant look = lookData(index.row(), column, role); look.isValid()) return look;
     if (role == Qt::DisplayRole && column < 3) return qs(r->cells[static_cast<std::size_t>(column)]);
     if (role == Qt::CheckStateRole && column == 0)
         return static_cast<int>((r->state & RowTicked) ? Qt::Checked : Qt::Unchecked);
@@ -109,12 +109,16 @@ void TableModel::setState(int index, int state) {
     }
 }
 
-void TableModel::setMark(int index, RowMark mark, const std::string& text) {
+void TableModel::setMark(int index, RowMark mark) {
     if (index < 0 || index >= count()) return;
-    Row& r = rows_[static_cast<std::size_t>(index)];
-    r.mark = mark;
-    r.markText = mark == RowMark::None ? std::string() : text;
+    rows_[static_cast<std::size_t>(index)].mark = mark;
     markDirty(index);
+}
+
+std::string TableModel::markText(int index) const {
+    const Row* r = row(index);
+    if (!r || r->mark == RowMark::None || !markTexts) return "";
+    return markTexts(index);
 }
 
 namespace {
@@ -128,12 +132,14 @@ QColor warningColour() {
 }
 }  // namespace
 
-QVariant TableModel::lookData(const Row& r, int column, int role) const {
-    if (role == Qt::ForegroundRole && !(r.state & RowTicked))
+QVariant TableModel::lookData(int index, int column, int role) const {
+    const Row* r = row(index);
+    if (!r) return {};
+    if (role == Qt::ForegroundRole && !(r->state & RowTicked))
         return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
-    if (column != 1 || r.mark == RowMark::None) return {};
+    if (column != 1 || r->mark == RowMark::None) return {};
     if (role == Qt::BackgroundRole) return warningColour();
-    if (role == Qt::ToolTipRole) return qs(r.markText);
+    if (role == Qt::ToolTipRole && markTexts) return qs(markTexts(index));
     return {};
 }
 
@@ -371,8 +377,12 @@ void QtWindowSystem::setRowState(int id, int row, int state) {
     if (FileTable* t = tableOf(*s_, id)) t->rows()->setState(row, state);
 }
 
-void QtWindowSystem::setRowMark(int id, int row, RowMark mark, const std::string& toolTip) {
-    if (FileTable* t = tableOf(*s_, id)) t->rows()->setMark(row, mark, toolTip);
+void QtWindowSystem::setRowMark(int id, int row, RowMark mark) {
+    if (FileTable* t = tableOf(*s_, id)) t->rows()->setMark(row, mark);
+}
+
+void QtWindowSystem::setRowMarkTexts(int id, std::function<std::string(int)> text) {
+    if (FileTable* t = tableOf(*s_, id)) t->rows()->markTexts = std::move(text);
 }
 
 RowMark QtWindowSystem::rowMark(int id, int row) {
@@ -383,14 +393,12 @@ RowMark QtWindowSystem::rowMark(int id, int row) {
 
 std::string QtWindowSystem::rowMarkText(int id, int row) {
     FileTable* t = tableOf(*s_, id);
-    const qt::TableModel::Row* r = t ? t->rows()->row(row) : nullptr;
-    return r ? r->markText : std::string();
+    return t ? t->rows()->markText(row) : std::string();
 }
 
 bool QtWindowSystem::rowGreyed(int id, int row) {
     FileTable* t = tableOf(*s_, id);
-    const qt::TableModel::Row* r = t ? t->rows()->row(row) : nullptr;
-    return r && t->rows()->lookData(*r, 0, Qt::ForegroundRole).isValid();
+    return t && t->rows()->lookData(row, 0, Qt::ForegroundRole).isValid();
 }
 
 }  // namespace platform

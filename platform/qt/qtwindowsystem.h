@@ -66,7 +66,8 @@ public:
     void setCell(int id, int row, int column, const std::string& text) override;
     int getRowState(int id, int row) override;
     void setRowState(int id, int row, int state) override;
-    void setRowMark(int id, int row, RowMark mark, const std::string& toolTip) override;
+    void setRowMark(int id, int row, RowMark mark) override;
+    void setRowMarkTexts(int id, std::function<std::string(int row)> text) override;
     EventCode waitEvent(int wakeAfterMs) override;
     int eventId() override;
     EventKind eventKind() override;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -212,9 +213,12 @@ TEST_P(WindowContract, RowMarksStayUntilSetAgainAndUntickedRowsAreGreyed) {
         {2, RowMark::None, "ignored", ""},                             // no mark, no text
         {0, RowMark::Warning, "", ""},
     };
+    std::map<int, std::string> texts;   // what the program would say of each row
+    w->setRowMarkTexts(Table, [&texts](int row) { return texts[row]; });
     for (const auto& s : steps) {
         SCOPED_TRACE("row " + std::to_string(s.row) + " \"" + s.text + "\"");
-        w->setRowMark(Table, s.row, s.mark, s.text);
+        texts[s.row] = s.text;
+        w->setRowMark(Table, s.row, s.mark);
         EXPECT_EQ(events(), std::vector<Seen>{});   // the view saw it, nothing reported
         EXPECT_EQ(w->rowMark(Table, s.row), s.mark);
         EXPECT_EQ(w->rowMarkText(Table, s.row), s.expected);
@@ -227,8 +231,8 @@ TEST_P(WindowContract, RowMarksStayUntilSetAgainAndUntickedRowsAreGreyed) {
         EXPECT_EQ(w->rowGreyed(Table, 1), (state & RowTicked) == 0) << "state " << state;
         EXPECT_EQ(w->rowMark(Table, 1), RowMark::Warning) << "state " << state;
     }
-    w->setRowMark(Table, 3, RowMark::Warning, "x");
-    w->setRowMark(Table, -1, RowMark::Warning, "x");
+    w->setRowMark(Table, 3, RowMark::Warning);
+    w->setRowMark(Table, -1, RowMark::Warning);
     EXPECT_EQ(w->rowMark(Table, 3), RowMark::None);
     EXPECT_EQ(w->rowMarkText(Table, -1), "");
     EXPECT_FALSE(w->rowGreyed(Table, 3));
@@ -237,6 +241,11 @@ TEST_P(WindowContract, RowMarksStayUntilSetAgainAndUntickedRowsAreGreyed) {
     EXPECT_EQ(w->rowMark(Table, 0), RowMark::None) << "a new row has no mark";
     EXPECT_EQ(w->rowMarkText(Table, 0), "");
     EXPECT_TRUE(w->rowGreyed(Table, 0)) << "a new row is not ticked until the program ticks it";
+    w->setRowMark(Table, 0, RowMark::Warning);
+    texts[0] = "Datei nicht mehr vorhanden";
+    EXPECT_EQ(w->rowMarkText(Table, 0), "Datei nicht mehr vorhanden") << "asked for when needed";
+    w->setRowMarkTexts(Table, {});
+    EXPECT_EQ(w->rowMarkText(Table, 0), "") << "no texts, no tool tip";
 }
 
 TEST_P(WindowContract, TableColumnsGoWhereTheyAreInserted) {
@@ -347,7 +356,8 @@ TEST_P(WindowContract, UnknownIdsAndWrongKindsDoNothing) {
         EXPECT_EQ(w->getCell(id, 0, 0), "");
         w->setRowState(id, 0, 3);
         EXPECT_EQ(w->getRowState(id, 0), 0);
-        w->setRowMark(id, 0, RowMark::Warning, "x");
+        w->setRowMark(id, 0, RowMark::Warning);
+        w->setRowMarkTexts(id, [](int) { return std::string("x"); });
         EXPECT_EQ(w->rowMark(id, 0), RowMark::None);
         EXPECT_EQ(w->rowMarkText(id, 0), "");
         EXPECT_FALSE(w->rowGreyed(id, 0));

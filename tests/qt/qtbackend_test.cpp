@@ -159,16 +159,17 @@ TEST_F(QtBackend, RowsReachTheViewWhenTheLoopIsEntered) {
     EXPECT_FALSE(table()->selectionModel()->hasSelection());
     // A marked "Neuer Name" cell: warning background and the reason as its
     // tool tip; the row's other cells stay plain. Unticked rows are greyed.
-    q.setRowMark(Table, 2, RowMark::Warning, "Name schon vorhanden: neu");
+    q.setRowMarkTexts(Table, [](int row) { return "Name schon vorhanden: neu" + std::to_string(row); });
+    q.setRowMark(Table, 2, RowMark::Warning);
     events();
     const QModelIndex marked = tableModel()->index(2, 1);
     EXPECT_TRUE(marked.data(Qt::BackgroundRole).value<QColor>().isValid());
-    EXPECT_EQ(marked.data(Qt::ToolTipRole).toString(), "Name schon vorhanden: neu");
+    EXPECT_EQ(marked.data(Qt::ToolTipRole).toString(), "Name schon vorhanden: neu2");
     EXPECT_FALSE(tableModel()->index(2, 0).data(Qt::BackgroundRole).isValid());
     EXPECT_FALSE(tableModel()->index(2, 1).data(Qt::ForegroundRole).isValid()) << "ticked: not greyed";
     EXPECT_EQ(tableModel()->index(0, 1).data(Qt::ForegroundRole).value<QColor>(),
               QApplication::palette().color(QPalette::Disabled, QPalette::Text));
-    q.setRowMark(Table, 2, RowMark::None, "");
+    q.setRowMark(Table, 2, RowMark::None);
     events();
     EXPECT_FALSE(marked.data(Qt::BackgroundRole).isValid());
     EXPECT_FALSE(marked.data(Qt::ToolTipRole).isValid());
