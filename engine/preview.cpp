@@ -449,13 +449,18 @@ void previewEnd() {
     std::vector<int> now;
     now.reserve(run.failing.size());
     for (const Failure& f : run.failing) now.push_back(f.row);
-    // Marks of rows that no longer fail come off; the rest are set anew.
-    std::size_t k = 0;
-    for (int r : marked) {
-        while (k < now.size() && now[k] < r) ++k;
-        if (k == now.size() || now[k] != r) w.setRowMark(ids::FileTable, r, platform::RowMark::None);
+    // Only rows whose mark changes are told; the reasons are asked for later.
+    std::size_t a = 0, b = 0;
+    while (a < marked.size() || b < now.size()) {
+        if (b == now.size() || (a < marked.size() && marked[a] < now[b])) {
+            w.setRowMark(ids::FileTable, marked[a++], platform::RowMark::None);
+        } else if (a == marked.size() || now[b] < marked[a]) {
+            w.setRowMark(ids::FileTable, now[b++], platform::RowMark::Warning);
+        } else {
+            ++a;
+            ++b;
+        }
     }
-    for (int r : now) w.setRowMark(ids::FileTable, r, platform::RowMark::Warning);
     marked = std::move(now);
     // The names that were there already outlive the new names of this run.
     shownNames.clear();
