@@ -182,8 +182,7 @@ void makeRoom(std::size_t more) {
 // system ignores case: a case-only twin of a listed name that the listing
 // did not show, yet exists.
 bool probeIgnoresCase() {
-    const std::string prefix = names.folder.empty() || names.folder.back() == '/' ? names.folder
-                                                                                   : names.folder + "/";
+    const std::string prefix = support::withSlash(names.folder);
     for (std::size_t id = 0; id < names.base; ++id) {
         std::string twin(nameOf(id));
         bool letter = false;
@@ -290,11 +289,6 @@ bool outOfDate(const std::string& folder) {
     if (!names.known || names.folder != folder || RenameErfolgt == 1 || !names.stamped) return true;
     platform::FolderStamp now;
     return !platform::folderStamp(folder, now) || !(now == names.stamp);
-}
-
-std::string withSeparator(std::string folder) {
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder;
 }
 
 // Rows wait in a short queue before they are settled in their order: the
@@ -416,7 +410,7 @@ void previewBegin(const std::string& folder, bool tableIsNew, const std::vector<
     run.rehashed = false;
     firstWaiting = waitingCount = 0;
     run.failing.clear();
-    const std::string dir = withSeparator(folder);
+    const std::string dir = support::withSlash(folder);
     run.folderEmpty = dir.empty();
     run.folderValid = !hatSteuerzeichen(dir);
     run.productFolder = enthaeltProdukt(dir);

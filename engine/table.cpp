@@ -155,7 +155,8 @@ void FuellenTabelle(const std::string& directory, int mode, std::vector<std::str
             if (mode == ModeNames) {
                 const std::string neu = NeuerName(regeln, eintrag, name, LaufendeNummer);
                 w.setCell(ids::FileTable, zeile, ids::ColNew, neu);
-                previewRow(zeile, name, index, neu, (w.getRowState(ids::FileTable, zeile) & platform::RowTicked) != 0);
+                if (previewOn)
+                    previewRow(zeile, name, index, neu, (w.getRowState(ids::FileTable, zeile) & platform::RowTicked) != 0);
             } else if (w.getRowState(ids::FileTable, zeile) & platform::RowTicked) {
                 w.setCell(ids::FileTable, zeile, ids::ColCurrent, name);
                 w.setCell(ids::FileTable, zeile, ids::ColNew,

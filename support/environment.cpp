@@ -11,11 +11,6 @@ namespace {
 // Longest value a 256-character buffer holds with its terminator.
 constexpr std::size_t EnvironmentLimit = 255;
 
-std::string withSlash(const std::string& dir) {
-    if (dir.empty() || dir.back() == '/') return dir;
-    return dir + "/";
-}
-
 }  // namespace
 
 std::string yGetProgramPath() {

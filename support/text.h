@@ -49,6 +49,9 @@ std::string yTrimSpace(const std::string& text);
 // other characters copied.
 std::string yFormatDate(const std::string& mask, const platform::LocalTime& time);
 
+// A directory text ending with "/" (an empty text stays empty).
+std::string withSlash(const std::string& dir);
+
 // File part of a path: the text after the last "/".
 std::string yFileName(const std::string& path);
 // Directory part: up to and including the last "/"; "" when there is none.
