@@ -5,6 +5,7 @@
 #include "app/info.h"
 #include "app/texts.h"
 #include "engine/inputcheck.h"
+#include "engine/preview.h"
 #include "engine/rename.h"
 #include "engine/state.h"
 #include "engine/table.h"
@@ -61,6 +62,17 @@ void AlleZeilen(int state) {
     auto& w = platform::win();
     const int rows = w.countRows(ids::FileTable);
     for (int row = 0; row < rows; ++row) w.setRowState(ids::FileTable, row, state);
+    engine::refreshPreview();
+}
+
+// Any event of the table may have changed a tick, and a tick changes what
+// the rows after it can do; after a rename action the table is read anew.
+void Tabelle() {
+    if (engine::RenameErfolgt == 1) {
+        Aufbauen(engine::ModeFull);
+    } else {
+        engine::refreshPreview();
+    }
 }
 
 // Fields of a rule turn their rule on at every event, entering included.
@@ -95,7 +107,7 @@ void ElementEreignis() {
         case ids::StartField: GeprueftesFeld(id, kind, MaskeStart); break;
         case ids::StepField:
         case ids::DigitsField: GeprueftesFeld(id, kind, MaskeZahl); break;
-        case ids::FileTable: if (engine::RenameErfolgt == 1) Aufbauen(engine::ModeFull); break;
+        case ids::FileTable: Tabelle(); break;
         case ids::TickAllButton: AlleZeilen(platform::RowTicked); break;
         case ids::TickNoneButton: AlleZeilen(0); break;
         case ids::RenameButton: engine::RenameAusfuehren(); break;

@@ -15,10 +15,12 @@
 #include "bench/harness.h"
 #include "bench/references.h"
 #include "bench/workloads.h"
+#include "engine/preview.h"
 #include "engine/renametexts.h"
 #include "engine/state.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
+#include "platform/window.h"
 #include "support/ids.h"
 #include "support/values.h"
 
@@ -108,18 +110,33 @@ void peerRename(Context& c, int n, const Peer& peer, const std::string& list, Sa
 }  // namespace
 
 std::vector<Line> measureTable(Context& c, int n) {
-    Samples full, names, bare, qt;
+    Samples full, names, bare, qt, fullToday, namesToday;
     for (int run = 0; run <= c.runs; ++run) {
         const std::string dir = c.folders.fresh(n);
         rotated(run, {
             [&] {
+                // With the preview of failing rows and, back to back, without
+                // it as the program was before; which goes first alternates.
                 ProgramWindow& w = c.headless;
-                w.chooseFolder(dir);
-                full.add(w.fullRebuild());
-                expect(w.rows() == n, "rows of the headless rebuild");
-                names.add(w.recomputeNames("4"));
-                expect(w.cell(0, ids::ColNew) == "neu_0001.jpg", "new names after the digits changed");
-                w.setDigits("3");
+                auto rebuilds = [&](bool preview, Samples& f, Samples& m) {
+                    engine::previewOn = preview;
+                    w.chooseFolder(dir);
+                    // Both start from a table without marks: the one without
+                    // the preview must not pay for those the other left.
+                    auto& table = platform::win();
+                    for (int r = 0; r < table.countRows(ids::FileTable); ++r)
+                        table.setRowMark(ids::FileTable, r, platform::RowMark::None);
+                    f.add(w.fullRebuild());
+                    expect(w.rows() == n, "rows of the headless rebuild");
+                    m.add(w.recomputeNames("4"));
+                    expect(w.cell(0, ids::ColNew) == "neu_0001.jpg", "new names after the digits changed");
+                    w.setDigits("3");
+                    engine::previewOn = true;
+                };
+                for (int k = 0; k < 2; ++k) {
+                    if ((k + run) % 2 == 0) rebuilds(true, full, names);
+                    else rebuilds(false, fullToday, namesToday);
+                }
             },
             [&] {
                 std::size_t count = 0;
@@ -140,6 +157,10 @@ std::vector<Line> measureTable(Context& c, int n) {
                      {3.0, false, 100000, "<= 3x"}});
     lines.push_back({"new names (mode 1), headless", n, names, "full rebuild, headless (above)", full,
                      {0.5, false, 0, "<= 0.5x"}});
+    lines.push_back({"full rebuild (mode 0) with preview", n, full, "the same without preview", fullToday,
+                     {1.2, false, 100000, "<= 1.2x"}, true});
+    lines.push_back({"new names (mode 1) with preview", n, names, "the same without preview", namesToday,
+                     {1.5, false, 100000, "<= 1.5x"}, true});
     if (c.qt)
         lines.push_back({"full rebuild (mode 0), Qt offscreen", n, qt, "full rebuild, headless (above)", full,
                          {2.0, false, 100000, "<= 2x"}});

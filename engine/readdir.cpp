@@ -59,7 +59,8 @@ bool vorher(const std::string& a, const std::string& b, std::size_t ab) {
 // directory counts as a file, symbolic links included, so no entry of the
 // folder is silently left out and no link is ever descended.
 int yReadDir(const std::string& directory, std::string mask, int recursion,
-             std::vector<std::string>& list, int count, int progress) {
+             std::vector<std::string>& list, int count, int progress,
+             std::vector<std::string>* folders) {
     const support::PgmTrace trace("yReadDir");
     if (count < 0) {
         count = 0;
@@ -96,6 +97,8 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
             }
         } else if (absteigen && !istPunktEintrag(name)) {
             count = yReadDir(prefix + name, mask, 1, list, count, progress);
+        } else if (folders && !absteigen && !istPunktEintrag(name)) {
+            folders->push_back(name);
         }
     }
     platform::closeDirList(handle);

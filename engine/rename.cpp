@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/batch.h"
+#include "engine/namecheck.h"
 #include "engine/renametexts.h"
 #include "engine/repaint.h"
 #include "engine/state.h"
@@ -69,12 +70,6 @@ struct Aktion {
     bool abbruch = false;
     bool logVoll = false;               // a line could not be recorded: stopped
 };
-
-bool hatSteuerzeichen(const std::string& text) {
-    for (unsigned char c : text)
-        if (c < 32) return true;
-    return false;
-}
 
 std::string undoDateiName(const platform::LocalTime& jetzt, uint32_t tick) {
     std::string t = std::to_string(tick);
@@ -145,23 +140,6 @@ bool verzeichnisOeffnen(Aktion& a) {
     return false;
 }
 
-// Control characters and the nine characters no file name may hold.
-struct Verboten {
-    bool zeichen[256] = {};
-    constexpr Verboten() {
-        for (int c = 0; c < 32; ++c) zeichen[c] = true;
-        for (const char* p = "\"*/:<>?\\|"; *p; ++p) zeichen[static_cast<unsigned char>(*p)] = true;
-    }
-};
-constexpr Verboten VerboteneZeichen;
-
-bool nameGueltig(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    for (unsigned char c : name)
-        if (VerboteneZeichen.zeichen[c]) return false;
-    return true;
-}
-
 // The question for a row that cannot be renamed; "" when the row is valid.
 // A folder whose path holds a line break would put a second command into
 // the undo files' cd line, so its rows are invalid like invalid names.
@@ -173,20 +151,6 @@ std::string pruefen(const Aktion& a, const std::string& alt, const std::string& 
                rtext::Oder + a.verzeichnis + neu + rtext::Leerzeile + rtext::AbbruchSatz;
     return "";
 }
-// Whether the text, upper-cased, holds "QUONABIX". Only A-Z fold here,
-// which is all the Latin-1 upper-casing can turn into these letters; it
-// runs once per row, so it stays a plain scan.
-bool enthaeltProdukt(const std::string& text) {
-    constexpr char klein[] = "quonabix";
-    constexpr std::size_t n = sizeof klein - 1;
-    for (std::size_t i = 0; i + n <= text.size(); ++i) {
-        std::size_t k = 0;
-        while (k < n && (text[i + k] | 0x20) == klein[k]) ++k;
-        if (k == n) return true;
-    }
-    return false;
-}
-
 enum class Schritt { Umbenennen, Gleich, Geschuetzt };
 
 // No file whose path holds the product name is ever renamed: the program's

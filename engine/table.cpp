@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "engine/preview.h"
 #include "engine/rules.h"
 #include "engine/state.h"
 #include "engine/texts.h"
@@ -126,26 +127,40 @@ void FuellenTabelle(const std::string& directory, int mode, std::vector<std::str
         LoeschenRenameSpalte();
         listedFolder.path = directory;
         listedFolder.known = platform::directoryIdentity(directory, listedFolder.identity);
-        yReadDir(directory, "*.*", 0, list, 0, -1);
+        std::vector<std::string> ordner;
+        platform::FolderStamp stempel;
+        const bool gestempelt = platform::folderStamp(directory, stempel);
+        yReadDir(directory, "*.*", 0, list, 0, -1, &ordner);
         ySortFileList(list);
+        previewListing(directory, list, ordner, gestempelt ? &stempel : nullptr);
     }
     const bool alle = nimmtAlle(mask);
     const Endung endung = alsEndung(mask);
     const int ersteZeile = mode == ModeFull ? w.countRows(ids::FileTable) : 0;
     const int zeilen = mode == ModeFull ? 0 : w.countRows(ids::FileTable);
+    // Every rebuild that computes new names tells which rows would fail.
+    const bool vorschau = mode == ModeFull || mode == ModeNames;
+    if (vorschau)
+        previewBegin(directory, mode == ModeFull, &list, mode == ModeFull ? static_cast<int>(list.size()) : zeilen);
     int zeile = 0;
+    int index = -1;
     std::string name;
     for (const std::string& eintrag : list) {
+        ++index;
         const std::size_t slash = eintrag.rfind('/');
         name.assign(eintrag, slash == std::string::npos ? 0 : slash + 1, std::string::npos);
         if (!alle && !(endung.aktiv ? passt(endung, name) : yMatchPattern(mask, support::yUpper(name), 0) == 1))
             continue;
         if (mode == ModeFull) {
-            neueZeile(ersteZeile + zeile, name, NeuerName(regeln, eintrag, name, LaufendeNummer));
+            const std::string neu = NeuerName(regeln, eintrag, name, LaufendeNummer);
+            neueZeile(ersteZeile + zeile, name, neu);
+            previewRow(ersteZeile + zeile, name, index, neu, true);
         } else if (zeile < zeilen) {
             if (mode == ModeNames) {
-                w.setCell(ids::FileTable, zeile, ids::ColNew,
-                          NeuerName(regeln, eintrag, name, LaufendeNummer));
+                const std::string neu = NeuerName(regeln, eintrag, name, LaufendeNummer);
+                w.setCell(ids::FileTable, zeile, ids::ColNew, neu);
+                if (previewOn)
+                    previewRow(zeile, name, index, neu, (w.getRowState(ids::FileTable, zeile) & platform::RowTicked) != 0);
             } else if (w.getRowState(ids::FileTable, zeile) & platform::RowTicked) {
                 w.setCell(ids::FileTable, zeile, ids::ColCurrent, name);
                 w.setCell(ids::FileTable, zeile, ids::ColNew,
@@ -155,6 +170,7 @@ void FuellenTabelle(const std::string& directory, int mode, std::vector<std::str
         LaufendeNummer = weiterzaehlen(LaufendeNummer, schritt);
         ++zeile;
     }
+    if (vorschau) previewEnd();
 }
 
 }  // namespace engine

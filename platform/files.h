@@ -47,6 +47,15 @@ struct FileIdentity {
 };
 bool directoryIdentity(const std::string& dir, FileIdentity& out);
 
+// Which state of its entries a directory is in: a name added, removed or
+// renamed in it gives another stamp (within the file system's clock tick).
+struct FolderStamp {
+    FileIdentity identity;
+    int64_t changedSec = 0, changedNsec = 0;   // last change of its entries
+    bool operator==(const FolderStamp&) const = default;
+};
+bool folderStamp(const std::string& dir, FolderStamp& out);
+
 // ---- where a file's content lives, and what a save must keep of it -------------
 // The file a chain of symbolic links leads to, as an absolute path; path
 // itself when it is no link or the chain leads nowhere.
@@ -62,7 +71,6 @@ FileFacts fileFacts(const std::string& path);
 
 // Sets the permission bits of a file (links followed); false on failure.
 bool setPermissions(const std::string& path, int permissions);
-
 
 // ---- times -------------------------------------------------------------------
 struct LocalTime {

@@ -42,6 +42,8 @@ public:
     void setCell(int, int, int, const std::string&) override {}
     int getRowState(int, int) override { return 0; }
     void setRowState(int, int, int) override {}
+    void setRowMark(int, int, RowMark) override {}
+    void setRowMarkTexts(int, std::function<std::string(int)>) override {}
     EventCode waitEvent(int) override { return EventCode::Close; }
     int eventId() override { return 0; }
     EventKind eventKind() override { return EventKind::None; }
@@ -60,6 +62,9 @@ public:
     std::string windowTitle(int) override { return ""; }
     std::string columnTitle(int, int) override { return ""; }
     int columnWidth(int, int) override { return 0; }
+    RowMark rowMark(int, int) override { return RowMark::None; }
+    std::string rowMarkText(int, int) override { return ""; }
+    bool rowGreyed(int, int) override { return false; }
 };
 
 NoWindowSystem noWindows;

@@ -50,6 +50,11 @@ constexpr int AnswerCancel = 2;
 constexpr int RowSelected = 1;
 constexpr int RowTicked = 2;
 
+// The mark of a table row, shown on its "Neuer Name" cell: none, or a
+// warning drawn in the platform's warning colour with a tool tip that
+// says why.
+enum class RowMark { None, Warning };
+
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
@@ -96,6 +101,12 @@ public:
     virtual void setCell(int id, int row, int column, const std::string& text) = 0;
     virtual int getRowState(int id, int row) = 0;
     virtual void setRowState(int id, int row, int state) = 0;
+    // A new row has no mark; the mark stays until it is set again or the
+    // row is removed. Unticked rows are drawn greyed, whatever their mark.
+    virtual void setRowMark(int id, int row, RowMark mark) = 0;
+    // The tool tip of a marked row, asked for only when it is shown: a
+    // table of 100,000 marked rows keeps no 100,000 texts.
+    virtual void setRowMarkTexts(int id, std::function<std::string(int row)> text) = 0;
 
     // Events. Blocks until the next event; with wakeAfterMs >= 0 it returns
     // EventCode::Other once that many milliseconds have passed without one.
@@ -117,6 +128,9 @@ public:
     virtual std::string windowTitle(int windowId) = 0;
     virtual std::string columnTitle(int id, int column) = 0;
     virtual int columnWidth(int id, int column) = 0;
+    virtual RowMark rowMark(int id, int row) = 0;
+    virtual std::string rowMarkText(int id, int row) = 0;   // "" without a mark or texts
+    virtual bool rowGreyed(int id, int row) = 0;
 };
 
 // Splits the text of addRow ("a\nb\nc") into the three cells of a row;

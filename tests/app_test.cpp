@@ -163,16 +163,29 @@ TEST_F(LoopTest, RejectedStepKeepsNamesAndPutsFocusBack) {
     EXPECT_EQ(newName(1), "neu_002.jpg");
 }
 
+// Both rows get one name, so the second is marked while the first is
+// ticked: the marks follow every change of the ticks.
 TEST_F(LoopTest, TickButtonsTickAndUntickEveryRowAndDeselectIt) {
+    h.setText(ids::PatternField, "x.jpg");
     h.userSelectFolder(folder());
     run();
+    auto marked = [&](int row) { return h.rowMark(ids::FileTable, row) == platform::RowMark::Warning; };
+    EXPECT_FALSE(marked(0));
+    EXPECT_TRUE(marked(1));
     h.userSelectRow(ids::FileTable, 0);
     h.userClick(ids::TickNoneButton);
     run();
-    for (int row = 0; row < 2; ++row) EXPECT_EQ(h.getRowState(ids::FileTable, row), 0) << row;
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(h.getRowState(ids::FileTable, row), 0) << row;
+        EXPECT_FALSE(marked(row)) << row;
+    }
     h.userClick(ids::TickAllButton);
     run();
     for (int row = 0; row < 2; ++row) EXPECT_EQ(h.getRowState(ids::FileTable, row), platform::RowTicked) << row;
+    EXPECT_TRUE(marked(1));
+    h.userTickRow(ids::FileTable, 0, false);
+    run();
+    EXPECT_FALSE(marked(1)) << "the first row no longer takes the name";
 }
 
 TEST_F(LoopTest, TableEventAfterRenameRebuildsFullyOnce) {

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -22,6 +23,7 @@
 
 #include "app/mainwindow.h"
 #include "engine/recovery.h"
+#include "engine/preview.h"
 #include "engine/rename.h"
 #include "engine/state.h"
 #include "engine/table.h"
@@ -681,4 +683,93 @@ TEST_F(RenameTest, RenameThenUndoAlwaysRestoresTheFolder) {
         EXPECT_FALSE(h.isEnabled(ids::UndoButton));
         if (HasFailure()) break;
     }
+}
+
+// Random folders, rules and ticks: the rows the preview marks are exactly
+// the rows that "Rename" then reports "Fehler" when every question is
+// answered with OK. Every other case runs a second action on the table as
+// the first one left it (old names, a rule changed), where the preview
+// must read the folder again.
+TEST_F(RenameTest, PreviewMarksExactlyTheRowsRenameReportsAsFailed) {
+    const char* pool[] = {"a.jpg", "b.jpg", "A.JPG", "c.txt", "neu_000.jpg", "neu_001.jpg", "neu_002.jpg",
+                          "neu_003.jpg", "neu_004.jpg", "Neu_005.JPG", "x_y.jpg", "y_x.jpg", "1.jpg", "0.jpg",
+                          "2.jpg", ".jpg", "quonabix.jpg", "d d.jpg", "IMG_0001.jpg", "IMG_0002.jpg", "neu_1.jpg"};
+    const char* patterns[] = {"neu_%nr%.%erw%", "neu_%nr%.%erw%", "%nr%.jpg", "neu_%nr%.jpg", "a.jpg", "%datei%.%erw%",
+                              "x:%nr%", "%DATEI%_%nr%.%erw%", "", "%nr%", "IMG_%nr%.jpg", "%dateinamen%"};
+    const char* texts[] = {"a", "jpg", "_", "neu_", "x", ".", "A", "1", ":", "IMG_000"};
+    const char* orders[] = {"%2%_%1%.%erw%", "%1%.%erw%", "%2%.jpg", "%1%_%1%.%erw%"};
+    const char* masks[] = {"*.jpg", "*.*", "*"};
+    const int cases = 400;
+    int predictedFailures = 0, secondActions = 0;
+    for (int seed = 1; seed <= cases; ++seed) {
+        std::mt19937 rnd(static_cast<unsigned>(seed));
+        auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rnd); };
+        auto any = [&](const auto& list) { return list[pick(std::size(list))]; };
+        useFolder("v" + std::to_string(seed) + "/");
+        Files before;
+        for (const char* name : pool)
+            if (pick(3) != 0) before[name] = name;
+        fill(before);
+        if (const char* folder = any(pool); pick(4) == 0 && !before.count(folder))
+            fs::create_directories(dir + folder);   // a folder where a file could go
+        // A rule with its fields, the numbers, the mask.
+        const int options[] = {ids::OptPattern, ids::OptReplace, ids::OptRemove, ids::OptCase, ids::OptSwap};
+        const int rule = pick(2) ? ids::OptPattern : options[pick(5)];   // numbering most often
+        h.setState(rule, 1);
+        h.setText(ids::PatternField, any(patterns));
+        h.setText(ids::StartField, std::to_string(int(pick(14)) - 3));
+        h.setText(ids::StepField, std::to_string(int(pick(5)) - 2));
+        h.setText(ids::DigitsField, std::to_string(pick(2) ? 3 : pick(4)));
+        h.setText(ids::ReplaceFindField, any(texts));
+        h.setText(ids::ReplaceByField, any(texts));
+        h.setText(ids::RemoveField, any(texts));
+        h.setState(any(std::array{ids::OptRemoveStart, ids::OptRemoveEnd, ids::OptRemoveAll}), 1);
+        h.setState(any(std::array{ids::OptUpper, ids::OptLower, ids::OptCapitalFirst}), 1);
+        h.setText(ids::SeparatorField, pick(2) ? "_" : ".");
+        h.setText(ids::OrderField, any(orders));
+        h.setText(ids::MaskField, any(masks));
+        const std::string what = "seed " + std::to_string(seed) + ", rule " + std::to_string(rule) + ", pattern \"" +
+                                 h.getText(ids::PatternField) + "\"";
+        SCOPED_TRACE(what);
+        rebuild();
+        const int rows = h.countRows(ids::FileTable);
+        for (int r = 0; r < rows; ++r)
+            if (pick(4) == 0) h.setRowState(ids::FileTable, r, 0);
+        if (pick(2)) {
+            engine::refreshPreview();
+        } else {
+            engine::NeuAufbauen(engine::ModeNames, engine::DateiListe);
+        }
+        const int actions = pick(2) ? 2 : 1;
+        for (int action = 1; action <= actions; ++action) {
+            SCOPED_TRACE("action " + std::to_string(action));
+            Texts predicted, failed, ok;
+            for (int r = 0; r < rows; ++r) {
+                const bool marked = h.rowMark(ids::FileTable, r) == platform::RowMark::Warning;
+                predicted.push_back(marked ? "Fehler" : "");
+                const bool ticked = h.getRowState(ids::FileTable, r) & platform::RowTicked;
+                ok.push_back(ticked && !marked ? "Ok" : "");
+                predictedFailures += marked;
+            }
+            engine::RenameAusfuehren();   // no answers given: every question is answered with OK
+            for (int r = 0; r < rows; ++r) {
+                const std::string status = h.getCell(ids::FileTable, r, ids::ColStatus);
+                failed.push_back(status == "Fehler" ? status : "");
+                if (status != "Fehler" && !ok[std::size_t(r)].empty()) {
+                    EXPECT_EQ(status, "Ok") << "row " << r + 1;
+                }
+            }
+            EXPECT_EQ(predicted, failed) << "rows marked before, and rows that failed";
+            if (action == 2 || HasFailure()) break;
+            // The table still shows the names before the action; a changed
+            // rule computes new names from them.
+            ++secondActions;
+            engine::LoeschenRenameSpalte();
+            h.setText(ids::StartField, std::to_string(int(pick(14)) - 3));
+            engine::NeuAufbauen(engine::ModeNames, engine::DateiListe);
+        }
+        if (HasFailure()) break;
+    }
+    EXPECT_GT(predictedFailures, cases) << "the cases must fail often enough to mean something";
+    EXPECT_GT(secondActions, cases / 3);
 }

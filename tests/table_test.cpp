@@ -1,12 +1,15 @@
 // The file table: which files get a row, their order, numbering, ticks and
 // the three rebuild modes, on real files in a fresh folder.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "engine/preview.h"
 #include "engine/state.h"
 #include "engine/table.h"
 #include "support/text.h"
@@ -31,6 +34,22 @@ protected:
     }
     void rebuild(int mode) { engine::NeuAufbauen(mode, engine::DateiListe); }
     int rowState(int row) { return h.getRowState(ids::FileTable, row); }
+    // The reason on every row's new name, "" where it carries no mark.
+    Names marks() {
+        Names out;
+        for (int r = 0; r < h.countRows(ids::FileTable); ++r) {
+            const bool warned = h.rowMark(ids::FileTable, r) == platform::RowMark::Warning;
+            out.push_back(warned ? h.rowMarkText(ids::FileTable, r) : "");
+            if (warned && out.back().empty()) out.back() = "(mark without reason)";
+        }
+        return out;
+    }
+    // The folder's entries look changed long ago, so that any change made
+    // now shows, whatever the file system's clock tick.
+    void ageFolder(const std::string& path) {
+        const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
+    }
 };
 
 }  // namespace
@@ -196,4 +215,112 @@ TEST_F(TableTest, StarSuffixMasksAgreeWithTheMatcher) {
         }
         EXPECT_EQ(column(ids::ColCurrent), expected);
     }
+}
+
+// Every ticked row that "Rename" would not rename as shown is marked on its
+// new name, with the reason, in the action's order and with its rule that
+// no file is ever replaced.
+TEST_F(TableTest, PreviewMarksTheRowsRenameWouldFailWithTheReason) {
+    const std::string twice12 = "Name kommt mehrfach vor (Zeilen 1 und 2)";
+    const struct {
+        const char* what;
+        Names files, folders;
+        std::vector<std::pair<int, const char*>> fields;   // rule fields and options (text "1": option on)
+        std::vector<int> unticked;
+        Names marks;
+    } cases[] = {
+        {"two rows, one name", {"a.jpg", "b.jpg"}, {}, {{ids::PatternField, "x.jpg"}}, {}, {"", twice12}},
+        {"the first of them unticked", {"a.jpg", "b.jpg"}, {}, {{ids::PatternField, "x.jpg"}}, {0}, {"", ""}},
+        {"the second unticked", {"a.jpg", "b.jpg"}, {}, {{ids::PatternField, "x.jpg"}}, {1}, {"", ""}},
+        {"a file outside the mask", {"a.jpg", "b.txt"}, {}, {{ids::PatternField, "b.txt"}}, {}, {"Name schon vorhanden: b.txt"}},
+        {"a folder", {"a.jpg"}, {"neu_001.jpg"}, {}, {}, {"Name schon vorhanden: neu_001.jpg"}},
+        {"renumbering upward", {"neu_001.jpg", "neu_002.jpg", "neu_003.jpg"}, {}, {{ids::StartField, "2"}}, {},
+         {"Name schon vorhanden: neu_002.jpg", "Name schon vorhanden: neu_003.jpg", ""}},
+        {"renumbering downward", {"neu_002.jpg", "neu_003.jpg", "neu_004.jpg"}, {}, {}, {}, {"", "", ""}},
+        {"downward, a freeing row unticked", {"neu_002.jpg", "neu_003.jpg", "neu_004.jpg"}, {}, {}, {1},
+         {"", "", "Name schon vorhanden: neu_003.jpg"}},
+        {"the running number wraps", {"a.jpg", "b.jpg", "c.jpg"}, {},
+         {{ids::PatternField, "n%nr%.jpg"}, {ids::DigitsField, "1"}, {ids::StartField, "-1"}}, {},
+         {"", "", "Name kommt mehrfach vor (Zeilen 1 und 3)"}},
+        {"a cycle", {"1_2.jpg", "2_1.jpg"}, {},
+         {{ids::OptSwap, "1"}, {ids::SeparatorField, "_"}, {ids::OrderField, "%2%_%1%.%erw%"}}, {},
+         {"Name schon vorhanden: 2_1.jpg", "Name schon vorhanden: 1_2.jpg"}},
+        {"case only, on a file system that keeps case", {"a.jpg", "A.JPG"}, {}, {{ids::OptCase, "1"}}, {},
+         {"", "Name schon vorhanden: A.JPG"}},
+        {"invalid characters", {"a.jpg", "b.jpg"}, {}, {{ids::PatternField, "a:%nr%"}}, {1}, {"Ungültiger Name", ""}},
+        {"empty and dot names", {"a.jpg", "b.jpg"}, {},
+         {{ids::OptRemove, "1"}, {ids::OptRemoveAll, "1"}, {ids::RemoveField, "a.jpg"}}, {}, {"Ungültiger Name", ""}},
+        {"names that stay plain", {"a.jpg", "b.jpg"}, {}, {{ids::PatternField, "%dateinamen%"}}, {}, {"", ""}},
+        {"the product's files are never renamed", {"a.jpg", "quonabix.jpg"}, {}, {{ids::PatternField, "a.jpg"}}, {},
+         {"", ""}},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string sub = "c" + std::to_string(++n) + "/";
+        dir.folder(sub);
+        for (const std::string& f : c.files) dir.file(sub + f);
+        for (const std::string& f : c.folders) dir.folder(sub + f);
+        const std::pair<int, const char*> defaults[] = {
+            {ids::PatternField, "neu_%nr%.%erw%"}, {ids::StartField, "1"}, {ids::StepField, "1"},
+            {ids::DigitsField, "3"}, {ids::RemoveField, ""}, {ids::SeparatorField, ""}, {ids::OrderField, ""}};
+        for (const auto& [id, text] : defaults) h.setText(id, text);
+        h.setState(ids::OptPattern, 1);
+        h.setState(ids::OptRemoveStart, 1);
+        h.setText(ids::FolderTree, dir.path() + sub);
+        h.setText(ids::MaskField, "*.jpg");
+        for (const auto& [id, text] : c.fields) {
+            if (id == ids::OptSwap || id == ids::OptCase || id == ids::OptRemove || id == ids::OptRemoveAll)
+                h.setState(id, 1);
+            else
+                h.setText(id, text);
+        }
+        rebuild(engine::ModeFull);
+        for (int r : c.unticked) h.setRowState(ids::FileTable, r, 0);
+        engine::refreshPreview();
+        EXPECT_EQ(marks(), c.marks) << "after the ticks changed";
+        rebuild(engine::ModeNames);
+        EXPECT_EQ(marks(), c.marks) << "after new names";
+        for (int r : c.unticked) EXPECT_TRUE(h.rowGreyed(ids::FileTable, r)) << "row " << r;
+    }
+}
+
+// 1,200 photos with the default pattern: the three digits wrap at 1,000,
+// so from row 1,001 on every name is one an earlier row takes first.
+TEST_F(TableTest, DefaultPatternOnMoreThanAThousandPhotosMarksTheRowsFromRow1001On) {
+    char name[32];
+    for (int i = 1; i <= 1200; ++i) {
+        std::snprintf(name, sizeof name, "IMG_%04d.jpg", i);
+        dir.file(name);
+    }
+    rebuild(engine::ModeFull);
+    const Names m = marks();
+    ASSERT_EQ(m.size(), 1200u);
+    for (int r = 0; r < 1200; ++r) {
+        const std::string expected =
+            r < 1000 ? "" : "Name kommt mehrfach vor (Zeilen " + std::to_string(r - 999) + " und " + std::to_string(r + 1) + ")";
+        EXPECT_EQ(m[std::size_t(r)], expected) << "row " << r + 1;
+    }
+    // Four digits: no row fails, and every mark comes off.
+    h.setText(ids::DigitsField, "4");
+    rebuild(engine::ModeNames);
+    EXPECT_EQ(marks(), Names(1200));
+}
+
+// A rebuild of the new names sees what happened in the folder since the
+// table was built, from one look at the folder.
+TEST_F(TableTest, NewNamesSeeFilesThatWentOrCameSinceTheTableWasBuilt) {
+    files({"a.jpg", "b.jpg", "c.jpg"});
+    ageFolder(dir.path());
+    rebuild(engine::ModeFull);
+    EXPECT_EQ(marks(), Names(3));
+    std::filesystem::remove(dir.path() + "b.jpg");
+    dir.file("neu_003.jpg");
+    rebuild(engine::ModeNames);
+    EXPECT_EQ(marks(), (Names{"", "Datei nicht mehr vorhanden", "Name schon vorhanden: neu_003.jpg"}));
+    engine::previewOn = false;   // the marks stay as the last prediction left them
+    rebuild(engine::ModeFull);
+    engine::previewOn = true;
+    EXPECT_EQ(marks(), Names(3));
+    EXPECT_EQ(column(ids::ColCurrent), (Names{"a.jpg", "c.jpg", "neu_003.jpg"}));
 }

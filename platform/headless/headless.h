@@ -104,6 +104,8 @@ public:
     void setCell(int id, int row, int column, const std::string& text) override;
     int getRowState(int id, int row) override;
     void setRowState(int id, int row, int state) override;
+    void setRowMark(int id, int row, RowMark mark) override;
+    void setRowMarkTexts(int id, std::function<std::string(int row)> text) override;
     EventCode waitEvent(int wakeAfterMs) override;
     int eventId() override;
     EventKind eventKind() override;
@@ -117,6 +119,9 @@ public:
     std::string windowTitle(int windowId) override;
     std::string columnTitle(int id, int column) override;
     int columnWidth(int id, int column) override;
+    RowMark rowMark(int id, int row) override;
+    std::string rowMarkText(int id, int row) override;
+    bool rowGreyed(int id, int row) override;
 
 private:
     std::unique_ptr<HeadlessState> s_;

@@ -219,6 +219,14 @@ void HeadlessWindowSystem::setRowState(int id, int row, int state) {
     if (Row* r = s_->row(id, row)) r->state = state & (RowSelected | RowTicked);
 }
 
+void HeadlessWindowSystem::setRowMark(int id, int row, RowMark mark) {
+    if (Row* r = s_->row(id, row)) r->mark = mark;
+}
+
+void HeadlessWindowSystem::setRowMarkTexts(int id, std::function<std::string(int)> text) {
+    if (Control* c = s_->table(id)) c->markTexts = std::move(text);
+}
+
 EventCode HeadlessWindowSystem::waitEvent(int wakeAfterMs) {
     if (s_->queue.empty() && s_->idleHook) s_->idleHook();
     if (s_->queue.empty()) {
@@ -300,6 +308,24 @@ int HeadlessWindowSystem::columnWidth(int id, int column) {
     Control* c = s_->table(id);
     if (!c || column < 0 || column >= static_cast<int>(c->columns.size())) return 0;
     return c->columns[static_cast<std::size_t>(column)].second;
+}
+
+RowMark HeadlessWindowSystem::rowMark(int id, int row) {
+    Row* r = s_->row(id, row);
+    return r ? r->mark : RowMark::None;
+}
+
+std::string HeadlessWindowSystem::rowMarkText(int id, int row) {
+    Row* r = s_->row(id, row);
+    Control* c = s_->table(id);
+    if (!r || r->mark == RowMark::None || !c->markTexts) return "";
+    return c->markTexts(row);
+}
+
+// Nothing is drawn; an unticked row is what the Qt table draws greyed.
+bool HeadlessWindowSystem::rowGreyed(int id, int row) {
+    Row* r = s_->row(id, row);
+    return r && !(r->state & RowTicked);
 }
 
 }  // namespace platform

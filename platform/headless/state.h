@@ -16,6 +16,7 @@ namespace hl {
 struct Row {
     std::string cells[3];
     int state = 0;
+    RowMark mark = RowMark::None;
 };
 
 struct Control {
@@ -32,6 +33,7 @@ struct Control {
     std::string tipText, tipTitle;
     std::vector<std::pair<std::string, int>> columns;
     std::vector<Row> rows;
+    std::function<std::string(int)> markTexts;
 };
 
 struct Window {

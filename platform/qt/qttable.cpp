@@ -2,10 +2,12 @@
 // QtWindowSystem. See qttable.h for how the program's changes are batched.
 #include "platform/qt/qttable.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -27,6 +29,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     const Row* r = index.isValid() ? row(index.row()) : nullptr;
     if (!r) return {};
     const int column = index.column();
+    if (QVariant look = lookData(index.row(), column, role); look.isValid()) return look;
     if (role == Qt::DisplayRole && column < 3) return qs(r->cells[static_cast<std::size_t>(column)]);
     if (role == Qt::CheckStateRole && column == 0)
         return static_cast<int>((r->state & RowTicked) ? Qt::Checked : Qt::Unchecked);
@@ -106,6 +109,40 @@ void TableModel::setState(int index, int state) {
         setSelectedBit(r, (want & RowSelected) != 0);
         selectionDirty_ = true;
     }
+}
+
+void TableModel::setMark(int index, RowMark mark) {
+    if (index < 0 || index >= count()) return;
+    rows_[static_cast<std::size_t>(index)].mark = mark;
+    markDirty(index);
+}
+
+std::string TableModel::markText(int index) const {
+    const Row* r = row(index);
+    if (!r || r->mark == RowMark::None || !markTexts) return "";
+    return markTexts(index);
+}
+
+namespace {
+// Qt's palettes name no warning colour: an amber of the brightness of the
+// palette's base, so that the text colour of the palette stays readable
+// on light and dark themes alike.
+QColor warningColour() {
+    const QColor base = QGuiApplication::palette().color(QPalette::Active, QPalette::Base);
+    const int value = base.value() < 128 ? std::max(base.value(), 80) : std::max(base.value(), 200);
+    return QColor::fromHsv(38, base.value() < 128 ? 200 : 110, value);
+}
+}  // namespace
+
+QVariant TableModel::lookData(int index, int column, int role) const {
+    const Row* r = row(index);
+    if (!r) return {};
+    if (role == Qt::ForegroundRole && !(r->state & RowTicked))
+        return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    if (column != 1 || r->mark == RowMark::None) return {};
+    if (role == Qt::BackgroundRole) return warningColour();
+    if (role == Qt::ToolTipRole && markTexts) return qs(markTexts(index));
+    return {};
 }
 
 void TableModel::clear() {
@@ -369,6 +406,30 @@ int QtWindowSystem::getRowState(int id, int row) {
 
 void QtWindowSystem::setRowState(int id, int row, int state) {
     if (FileTable* t = tableOf(*s_, id)) t->rows()->setState(row, state);
+}
+
+void QtWindowSystem::setRowMark(int id, int row, RowMark mark) {
+    if (FileTable* t = tableOf(*s_, id)) t->rows()->setMark(row, mark);
+}
+
+void QtWindowSystem::setRowMarkTexts(int id, std::function<std::string(int)> text) {
+    if (FileTable* t = tableOf(*s_, id)) t->rows()->markTexts = std::move(text);
+}
+
+RowMark QtWindowSystem::rowMark(int id, int row) {
+    FileTable* t = tableOf(*s_, id);
+    const qt::TableModel::Row* r = t ? t->rows()->row(row) : nullptr;
+    return r ? r->mark : RowMark::None;
+}
+
+std::string QtWindowSystem::rowMarkText(int id, int row) {
+    FileTable* t = tableOf(*s_, id);
+    return t ? t->rows()->markText(row) : std::string();
+}
+
+bool QtWindowSystem::rowGreyed(int id, int row) {
+    FileTable* t = tableOf(*s_, id);
+    return t && t->rows()->lookData(row, 0, Qt::ForegroundRole).isValid();
 }
 
 }  // namespace platform

@@ -27,6 +27,7 @@ public:
     struct Row {
         std::string cells[3];
         int state = 0;   // RowSelected | RowTicked
+        RowMark mark = RowMark::None;
     };
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -42,6 +43,13 @@ public:
     void add(int position, const std::string& cells);
     void setCell(int index, int column, const std::string& text);
     void setState(int index, int state);
+    void setMark(int index, RowMark mark);
+    std::function<std::string(int row)> markTexts;
+    // What the view draws for the mark and the tick: the warning colour and
+    // the reason on a marked "Neuer Name" cell, greyed text on an unticked
+    // row; an invalid value where nothing differs from the plain look.
+    QVariant lookData(int index, int column, int role) const;
+    std::string markText(int index) const;
     void clear();
     void insertColumn(int position, const QString& title);
     QString columnTitle(int column) const;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -206,6 +207,51 @@ TEST_P(WindowContract, RowStateBitsAreIndependent) {
     EXPECT_EQ(w->getRowState(Table, -1), 0);
 }
 
+TEST_P(WindowContract, RowMarksStayUntilSetAgainAndUntickedRowsAreGreyed) {
+    open(*w);
+    for (int i = 0; i < 3; ++i) w->addRow(Table, -1, "f" + std::to_string(i) + "\ng\n");
+    const struct { int row; RowMark mark; std::string text, expected; } steps[] = {
+        {1, RowMark::Warning, "Name schon vorhanden: g", "Name schon vorhanden: g"},
+        {2, RowMark::Warning, "Name kommt mehrfach vor (Zeilen 2 und 3)", "Name kommt mehrfach vor (Zeilen 2 und 3)"},
+        {1, RowMark::Warning, "Ungültiger Name", "Ungültiger Name"},   // replaced
+        {2, RowMark::None, "ignored", ""},                             // no mark, no text
+        {0, RowMark::Warning, "", ""},
+    };
+    std::map<int, std::string> texts;   // what the program would say of each row
+    w->setRowMarkTexts(Table, [&texts](int row) { return texts[row]; });
+    for (const auto& s : steps) {
+        SCOPED_TRACE("row " + std::to_string(s.row) + " \"" + s.text + "\"");
+        texts[s.row] = s.text;
+        w->setRowMark(Table, s.row, s.mark);
+        EXPECT_EQ(events(), std::vector<Seen>{});   // the view saw it, nothing reported
+        EXPECT_EQ(w->rowMark(Table, s.row), s.mark);
+        EXPECT_EQ(w->rowMarkText(Table, s.row), s.expected);
+    }
+    EXPECT_EQ(w->rowMark(Table, 1), RowMark::Warning) << "a mark stays when others change";
+    EXPECT_EQ(w->getCell(Table, 1, 1), "g") << "the cell keeps its text";
+    for (int state : {0, RowTicked, RowSelected, RowSelected | RowTicked}) {
+        w->setRowState(Table, 1, state);
+        events();
+        EXPECT_EQ(w->rowGreyed(Table, 1), (state & RowTicked) == 0) << "state " << state;
+        EXPECT_EQ(w->rowMark(Table, 1), RowMark::Warning) << "state " << state;
+    }
+    w->setRowMark(Table, 3, RowMark::Warning);
+    w->setRowMark(Table, -1, RowMark::Warning);
+    EXPECT_EQ(w->rowMark(Table, 3), RowMark::None);
+    EXPECT_EQ(w->rowMarkText(Table, -1), "");
+    EXPECT_FALSE(w->rowGreyed(Table, 3));
+    w->clearRows(Table);
+    w->addRow(Table, -1, "neu");
+    EXPECT_EQ(w->rowMark(Table, 0), RowMark::None) << "a new row has no mark";
+    EXPECT_EQ(w->rowMarkText(Table, 0), "");
+    EXPECT_TRUE(w->rowGreyed(Table, 0)) << "a new row is not ticked until the program ticks it";
+    w->setRowMark(Table, 0, RowMark::Warning);
+    texts[0] = "Datei nicht mehr vorhanden";
+    EXPECT_EQ(w->rowMarkText(Table, 0), "Datei nicht mehr vorhanden") << "asked for when needed";
+    w->setRowMarkTexts(Table, {});
+    EXPECT_EQ(w->rowMarkText(Table, 0), "") << "no texts, no tool tip";
+}
+
 TEST_P(WindowContract, TableColumnsGoWhereTheyAreInserted) {
     ASSERT_EQ(w->openWindow(0, 0, 0, 790, 596, "Test", WinCloseBox), 1);
     ASSERT_EQ(w->createControl(ControlKind::Table, Table, 5, 280, 770, 255, "", 0), 1);
@@ -325,6 +371,11 @@ TEST_P(WindowContract, UnknownIdsAndWrongKindsDoNothing) {
         EXPECT_EQ(w->getCell(id, 0, 0), "");
         w->setRowState(id, 0, 3);
         EXPECT_EQ(w->getRowState(id, 0), 0);
+        w->setRowMark(id, 0, RowMark::Warning);
+        w->setRowMarkTexts(id, [](int) { return std::string("x"); });
+        EXPECT_EQ(w->rowMark(id, 0), RowMark::None);
+        EXPECT_EQ(w->rowMarkText(id, 0), "");
+        EXPECT_FALSE(w->rowGreyed(id, 0));
         w->addTableColumn(id, 0, "Spalte", 50);
         EXPECT_EQ(w->columnTitle(id, 0), "");
         EXPECT_EQ(w->columnWidth(id, 0), 0);

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColor>
 #include <QElapsedTimer>
 #include <QFocusEvent>
 #include <QFontInfo>
@@ -15,6 +16,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QProcess>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -187,6 +189,22 @@ TEST_F(QtBackend, RowsReachTheViewWhenTheLoopIsEntered) {
     q.setRowState(Table, 2, RowTicked);
     events();
     EXPECT_FALSE(table()->selectionModel()->hasSelection());
+    // A marked "Neuer Name" cell: warning background and the reason as its
+    // tool tip; the row's other cells stay plain. Unticked rows are greyed.
+    q.setRowMarkTexts(Table, [](int row) { return "Name schon vorhanden: neu" + std::to_string(row); });
+    q.setRowMark(Table, 2, RowMark::Warning);
+    events();
+    const QModelIndex marked = tableModel()->index(2, 1);
+    EXPECT_TRUE(marked.data(Qt::BackgroundRole).value<QColor>().isValid());
+    EXPECT_EQ(marked.data(Qt::ToolTipRole).toString(), "Name schon vorhanden: neu2");
+    EXPECT_FALSE(tableModel()->index(2, 0).data(Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(tableModel()->index(2, 1).data(Qt::ForegroundRole).isValid()) << "ticked: not greyed";
+    EXPECT_EQ(tableModel()->index(0, 1).data(Qt::ForegroundRole).value<QColor>(),
+              QApplication::palette().color(QPalette::Disabled, QPalette::Text));
+    q.setRowMark(Table, 2, RowMark::None);
+    events();
+    EXPECT_FALSE(marked.data(Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(marked.data(Qt::ToolTipRole).isValid());
     q.clearRows(Table);
     events();
     EXPECT_EQ(tableModel()->rowCount(), 0);
