@@ -14,10 +14,6 @@
 namespace engine {
 namespace {
 
-// Entries looked at since the last call that started a fresh count; only
-// progress reports read it.
-int untersucht = 0;
-
 // Progress 0 and above would name a status line; this program has none, so
 // only the debugging output of -2 is ever visible.
 void meldeFortschritt(int progress, bool verzeichnisse, int count) {
@@ -62,10 +58,7 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
              std::vector<std::string>& list, int count, int progress,
              std::vector<std::string>* folders) {
     const support::PgmTrace trace("yReadDir");
-    if (count < 0) {
-        count = 0;
-        untersucht = 0;
-    }
+    if (count < 0) count = 0;
     if (count == 0) list.clear();
     if (mask.empty()) mask = "*";
     const bool absteigen = recursion == 1 || recursion == -1;
@@ -73,14 +66,13 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
     const int handle = platform::openDirList(directory);
     if (handle == 0) return count;
 
-    const std::string prefix = directory.back() == '/' ? directory : directory + "/";
+    const std::string prefix = support::withTrailingSlash(directory);
     std::string name;
     platform::EntryKind kind;
     while (platform::nextDirEntry(handle, name, kind)) {
         const bool istVerzeichnis = kind == platform::EntryKind::Directory;
         if (recursion == -1) {
             if (!istVerzeichnis) continue;
-            ++untersucht;
             meldeFortschritt(progress, true, count);
             if (istPunktEintrag(name)) continue;
             if (passt(mask, name)) {
@@ -89,7 +81,6 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
             }
             count = yReadDir(prefix + name, mask, -1, list, count, progress);
         } else if (!istVerzeichnis) {
-            ++untersucht;
             meldeFortschritt(progress, false, count);
             if (passt(mask, name)) {
                 ++count;
