@@ -239,17 +239,20 @@ FileTable::FileTable(QWidget* parent, std::function<void(EventKind)> report)
     };
 }
 
-// A name cut off by its column shows whole in a tool tip; a name that is
-// shown whole needs none.
+// A marked cell tells why in its tool tip; a name cut off by its column
+// shows whole there, above the reason where it has one. A name shown whole
+// in an unmarked cell needs no tool tip.
 bool FileTable::viewportEvent(QEvent* event) {
     if (event->type() != QEvent::ToolTip) return QTreeView::viewportEvent(event);
     const auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = indexAt(help->pos());
     const QString text = index.isValid() ? index.data(Qt::DisplayRole).toString() : QString();
-    if (!text.isEmpty() && isCutOff(index, text)) {
-        QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
-    } else {
+    QString tip = index.isValid() ? index.data(Qt::ToolTipRole).toString() : QString();
+    if (!text.isEmpty() && isCutOff(index, text)) tip = tip.isEmpty() ? text : text + QLatin1Char('\n') + tip;
+    if (tip.isEmpty()) {
         QToolTip::hideText();
+    } else {
+        QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(index));
     }
     return true;
 }

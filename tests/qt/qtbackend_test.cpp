@@ -264,15 +264,23 @@ TEST_F(QtBackend, MouseOnTheTable) {
     QApplication::sendEvent(viewport, &release);
 }
 
-// A name cut off by its column shows whole in a tool tip on hover.
-TEST_F(QtBackend, CutOffNamesShowWholeInAToolTip) {
+// A name cut off by its column shows whole in a tool tip on hover, and a
+// marked "Neuer Name" cell gives its reason there.
+TEST_F(QtBackend, CutOffNamesAndMarkedRowsShowAToolTip) {
     const std::string longName = "Urlaub_am_Meer_mit_der_ganzen_Familie_und_den_Nachbarn_" + std::string(40, 'x') + ".jpg";
     q.addRow(Table, -1, "kurz.jpg\nneu_001.jpg");
     q.addRow(Table, -1, longName + "\n" + longName);
+    q.addRow(Table, -1, "a.jpg\nneu_001.jpg");
+    q.addRow(Table, -1, "b.jpg\n" + longName);
+    q.setRowMarkTexts(Table, [](int row) { return "Name kommt mehrfach vor (Zeilen 1 und " + std::to_string(row + 1) + ")"; });
+    q.setRowMark(Table, 2, RowMark::Warning);
+    q.setRowMark(Table, 3, RowMark::Warning);
     events();
     table()->doItemsLayout();
     const struct { int row, column; std::string tip; } cases[] = {
-        {0, 0, ""}, {0, 1, ""}, {1, 0, longName}, {1, 1, longName},
+        {0, 0, ""}, {0, 1, ""}, {2, 0, ""}, {1, 0, longName}, {1, 1, longName},
+        {2, 1, "Name kommt mehrfach vor (Zeilen 1 und 3)"},
+        {3, 1, longName + "\nName kommt mehrfach vor (Zeilen 1 und 4)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("row " + std::to_string(c.row) + " column " + std::to_string(c.column));
