@@ -38,41 +38,34 @@ void neueZeile(int zeile, const std::string& name, const std::string& neu) {
     }
     w.setRowState(ids::FileTable, zeile, platform::RowTicked);
 }
+}  // namespace
 
 // A mask "*" + plain ASCII text (the common "*.JPG") is decided without
 // copying the name: the star takes at least one character and the first
 // later occurrence of the text, which must end the name.
-struct Endung {
-    bool aktiv = false;
-    std::string text;   // A-Z folded to a-z
-};
-
-Endung alsEndung(const std::string& mask) {
-    Endung e;
-    if (mask.size() < 2 || mask[0] != '*') return e;
-    for (std::size_t i = 1; i < mask.size(); ++i) {
-        const auto c = static_cast<unsigned char>(mask[i]);
-        if (c >= 0x80 || c == '*' || c == '?' || c == '|' || c == ' ') return e;
+MaskFilter::MaskFilter(const std::string& upperMask, bool fastWay) : mask_(upperMask) {
+    if (!fastWay || mask_.size() < 2 || mask_[0] != '*') return;
+    for (std::size_t i = 1; i < mask_.size(); ++i) {
+        const auto c = static_cast<unsigned char>(mask_[i]);
+        if (c >= 0x80 || c == '*' || c == '?' || c == '|' || c == ' ') return;
     }
-    e.aktiv = true;
-    for (std::size_t i = 1; i < mask.size(); ++i) e.text += support::yFoldAZ(mask[i]);
-    return e;
+    endingOnly_ = true;
+    for (std::size_t i = 1; i < mask_.size(); ++i) ending_ += support::yFoldAZ(mask_[i]);
 }
 
-// Only A-Z / a-z fold onto the plain ASCII text of the mask; the bytes of
+// Only A-Z / a-z fold onto the plain ASCII text of the ending; the bytes of
 // other characters can never equal it.
-bool passt(const Endung& e, const std::string& name) {
-    const std::size_t n = e.text.size();
+bool MaskFilter::accepts(const std::string& name) const {
+    if (!endingOnly_) return yMatchPattern(mask_, support::yUpper(name), 0) == 1;
+    const std::size_t n = ending_.size();
     if (name.empty() || name.size() < n) return false;
     for (std::size_t s = support::yCharLength(name, 0); s + n <= name.size(); ++s) {
         std::size_t k = 0;
-        while (k < n && support::yFoldAZ(name[s + k]) == e.text[k]) ++k;
+        while (k < n && support::yFoldAZ(name[s + k]) == ending_[k]) ++k;
         if (k == n) return s + n == name.size();
     }
     return false;
 }
-
-}  // namespace
 
 int32_t yReadNumber(const std::string& text) {
     std::size_t i = 0;
@@ -135,7 +128,7 @@ void FuellenTabelle(const std::string& directory, int mode, std::vector<std::str
         previewListing(directory, list, ordner, gestempelt ? &stempel : nullptr);
     }
     const bool alle = nimmtAlle(mask);
-    const Endung endung = alsEndung(mask);
+    const MaskFilter filter(mask);
     const int ersteZeile = mode == ModeFull ? w.countRows(ids::FileTable) : 0;
     const int zeilen = mode == ModeFull ? 0 : w.countRows(ids::FileTable);
     // Every rebuild that computes new names tells which rows would fail.
@@ -149,7 +142,7 @@ void FuellenTabelle(const std::string& directory, int mode, std::vector<std::str
         ++index;
         const std::size_t slash = eintrag.rfind('/');
         name.assign(eintrag, slash == std::string::npos ? 0 : slash + 1, std::string::npos);
-        if (!alle && !(endung.aktiv ? passt(endung, name) : yMatchPattern(mask, support::yUpper(name), 0) == 1))
+        if (!alle && !filter.accepts(name))
             continue;
         if (mode == ModeFull) {
             const std::string neu = NeuerName(regeln, eintrag, name, LaufendeNummer);

@@ -29,6 +29,21 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
 // Ascending, folding A-Z to a-z, other bytes by value.
 void ySortFileList(std::vector<std::string>& list);
 
+// The file mask of a rebuild, taken apart once: a mask "*.ext" (plain
+// ASCII after the star) takes a short way over the name's ending, any other
+// goes through yMatchPattern with the name upper-cased. Both ways accept
+// the same names; fastWay false forces the general one.
+class MaskFilter {
+public:
+    explicit MaskFilter(const std::string& upperMask, bool fastWay = true);
+    bool accepts(const std::string& name) const;
+
+private:
+    std::string mask_;
+    bool endingOnly_ = false;
+    std::string ending_;   // A-Z folded to a-z
+};
+
 // Wildcard match of a file name against a mask ("*", "?", "|"); 1 or 0.
 int yMatchPattern(const std::string& first, const std::string& second, int ignoreCase);
 
