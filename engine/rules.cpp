@@ -54,33 +54,6 @@ std::string nummerText(int stellen, int32_t wert) {
     return yFormatNumber(std::string(static_cast<std::size_t>(std::clamp(stellen, 0, MaxStellen)), '0'), wert);
 }
 
-// The steps of the pattern rule run one after the other, each on the
-// result of the one before. Run on the pattern itself, with a marker in
-// place of each value, they give its pieces once per rebuild. That is only
-// the same as running them per file where no "%" is left over for an
-// inserted value to complete into a later placeholder, and no date or time
-// is asked for (those are read per file).
-std::vector<MusterStueck> zerlegeMuster(const std::string& muster) {
-    const std::pair<const std::string*, char> schritte[] = {
-        {&PhNummer, '\x01'}, {&PhBasis, '\x02'}, {&PhDateiname, '\x03'}, {&PhErweiterung, '\x04'}};
-    if (muster.find_first_of("\x01\x02\x03\x04") != std::string::npos) return {};
-    std::string work = muster;
-    for (const auto& [platzhalter, marke] : schritte)
-        work = yReplaceAll(work, *platzhalter, std::string(1, marke), true);
-    if (work.find('%') != std::string::npos) return {};
-    std::vector<MusterStueck> stuecke;
-    for (char c : work) {
-        if (c >= '\x01' && c <= '\x04') {
-            stuecke.push_back({static_cast<MusterStueck::Art>(c), ""});
-        } else {
-            if (stuecke.empty() || stuecke.back().art != MusterStueck::Text) stuecke.push_back({});
-            stuecke.back().text += c;
-        }
-    }
-    if (stuecke.empty()) stuecke.push_back({});
-    return stuecke;
-}
-
 std::string ausStuecken(const RegelEingaben& in, const Namensteile& teile,
                         const std::string& dateiname, int32_t nummer) {
     std::string out;
@@ -211,6 +184,34 @@ bool dateiZeit(const std::string& pfad, int art, platform::LocalTime& out) {
 }
 
 }  // namespace
+
+// The steps of the pattern rule run one after the other, each on the
+// result of the one before. Run on the pattern itself, with a marker in
+// place of each value, they give its pieces once per rebuild. That is only
+// the same as running them per file where no "%" is left over for an
+// inserted value to complete into a later placeholder, and no date or time
+// is asked for (those are read per file).
+std::vector<MusterStueck> zerlegeMuster(const std::string& muster) {
+    const std::pair<const std::string*, char> schritte[] = {
+        {&PhNummer, '\x01'}, {&PhBasis, '\x02'}, {&PhDateiname, '\x03'}, {&PhErweiterung, '\x04'}};
+    if (muster.find_first_of("\x01\x02\x03\x04") != std::string::npos) return {};
+    std::string work = muster;
+    for (const auto& [platzhalter, marke] : schritte)
+        work = yReplaceAll(work, *platzhalter, std::string(1, marke), true);
+    if (work.find('%') != std::string::npos) return {};
+    std::vector<MusterStueck> stuecke;
+    for (char c : work) {
+        if (c >= '\x01' && c <= '\x04') {
+            stuecke.push_back({static_cast<MusterStueck::Art>(c), ""});
+        } else {
+            if (stuecke.empty() || stuecke.back().art != MusterStueck::Text) stuecke.push_back({});
+            stuecke.back().text += c;
+        }
+    }
+    if (stuecke.empty()) stuecke.push_back({});
+    return stuecke;
+}
+
 
 RegelEingaben LesenRegelEingaben() {
     auto& w = platform::win();

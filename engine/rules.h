@@ -34,6 +34,9 @@ struct RegelEingaben {
 };
 
 RegelEingaben LesenRegelEingaben();
+// The pattern in pieces for the one-pass way; empty where the placeholders
+// must be filled in step by step (see rules.cpp).
+std::vector<MusterStueck> zerlegeMuster(const std::string& muster);
 
 // The new name of one file under the chosen rule.
 std::string NeuerName(const RegelEingaben& in, const std::string& fullPath,
