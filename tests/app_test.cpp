@@ -15,6 +15,7 @@
 #include "support/ids.h"
 #include "support/texts.h"
 #include "support/values.h"
+#include "testutil.h"
 
 namespace fs = std::filesystem;
 using platform::EventCode;
@@ -25,7 +26,8 @@ namespace {
 class LoopTest : public ::testing::Test {
 protected:
     platform::HeadlessWindowSystem h;
-    fs::path dir;
+    testutil::TempDir files;
+    const fs::path dir = fs::path(files.path()).parent_path();   // without the trailing "/"
 
     void SetUp() override {
         platform::useWindowSystem(&h);
@@ -33,13 +35,10 @@ protected:
         app::NeuAufbauenAb = {};
         engine::RenameErfolgt = 0;
         engine::DateiListe.clear();
-        char tmpl[] = "/tmp/qbx-loop-XXXXXX";
-        dir = mkdtemp(tmpl);
         for (const char* name : {"IMG_1.jpg", "IMG_2.jpg", "notes.txt"}) std::ofstream(dir / name) << name;
     }
     void TearDown() override {
         platform::useWindowSystem(nullptr);
-        fs::remove_all(dir);
     }
     std::string folder() const { return dir.string() + "/"; }
     std::string newName(int row) { return h.getCell(ids::FileTable, row, ids::ColNew); }
@@ -295,8 +294,8 @@ TEST_F(LoopTest, EveryWayToEndLeavesTheLoop) {
 // ---- the whole program: start-up, loop, settings save ------------------------
 
 TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
-    char tmpl[] = "/tmp/qbx-run-XXXXXX";
-    const fs::path folder = mkdtemp(tmpl);
+    const testutil::TempDir temp;
+    const fs::path folder = fs::path(temp.path()).parent_path();
     std::ofstream(folder / "a.t1") << "a";
     const fs::path ini = fs::path(platform::programPath()).parent_path() / "quonabix.ini";
     using Ender = std::function<void(platform::HeadlessWindowSystem&)>;
@@ -333,7 +332,6 @@ TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
         EXPECT_NE(saved.find("Datei-Muster=" + mask + "\r\n"), std::string::npos) << saved;
         platform::useWindowSystem(nullptr);
     }
-    fs::remove_all(folder);
 }
 
 TEST(Programm, WithoutItsWindowNeitherLoopsNorSaves) {
@@ -354,8 +352,9 @@ TEST(Programm, WithoutItsWindowNeitherLoopsNorSaves) {
 TEST(StartLog, FallsBackToTheLaufDateiFolderWithoutAMessage) {
     platform::HeadlessWindowSystem h;
     platform::useWindowSystem(&h);
-    char a[] = "/tmp/qbx-prog-XXXXXX", b[] = "/tmp/qbx-log-XXXXXX";
-    const fs::path program = mkdtemp(a), other = mkdtemp(b);
+    const testutil::TempDir programFolder, otherFolder;
+    const fs::path program = fs::path(programFolder.path()).parent_path(),
+                   other = fs::path(otherFolder.path()).parent_path();
     support::ProgrammVerzeichnis = program.string() + "/";
     support::BenutzerName = "anna";
     platform::setNowSource([] { return platform::LocalTime{2006, 3, 14, 9, 5, 7}; });
@@ -380,6 +379,4 @@ TEST(StartLog, FallsBackToTheLaufDateiFolderWithoutAMessage) {
 
     platform::setNowSource({});
     platform::useWindowSystem(nullptr);
-    fs::remove_all(program);
-    fs::remove_all(other);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/batch.h"
+#include "testutil.h"
 
 namespace fs = std::filesystem;
 using Files = std::map<std::string, std::string>;   // name -> content
@@ -19,17 +20,9 @@ namespace {
 // A fresh folder whose path never holds the product name.
 class BatchTest : public ::testing::Test {
 protected:
-    std::string dir;   // ends with "/"
+    testutil::TempDir folder;
+    const std::string dir = folder.path();   // ends with "/"
 
-    void SetUp() override {
-        std::string pattern = "/tmp/qbx-batch-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern + "/";
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
     void put(const std::string& path, const std::string& content) {
         std::ofstream(path, std::ios::binary) << content;
     }

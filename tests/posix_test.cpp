@@ -14,6 +14,7 @@
 
 #include "platform/files.h"
 #include "platform/process.h"
+#include "testutil.h"
 
 namespace fs = std::filesystem;
 using platform::RenameResult;
@@ -22,17 +23,9 @@ namespace {
 
 class PosixTest : public ::testing::Test {
 protected:
-    std::string dir;   // ends with "/"
+    testutil::TempDir folder;
+    const std::string dir = folder.path();   // ends with "/"
 
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "qbx-posix-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern + "/";
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
     void write(const std::string& name, const std::string& content) {
         std::ofstream(dir + name, std::ios::binary) << content;
     }

@@ -31,6 +31,7 @@
 #include "platform/process.h"
 #include "support/ids.h"
 #include "support/values.h"
+#include "testutil.h"
 
 namespace fs = std::filesystem;
 using Files = std::map<std::string, std::string>;   // name -> content
@@ -45,13 +46,12 @@ const std::string Zurueck = "Alle Änderungen rückgängig gemacht !";
 class RenameTest : public ::testing::Test {
 protected:
     platform::HeadlessWindowSystem h;
-    std::string root, dir, temp;   // folders end with "/"; no path holds the product name
+    testutil::TempDir folder;
+    // Folders end with "/"; no path holds the product name.
+    const std::string root = folder.path(), temp = root + "temp/";
+    std::string dir;
 
     void SetUp() override {
-        std::string pattern = "/tmp/qbx-rename-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern + "/";
-        temp = root + "temp/";
         fs::create_directories(temp);
         platform::useWindowSystem(&h);
         ASSERT_TRUE(app::OeffnenHauptfenster());
@@ -71,8 +71,6 @@ protected:
         platform::setNowSource({});
         platform::useWindowSystem(nullptr);
         unmountTemp();
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
     }
     void useFolder(const std::string& name) {
         dir = root + name;
