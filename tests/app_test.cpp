@@ -50,7 +50,7 @@ protected:
 
 TEST(MainWindow, EveryControlHasItsKindCaptionPlaceAndOrder) {
     platform::HeadlessWindowSystem h;
-    platform::useWindowSystem(&h);
+    const testutil::UsingWindowSystem windows(h);
     ASSERT_TRUE(app::OeffnenHauptfenster());
     std::vector<int> ids;
     for (const auto& c : expect::Controls) {
@@ -82,7 +82,6 @@ TEST(MainWindow, EveryControlHasItsKindCaptionPlaceAndOrder) {
     ASSERT_TRUE(h.windowInnerSize(ids::MainWindow, w, hh));
     EXPECT_EQ(w, 790);
     EXPECT_EQ(hh, 596);
-    platform::useWindowSystem(nullptr);
 }
 
 TEST_F(LoopTest, PreparationTurnsOnOneOptionPerGroupAndDisablesUndo) {
@@ -309,7 +308,7 @@ TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
         SCOPED_TRACE(name);
         const auto& end = ending;   // a lambda may not capture a structured binding in C++20
         platform::HeadlessWindowSystem h;
-        platform::useWindowSystem(&h);
+        const testutil::UsingWindowSystem windows(h);
         const std::string mask = "*.t" + std::to_string(++round);
         bool acted = false;
         // Once the loop waits for the first time, the user picks a folder,
@@ -330,7 +329,6 @@ TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
         const std::string saved((std::istreambuf_iterator<char>(in)), {});
         EXPECT_NE(saved.find("Start-Verzeichnis=" + folder.string() + "/\r\n"), std::string::npos) << saved;
         EXPECT_NE(saved.find("Datei-Muster=" + mask + "\r\n"), std::string::npos) << saved;
-        platform::useWindowSystem(nullptr);
     }
 }
 
@@ -338,7 +336,7 @@ TEST(Programm, WithoutItsWindowNeitherLoopsNorSaves) {
     struct NoWindow : platform::HeadlessWindowSystem {
         int openWindow(int, int, int, int, int, const std::string&, unsigned) override { return 0; }
     } h;
-    platform::useWindowSystem(&h);
+    const testutil::UsingWindowSystem windows(h);
     const fs::path ini = fs::path(platform::programPath()).parent_path() / "quonabix.ini";
     { std::ofstream(ini, std::ios::binary) << "[Standard]\r\nDatei-Muster=*.keep\r\n"; }
     h.userOther();
@@ -346,12 +344,11 @@ TEST(Programm, WithoutItsWindowNeitherLoopsNorSaves) {
     EXPECT_EQ(h.pendingEvents(), 1u) << "no event may be taken without a window";
     std::ifstream in(ini, std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "[Standard]\r\nDatei-Muster=*.keep\r\n");
-    platform::useWindowSystem(nullptr);
 }
 
 TEST(StartLog, FallsBackToTheLaufDateiFolderWithoutAMessage) {
     platform::HeadlessWindowSystem h;
-    platform::useWindowSystem(&h);
+    const testutil::UsingWindowSystem windows(h);
     const testutil::TempDir programFolder, otherFolder;
     const fs::path program = fs::path(programFolder.path()).parent_path(),
                    other = fs::path(otherFolder.path()).parent_path();
@@ -378,5 +375,4 @@ TEST(StartLog, FallsBackToTheLaufDateiFolderWithoutAMessage) {
     EXPECT_TRUE(h.shownBoxes().empty());
 
     platform::setNowSource({});
-    platform::useWindowSystem(nullptr);
 }

@@ -263,10 +263,11 @@ TEST(SettingsWithoutWindow, NothingIsSavedWhenTheMainWindowNeverStood) {
     dir.file("quonabix.ini", before);
     const std::string saved = support::ProgrammPfad;
     support::ProgrammPfad = dir.path() + "quonabix";
-    platform::HeadlessWindowSystem h;
-    platform::useWindowSystem(&h);
-    app::SchreibenEinstellungen();
-    platform::useWindowSystem(nullptr);
+    {
+        platform::HeadlessWindowSystem h;
+        const testutil::UsingWindowSystem windows(h);
+        app::SchreibenEinstellungen();
+    }
     support::ProgrammPfad = saved;
     EXPECT_EQ(slurp(dir.path() + "quonabix.ini"), before);
 }

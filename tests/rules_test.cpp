@@ -233,6 +233,7 @@ TEST(RulesInTable, EveryRuleFromItsControls) {
         SCOPED_TRACE(c.what);
         H h;
         testutil::openMainWindow(h);
+        const testutil::UsingWindowSystem windows(h);
         testutil::TempDir folder;
         for (const char* f : c.files) folder.file(f);
         h.setText(ids::FolderTree, folder.path());
@@ -240,13 +241,13 @@ TEST(RulesInTable, EveryRuleFromItsControls) {
         c.set(h);
         engine::NeuAufbauen(engine::ModeFull, engine::DateiListe);
         EXPECT_EQ(testutil::column(h, ids::ColNew), c.expected);
-        platform::useWindowSystem(nullptr);
     }
 }
 
 TEST(RulesInTable, InputsAreReadOncePerRebuildFromTheControls) {
     platform::HeadlessWindowSystem h;
     testutil::openMainWindow(h);
+    const testutil::UsingWindowSystem windows(h);
     h.setState(ids::OptSwap, 1);
     h.setText(ids::DigitsField, " 300");
     h.setText(ids::SeparatorField, "äx");
@@ -261,7 +262,6 @@ TEST(RulesInTable, InputsAreReadOncePerRebuildFromTheControls) {
     EXPECT_EQ(in.wo, EntfernenWo::Ende);
     h.setText(ids::DigitsField, "-3");
     EXPECT_EQ(engine::LesenRegelEingaben().stellen, 0);
-    platform::useWindowSystem(nullptr);
 }
 
 // A pattern taken apart once per rebuild must name every file exactly as
@@ -273,7 +273,7 @@ TEST(PatternPieces, GiveTheSameNamesAsTheStepByStepRule) {
                               "%DATEI%NR%", "", "plain", "%dm%_%nr%"};
     const char* names[] = {"IMG_2456.bmp", "README", ".profile", "a%erw%.txt", "R.W", "archive.tar.gz"};
     platform::HeadlessWindowSystem h;
-    platform::useWindowSystem(&h);
+    const testutil::UsingWindowSystem windows(h);
     app::OeffnenHauptfenster();
     h.setState(ids::OptPattern, 1);
     for (const char* pattern : patterns) {
@@ -293,5 +293,4 @@ TEST(PatternPieces, GiveTheSameNamesAsTheStepByStepRule) {
             EXPECT_EQ(engine::NeuerName(read, path, name, 7), engine::NeuerName(steps, path, name, 7));
         }
     }
-    platform::useWindowSystem(nullptr);
 }

@@ -48,6 +48,16 @@ private:
     std::string path_;
 };
 
+// Puts a window system in place for one scope and takes it away again on
+// every way out, a failed assertion included.
+class UsingWindowSystem {
+public:
+    explicit UsingWindowSystem(platform::WindowSystem& w) { platform::useWindowSystem(&w); }
+    ~UsingWindowSystem() { platform::useWindowSystem(nullptr); }
+    UsingWindowSystem(const UsingWindowSystem&) = delete;
+    UsingWindowSystem& operator=(const UsingWindowSystem&) = delete;
+};
+
 // Builds the main window on a headless window system and selects the
 // options that the main loop selects before its first event.
 inline void openMainWindow(platform::HeadlessWindowSystem& h) {
