@@ -70,8 +70,9 @@ TEST(MainWindow, EveryControlHasItsKindCaptionPlaceAndOrder) {
     EXPECT_EQ(h.columnTitle(ids::FileTable, 0), "Aktueller Name");
     EXPECT_EQ(h.columnTitle(ids::FileTable, 1), "Neuer Name");
     EXPECT_EQ(h.columnTitle(ids::FileTable, 2), "Rename");
-    EXPECT_EQ(h.columnWidth(ids::FileTable, 0) + h.columnWidth(ids::FileTable, 1), 710);
-    EXPECT_EQ(h.columnWidth(ids::FileTable, 2), 60);
+    EXPECT_EQ((std::vector<int>{h.columnWidth(ids::FileTable, 0), h.columnWidth(ids::FileTable, 1),
+                                h.columnWidth(ids::FileTable, 2)}),
+              (std::vector<int>{355, 355, 60}));
     EXPECT_EQ(h.menuTitles(), (std::vector<std::string>{"&Datei", "&Info"}));
     EXPECT_EQ(h.menuItems(), (std::vector<std::pair<int, std::string>>{{0, "&Quit"}, {1, "&Info"}}));
     EXPECT_EQ(h.toolTipTitle(ids::PatternField), "Platzhalter");

@@ -86,7 +86,6 @@ TEST_F(InfoBox, NegativeKindWritesTheRawTextAndShowsNothing) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(support::yInfoBox("Quonabix", "roh\\n text", -1), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "roh\\n text");
-    EXPECT_EQ(support::yPgmCheck("#E", "Info", support::yPgmCheck("#S", "Info", 0)), 0);
     EXPECT_TRUE(h.shownBoxes().empty());
 }
 
