@@ -14,7 +14,7 @@ namespace {
 using platform::ControlKind;
 using K = ControlKind;
 
-struct ControlSpec {
+struct ControlRow {
     K kind;
     int id;
     const char* caption;
@@ -23,7 +23,7 @@ struct ControlSpec {
 };
 
 // Every control of the main window, in creation order.
-constexpr ControlSpec Steuerelemente[] = {
+constexpr ControlRow Steuerelemente[] = {
     {K::FolderTree, ids::FolderTree, "", 5, 10, 310, 240, 0},
     {K::TextField, ids::MaskField, "*.jpg", 420, 10, 355, 20, 0},
     {K::TextField, ids::PatternField, "neu_%nr%.%erw%", 425, 45, 340, 20, 0},
@@ -86,7 +86,7 @@ int OeffnenHauptfenster() {
         w.addMenuTitle(text::MenueInfoTitel);
         w.addMenuItem(ids::MenuInfo, text::MenueInfo);
     }
-    for (const ControlSpec& c : Steuerelemente) {
+    for (const ControlRow& c : Steuerelemente) {
         w.createControl(c.kind, c.id, c.x, c.y, c.width, c.height, c.caption, c.options);
         if (c.id == ids::FileTable) {
             w.addTableColumn(ids::FileTable, 0, "Aktueller Name", 355);

@@ -16,7 +16,7 @@
 #include "bench/references.h"
 #include "bench/workloads.h"
 #include "engine/preview.h"
-#include "engine/renametexts.h"
+#include "engine/texts.h"
 #include "engine/state.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
@@ -62,12 +62,12 @@ void programRename(Context& c, int n, Samples& rename, Samples& undo) {
     w.clearBoxes();
     rename.add(w.renameAction());
     expect(folderHolds(dir, renamedNames(n)), "the program's new names");
-    expect(w.cell(n - 1, ids::ColStatus) == engine::rtext::StatusOk, "status of the last row");
+    expect(w.cell(n - 1, ids::ColStatus) == engine::text::StatusOk, "status of the last row");
     expect(platform::fileSize(engine::UndoDatei) > 0, "the undo script " + engine::UndoDatei);
-    expect(platform::fileSize(temp + engine::rtext::LogName) > 0, "the undo log");
+    expect(platform::fileSize(temp + engine::text::LogName) > 0, "the undo log");
     undo.add(w.undoAction());
     expect(folderHolds(dir, pictureNames(n)), "the names after undo");
-    expect(w.lastBox() == engine::rtext::AllesZurueck, "the undo's message: " + w.lastBox());
+    expect(w.lastBox() == engine::text::AllesZurueck, "the undo's message: " + w.lastBox());
     w.setDigits("3");
     c.folders.drop(temp);
     c.folders.recycle(dir, n);
@@ -234,7 +234,7 @@ int memoryChild(const std::vector<std::string>& args) {
     w.fullRebuild();
     w.renameAction();
     w.undoAction();
-    const bool ok = w.rows() == n && w.lastBox() == engine::rtext::AllesZurueck &&
+    const bool ok = w.rows() == n && w.lastBox() == engine::text::AllesZurueck &&
                     folderHolds(dir, pictureNames(n));
     std::ofstream(out) << statusKb("VmHWM") << " " << before << " " << (ok ? 1 : 0) << "\n";
     return ok ? 0 : 1;

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "engine/renametexts.h"
+#include "engine/texts.h"
 #include "engine/repaint.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -100,7 +100,7 @@ struct Lauf {
 };
 
 void melden(Lauf& l, int nr, const std::string& was, const char* grund) {
-    l.ergebnis.fehler.push_back(rtext::Zeile + std::to_string(nr) + ": " + was + ": " + grund);
+    l.ergebnis.fehler.push_back(text::Zeile + std::to_string(nr) + ": " + was + ": " + grund);
 }
 
 void wechsleVerzeichnis(Lauf& l, int nr, const std::string& argument) {
@@ -114,14 +114,14 @@ void wechsleVerzeichnis(Lauf& l, int nr, const std::string& argument) {
     // After a failed cd the following renames are not run anywhere else:
     // in the directory we are still in they could hit unrelated files.
     l.verzeichnisOk = platform::isDirectory(ziel);
-    if (!l.verzeichnisOk) melden(l, nr, yBatchCdZeile(ziel), rtext::GrundVerzeichnisFehlt);
+    if (!l.verzeichnisOk) melden(l, nr, yBatchCdZeile(ziel), text::GrundVerzeichnisFehlt);
 }
 
 const char* grundVon(platform::RenameResult r) {
     switch (r) {
-        case platform::RenameResult::TargetExists: return rtext::GrundZielDa;
-        case platform::RenameResult::SourceMissing: return rtext::GrundQuelleFehlt;
-        default: return rtext::GrundRenameFehler;
+        case platform::RenameResult::TargetExists: return text::GrundZielDa;
+        case platform::RenameResult::SourceMissing: return text::GrundQuelleFehlt;
+        default: return text::GrundRenameFehler;
     }
 }
 
@@ -142,14 +142,14 @@ void benenneUm(Lauf& l, int nr, const std::string& von, const std::string& nach)
     const char* grund = nullptr;
     platform::RenameResult r = platform::RenameResult::Failed;
     if (!l.verzeichnisOk) {
-        grund = rtext::GrundOhneVerzeichnis;
+        grund = text::GrundOhneVerzeichnis;
     } else {
         if (l.handle == 0) l.handle = oeffnen(l);
         r = l.handle <= 0 ? platform::RenameResult::Failed
                           : platform::renameNoReplaceAt(l.handle, von, nach);
         if (r != platform::RenameResult::Ok)
-            grund = l.handle < 0    ? rtext::GrundVerzeichnisErsetzt
-                    : l.handle == 0 ? rtext::GrundVerzeichnisFehlt
+            grund = l.handle < 0    ? text::GrundVerzeichnisErsetzt
+                    : l.handle == 0 ? text::GrundVerzeichnisFehlt
                                     : grundVon(r);
     }
     if (!grund) {
@@ -188,10 +188,10 @@ void zeileAusfuehren(Lauf& l, int nr, const std::string& roh) {
         if (renNamen(rest, von, nach))
             benenneUm(l, nr, von, nach);
         else
-            melden(l, nr, zeile, rtext::GrundUngueltigerName);
+            melden(l, nr, zeile, text::GrundUngueltigerName);
         return;
     }
-    melden(l, nr, zeile, rtext::GrundUnbekannt);
+    melden(l, nr, zeile, text::GrundUnbekannt);
 }
 
 // The lines the rename action writes take a short way, without copies

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/table.h"
+#include "engine/match.h"
 #include "support/text.h"
 
 namespace engine {

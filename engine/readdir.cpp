@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/table.h"
+#include "engine/readdir.h"
+
+#include "engine/match.h"
 #include "engine/texts.h"
 #include "platform/files.h"
 #include "platform/process.h"

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "engine/renametexts.h"
+#include "engine/texts.h"
 #include "platform/files.h"
 #include "support/text.h"
 
@@ -37,7 +37,7 @@ std::vector<std::string> letzteAktion(const std::string& log) {
         const std::size_t lf = log.find('\n', anfang);
         std::string zeile = log.substr(anfang, lf - anfang);
         if (!zeile.empty() && zeile.back() == '\r') zeile.pop_back();
-        if (beginntMit(zeile, rtext::LogSkriptName)) zeilen.clear();
+        if (beginntMit(zeile, text::LogSkriptName)) zeilen.clear();
         else zeilen.push_back(std::move(zeile));
         anfang = lf + 1;
     }

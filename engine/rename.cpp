@@ -18,7 +18,7 @@
 
 #include "engine/batch.h"
 #include "engine/namecheck.h"
-#include "engine/renametexts.h"
+#include "engine/texts.h"
 #include "engine/repaint.h"
 #include "engine/state.h"
 #include "engine/table.h"
@@ -74,8 +74,8 @@ struct Aktion {
 std::string undoDateiName(const platform::LocalTime& jetzt, uint32_t tick) {
     std::string t = std::to_string(tick);
     if (t.size() > 6) t.erase(0, t.size() - 6);
-    return support::TempVerzeichnis + rtext::SkriptAnfang +
-           support::yFormatDate(rtext::SkriptZeitMaske, jetzt) + "_" + t + rtext::SkriptEndung;
+    return support::TempVerzeichnis + text::SkriptAnfang +
+           support::yFormatDate(text::SkriptZeitMaske, jetzt) + "_" + t + text::SkriptEndung;
 }
 
 // A new private script; an existing name (a second action in the same
@@ -96,9 +96,9 @@ int undoDateiAnlegen(std::string& pfad) {
 }
 
 bool kopfSchreiben(const Aktion& a, const std::string& skript) {
-    const std::string trenner = rtext::LogTrenner + std::string(80, '-') + ZeilenEnde;
+    const std::string trenner = text::LogTrenner + std::string(80, '-') + ZeilenEnde;
     const std::string kopf =
-        trenner + rtext::LogSkriptName + yBatchEscape(skript) + ZeilenEnde + trenner;
+        trenner + text::LogSkriptName + yBatchEscape(skript) + ZeilenEnde + trenner;
     return platform::journalAppend(a.log, kopf.data(), kopf.size());
 }
 
@@ -106,7 +106,7 @@ bool kopfSchreiben(const Aktion& a, const std::string& skript) {
 // undone is not started. The log is held by this run until the action
 // ends, so no other run's lines come between this action's lines.
 bool undoDateienOeffnen(Aktion& a, std::string& skript) {
-    const std::string logPfad = support::TempVerzeichnis + rtext::LogName;
+    const std::string logPfad = support::TempVerzeichnis + text::LogName;
     platform::JournalStatus status = platform::JournalStatus::Failed;
     a.skript = undoDateiAnlegen(skript);
     if (a.skript != 0) a.log = platform::journalOpen(logPfad, &status);
@@ -115,9 +115,9 @@ bool undoDateienOeffnen(Aktion& a, std::string& skript) {
     a.log = 0;
     if (a.skript != 0) platform::fileClose(a.skript);
     a.skript = 0;
-    std::string text = rtext::UndoNichtAngelegt;
-    if (status == platform::JournalStatus::Busy) text += rtext::LogBelegt + logPfad + "\\n \\n ";
-    support::yInfoBox(rtext::Titel, text + rtext::AbbruchSatz, 0);
+    std::string text = text::UndoNichtAngelegt;
+    if (status == platform::JournalStatus::Busy) text += text::LogBelegt + logPfad + "\\n \\n ";
+    support::yInfoBox(text::Titel, text + text::AbbruchSatz, 0);
     return false;
 }
 
@@ -135,8 +135,8 @@ bool verzeichnisOeffnen(Aktion& a) {
         return true;
     platform::closeDirForRename(a.dirHandle);
     a.dirHandle = 0;
-    support::yInfoBox(rtext::Titel, rtext::VerzeichnisErsetzt + a.verzeichnis + rtext::NeuWaehlen +
-                                        rtext::AbbruchSatz, platform::BoxOk);
+    support::yInfoBox(text::Titel, text::VerzeichnisErsetzt + a.verzeichnis + text::NeuWaehlen +
+                                        text::AbbruchSatz, platform::BoxOk);
     return false;
 }
 
@@ -145,10 +145,10 @@ bool verzeichnisOeffnen(Aktion& a) {
 // the undo files' cd line, so its rows are invalid like invalid names.
 std::string pruefen(const Aktion& a, const std::string& alt, const std::string& neu) {
     if (alt.empty() || neu.empty() || a.verzeichnis.empty())
-        return std::string(rtext::LaengeUngueltig) + rtext::AbbruchSatz;
+        return std::string(text::LaengeUngueltig) + text::AbbruchSatz;
     if (!a.verzeichnisGueltig || !nameGueltig(alt) || !nameGueltig(neu))
-        return std::string(rtext::NamenUngueltig) + rtext::InDatei + a.verzeichnis + alt +
-               rtext::Oder + a.verzeichnis + neu + rtext::Leerzeile + rtext::AbbruchSatz;
+        return std::string(text::NamenUngueltig) + text::InDatei + a.verzeichnis + alt +
+               text::Oder + a.verzeichnis + neu + text::Leerzeile + text::AbbruchSatz;
     return "";
 }
 enum class Schritt { Umbenennen, Gleich, Geschuetzt };
@@ -210,10 +210,10 @@ void verwerfen(Aktion& a) {
 }
 
 void logVollMelden(const Aktion& a) {
-    std::string text = std::string(rtext::LogVoll) + support::TempVerzeichnis + rtext::LogName;
-    text += a.umbenannt == 0 ? std::string(rtext::NichtsUmbenannt)
-                             : rtext::AngehaltenNach + std::to_string(a.umbenannt) + rtext::AngehaltenDateien;
-    support::yInfoBox(rtext::Titel, text, platform::BoxOk);
+    std::string text = std::string(text::LogVoll) + support::TempVerzeichnis + text::LogName;
+    text += a.umbenannt == 0 ? std::string(text::NichtsUmbenannt)
+                             : text::AngehaltenNach + std::to_string(a.umbenannt) + text::AngehaltenDateien;
+    support::yInfoBox(text::Titel, text, platform::BoxOk);
 }
 
 platform::RenameResult umbenennen(const Aktion& a, Schritt s, const std::string& alt, const std::string& neu) {
@@ -232,26 +232,26 @@ void zeileBearbeiten(Aktion& a, int zeile) {
         const Schritt s = entscheiden(a, alt, neu);
         // A protected row is never renamed, so there is nothing to rename back.
         if (s != Schritt::Geschuetzt && !vormerken(a, alt, neu)) {
-            w.setCell(ids::FileTable, zeile, ids::ColStatus, rtext::StatusFehler);
+            w.setCell(ids::FileTable, zeile, ids::ColStatus, text::StatusFehler);
             a.logVoll = true;
             logVollMelden(a);
             return;
         }
         if (umbenennen(a, s, alt, neu) == platform::RenameResult::Ok) {
-            w.setCell(ids::FileTable, zeile, ids::ColStatus, rtext::StatusOk);
+            w.setCell(ids::FileTable, zeile, ids::ColStatus, text::StatusOk);
             if (s == Schritt::Umbenennen) ++a.umbenannt;
             return;
         }
         verwerfen(a);
-        frage = std::string(rtext::RenameFehlgeschlagen) + rtext::RenameZeile + a.verzeichnis +
-                alt + rtext::Pfeil + a.verzeichnis + neu + rtext::Leerzeile + rtext::Weitermachen;
+        frage = std::string(text::RenameFehlgeschlagen) + text::RenameZeile + a.verzeichnis +
+                alt + text::Pfeil + a.verzeichnis + neu + text::Leerzeile + text::Weitermachen;
     }
-    w.setCell(ids::FileTable, zeile, ids::ColStatus, rtext::StatusFehler);
+    w.setCell(ids::FileTable, zeile, ids::ColStatus, text::StatusFehler);
     if (a.logVoll) {
         logVollMelden(a);
         return;
     }
-    if (support::yInfoBox(rtext::Titel, frage, platform::BoxOkCancel) != platform::AnswerOk)
+    if (support::yInfoBox(text::Titel, frage, platform::BoxOkCancel) != platform::AnswerOk)
         a.abbruch = true;
 }
 
@@ -276,8 +276,8 @@ void abschliessen(Aktion& a, const std::string& skript) {
     undoStand = {skript, std::move(text), geschrieben, a.verzeichnis, a.kennung, a.kennungBekannt};
     // A full disk was reported already, with what the undo does.
     if (!geschrieben && !a.logVoll)
-        support::yInfoBox(rtext::Titel, rtext::SkriptNichtGeschrieben + skript + rtext::SkriptImSpeicher +
-                                            support::TempVerzeichnis + rtext::LogName, platform::BoxOk);
+        support::yInfoBox(text::Titel, text::SkriptNichtGeschrieben + skript + text::SkriptImSpeicher +
+                                            support::TempVerzeichnis + text::LogName, platform::BoxOk);
 }
 
 std::string fehlerListe(const std::vector<std::string>& fehler) {
@@ -285,7 +285,7 @@ std::string fehlerListe(const std::vector<std::string>& fehler) {
     for (std::size_t i = 0; i < fehler.size() && i < MeldungZeilen; ++i)
         text += (i ? "\\n " : "") + fehler[i];
     if (fehler.size() > MeldungZeilen)
-        text += std::string("\\n ") + rtext::WeitereFehler + std::to_string(fehler.size() - MeldungZeilen);
+        text += std::string("\\n ") + text::WeitereFehler + std::to_string(fehler.size() - MeldungZeilen);
     return text;
 }
 
@@ -297,11 +297,11 @@ std::string fehlerListe(const std::vector<std::string>& fehler) {
 void undoMelden(const BatchErgebnis& r) {
     auto& w = platform::win();
     if (!r.gestartet) {
-        support::yInfoBox(rtext::Titel, rtext::SkriptUnlesbar + UndoDatei, platform::BoxOk);
+        support::yInfoBox(text::Titel, text::SkriptUnlesbar + UndoDatei, platform::BoxOk);
         return;
     }
     if (r.fehler.empty()) {
-        support::yInfoBox(rtext::Titel, rtext::AllesZurueck, platform::BoxOk);
+        support::yInfoBox(text::Titel, text::AllesZurueck, platform::BoxOk);
         w.enable(ids::UndoButton, false);
         return;
     }
@@ -317,9 +317,9 @@ void undoMelden(const BatchErgebnis& r) {
         undoStand.vollstaendig = geschrieben;
     }
     w.enable(ids::UndoButton, nochmal);
-    std::string text = rtext::NichtZurueck + fehlerListe(r.fehler);
-    if (nochmal) text += std::string("\\n \\n ") + rtext::NochmalMoeglich;
-    support::yInfoBox(rtext::Titel, text, platform::BoxOk);
+    std::string text = text::NichtZurueck + fehlerListe(r.fehler);
+    if (nochmal) text += std::string("\\n \\n ") + text::NochmalMoeglich;
+    support::yInfoBox(text::Titel, text, platform::BoxOk);
 }
 
 std::string skriptAufruf(const std::string& skript) { return "/c call \"" + skript + "\""; }
@@ -377,7 +377,7 @@ void RenameAusfuehren() {
         return;
     }
     if (a.umbenannt == 0) {
-        support::yInfoBox(rtext::Titel, rtext::AllesZurueck, platform::BoxOk);
+        support::yInfoBox(text::Titel, text::AllesZurueck, platform::BoxOk);
     } else {
         // The script runs from its own directory, as a revert by hand would.
         undoMelden(undoAusfuehren(skriptAufruf(support::yFileName(UndoDatei)),

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/match.h"
+#include "engine/readdir.h"
+
 namespace engine {
 
 constexpr int ModeFull = 0;      // read the directory again, rows anew
@@ -19,15 +22,6 @@ void LoeschenRenameSpalte();
 // Reads a field as an integer: leading blanks and tabs, one sign, digits;
 // no digits is 0; too large for 32 bits is clamped.
 int32_t yReadNumber(const std::string& text);
-
-// Lists a directory into full paths; returns the running count (see .cpp).
-// With recursion 0, the names of its other entries (folders) that the list
-// leaves out go to `folders` where one is given.
-int yReadDir(const std::string& directory, std::string mask, int recursion,
-             std::vector<std::string>& list, int count, int progress,
-             std::vector<std::string>* folders = nullptr);
-// Ascending, folding A-Z to a-z, other bytes by value.
-void ySortFileList(std::vector<std::string>& list);
 
 // The file mask of a rebuild, taken apart once: a mask "*.ext" (plain
 // ASCII after the star) takes a short way over the name's ending, any other
@@ -43,8 +37,5 @@ private:
     bool endingOnly_ = false;
     std::string ending_;   // A-Z folded to a-z
 };
-
-// Wildcard match of a file name against a mask ("*", "?", "|"); 1 or 0.
-int yMatchPattern(const std::string& first, const std::string& second, int ignoreCase);
 
 }  // namespace engine

@@ -11,7 +11,7 @@
 
 #include "engine/batch.h"
 #include "engine/recovery.h"
-#include "engine/renametexts.h"
+#include "engine/texts.h"
 #include "support/environment.h"
 
 namespace {
@@ -22,10 +22,10 @@ int melden(const engine::BatchErgebnis& r, const std::string& datei, const char*
         return 1;
     }
     if (r.fehler.empty()) {
-        std::cout << engine::rtext::AllesZurueck << "\n";
+        std::cout << engine::text::AllesZurueck << "\n";
         return 0;
     }
-    std::cerr << engine::rtext::FehlerKopf;
+    std::cerr << engine::text::FehlerKopf;
     for (const std::string& f : r.fehler) std::cerr << "  " << f << "\n";
     return 1;
 }
@@ -35,18 +35,18 @@ int melden(const engine::BatchErgebnis& r, const std::string& datei, const char*
 int main(int argc, char** argv) {
     const std::string erstes = argc > 1 ? argv[1] : "";
     if (erstes == "--help" || erstes == "-h") {
-        std::cout << engine::rtext::AufrufHilfe;
+        std::cout << engine::text::AufrufHilfe;
         return 0;
     }
     if (erstes == "--log" && argc <= 3) {
         const std::string log = argc == 3 ? std::string(argv[2])
-                                          : support::yGetTempDirectory() + engine::rtext::LogName;
-        return melden(engine::yUndoFromLog(log), log, engine::rtext::LogNichtLesbar);
+                                          : support::yGetTempDirectory() + engine::text::LogName;
+        return melden(engine::yUndoFromLog(log), log, engine::text::LogNichtLesbar);
     }
     if (argc < 2 || argc > 3 || erstes.rfind("--", 0) == 0) {
-        std::cerr << engine::rtext::AufrufHilfe;
+        std::cerr << engine::text::AufrufHilfe;
         return 2;
     }
     return melden(engine::yRunBatch(erstes, argc == 3 ? argv[2] : ""), erstes,
-                  engine::rtext::SkriptNichtLesbar);
+                  engine::text::SkriptNichtLesbar);
 }

@@ -418,7 +418,7 @@ TEST_P(WindowContract, IdsAreTakenOnce) {
 
 TEST_P(WindowContract, ControlsSitWhereTheyArePut) {
     open(*w);
-    for (const ControlSpec& c : Controls) {
+    for (const ControlRow& c : Controls) {
         int x = -1, y = -1, width = -1, height = -1;
         ASSERT_TRUE(w->controlRect(c.id, x, y, width, height)) << "control " << c.id;
         EXPECT_EQ((std::vector<int>{x, y, width, height}), (std::vector<int>{c.x, c.y, c.width, c.height}))

@@ -22,7 +22,7 @@ enum Id : int {
     OptB1 = 36, OptB2 = 37, Editor = 4801, Unknown = 999,
 };
 
-struct ControlSpec {
+struct ControlRow {
     ControlKind kind;
     int id;
     const char* caption;
@@ -30,7 +30,7 @@ struct ControlSpec {
     unsigned options;
 };
 
-inline const ControlSpec Controls[] = {
+inline const ControlRow Controls[] = {
     {ControlKind::FolderTree, Tree, "", 5, 10, 310, 240, 0},
     {ControlKind::TextField, Field, "*.jpg", 420, 10, 355, 20, 0},
     {ControlKind::TextField, Field2, "neu_%nr%.%erw%", 425, 45, 340, 20, 0},
@@ -88,7 +88,7 @@ inline void open(platform::WindowSystem& w) {
     w.addMenuItem(0, "&Quit");
     w.addMenuTitle("&Info");
     w.addMenuItem(1, "&Info");
-    for (const ControlSpec& c : Controls) {
+    for (const ControlRow& c : Controls) {
         ASSERT_EQ(w.createControl(c.kind, c.id, c.x, c.y, c.width, c.height, c.caption, c.options), 1)
             << "control " << c.id;
     }

@@ -1,0 +1,18 @@
+// The directory scan behind the file table and its sort.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace engine {
+
+// Lists a directory into full paths; returns the running count (see .cpp).
+// With recursion 0, the names of its other entries (folders) that the list
+// leaves out go to `folders` where one is given.
+int yReadDir(const std::string& directory, std::string mask, int recursion,
+             std::vector<std::string>& list, int count, int progress,
+             std::vector<std::string>* folders = nullptr);
+// Ascending, folding A-Z to a-z, other bytes by value.
+void ySortFileList(std::vector<std::string>& list);
+
+}  // namespace engine
