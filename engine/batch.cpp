@@ -254,7 +254,7 @@ std::string yBatchEscape(const std::string& text) {
 
 std::string yBatchLaufwerk(const std::string& path) { return support::yDriveOfPath("", path); }
 
-bool yBatchRenLesen(const std::string& line, std::string& fromName, std::string& toName) {
+bool readRenLine(const std::string& line, std::string& fromName, std::string& toName) {
     const std::string zeile = support::yTrimSpace(support::yReplaceAll(line, "%%", "%", false));
     const std::size_t ende = zeile.find_first_of(" \t");
     const std::string wort = support::yLower(zeile.substr(0, ende));
@@ -283,10 +283,10 @@ BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workin
                         const BatchPruefung& pruefung) {
     std::string inhalt;
     if (scriptPath.empty() || !readUndoFile(scriptPath, pruefung.hoechstensBytes, false, inhalt)) return {};
-    return yRunBatchText(inhalt, workingDirectory, pruefung);
+    return runBatchText(inhalt, workingDirectory, pruefung);
 }
 
-BatchErgebnis yRunBatchText(const std::string& inhalt, const std::string& workingDirectory,
+BatchErgebnis runBatchText(const std::string& inhalt, const std::string& workingDirectory,
                             const BatchPruefung& pruefung) {
     Lauf l;
     l.pruefung = pruefung;

@@ -34,7 +34,7 @@ struct BatchPruefung {
 BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workingDirectory,
                         const BatchPruefung& pruefung = {});
 // The same for a script held in memory.
-BatchErgebnis yRunBatchText(const std::string& script, const std::string& workingDirectory,
+BatchErgebnis runBatchText(const std::string& script, const std::string& workingDirectory,
                             const BatchPruefung& pruefung = {});
 
 // "cmd.exe" with "/c call <script>" (the path may be quoted) runs the
@@ -57,6 +57,6 @@ std::string yBatchRenZeile(const std::string& fromName, const std::string& toNam
 void yBatchRenZeileAnhaengen(std::string& out, const std::string& fromName, const std::string& toName);
 // Reads a ren line back as the interpreter does: false unless it renames
 // one bare name to another.
-bool yBatchRenLesen(const std::string& line, std::string& fromName, std::string& toName);
+bool readRenLine(const std::string& line, std::string& fromName, std::string& toName);
 
 }  // namespace engine

@@ -50,7 +50,7 @@ bool istLaufwerk(const std::string& z) { return z.size() == 2 && z[1] == ':'; }
 // old name and the new name is free.
 bool nieBegonnen(const RenZeile& z) {
     std::string neu, alt;
-    if (!beginntMit(z.cd, "cd ") || !yBatchRenLesen(z.ren, neu, alt)) return false;
+    if (!beginntMit(z.cd, "cd ") || !readRenLine(z.ren, neu, alt)) return false;
     const std::string dir = support::yReplaceAll(z.cd.substr(3), "%%", "%", false);
     return platform::fileExists(dir + alt) && !platform::fileExists(dir + neu);
 }
@@ -83,14 +83,14 @@ std::string skriptAus(const std::vector<RenZeile>& zeilen) {
 
 }  // namespace
 
-std::string yLogUndoScript(const std::string& logText) { return skriptAus(renZeilen(logText)); }
+std::string logUndoScript(const std::string& logText) { return skriptAus(renZeilen(logText)); }
 
-BatchErgebnis yUndoFromLog(const std::string& logPath) {
+BatchErgebnis undoFromLog(const std::string& logPath) {
     std::string log;
     if (!readUndoFile(logPath, LogEndeBytes, true, log)) return {};
     std::vector<RenZeile> zeilen = renZeilen(log);
     if (!zeilen.empty() && nieBegonnen(zeilen.back())) zeilen.pop_back();
-    return yRunBatchText(skriptAus(zeilen), "");
+    return runBatchText(skriptAus(zeilen), "");
 }
 
 }  // namespace engine

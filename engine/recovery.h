@@ -12,12 +12,12 @@ namespace engine {
 // lines from the last to the first, each after the drive and cd lines it
 // followed. A crash tail (zero bytes, a last line without its line end)
 // is left out.
-std::string yLogUndoScript(const std::string& logText);
+std::string logUndoScript(const std::string& logText);
 
 // Reads the log (a private file of this user; of a very long log only its
 // end) and runs that script. The last line of a crashed action may belong
 // to a rename that never started: when its file is still at its old name
 // and nothing has the new one, it is left out rather than reported.
-BatchErgebnis yUndoFromLog(const std::string& logPath);
+BatchErgebnis undoFromLog(const std::string& logPath);
 
 }  // namespace engine

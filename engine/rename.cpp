@@ -336,7 +336,7 @@ BatchErgebnis undoAusfuehren(const std::string& parameter, const std::string& ar
     p.verzeichnis = u.verzeichnis;
     p.kennung = u.kennung;
     p.kennungBekannt = u.kennungBekannt;
-    if (!u.vollstaendig) return yRunBatchText(u.text, arbeitsVerzeichnis, p);
+    if (!u.vollstaendig) return runBatchText(u.text, arbeitsVerzeichnis, p);
     return yStartCommand("cmd.exe", parameter, arbeitsVerzeichnis, p);
 }
 

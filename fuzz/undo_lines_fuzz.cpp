@@ -23,7 +23,7 @@ bool actionWouldRename(const std::string& name) {
 
 void mustReadBack(const std::string& from, const std::string& to) {
     std::string readFrom, readTo;
-    if (!engine::yBatchRenLesen(engine::yBatchRenZeile(from, to), readFrom, readTo) || readFrom != from ||
+    if (!engine::readRenLine(engine::yBatchRenZeile(from, to), readFrom, readTo) || readFrom != from ||
         readTo != to)
         std::abort();
 }
@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         if (actionWouldRename(from) && actionWouldRename(to)) mustReadBack(from, to);
     }
     std::string from, to;
-    if (engine::yBatchRenLesen(text, from, to)) mustReadBack(from, to);
-    const std::string script = engine::yLogUndoScript(text);
+    if (engine::readRenLine(text, from, to)) mustReadBack(from, to);
+    const std::string script = engine::logUndoScript(text);
     if (script.size() > 2 * text.size() + 64) std::abort();   // no line is made up
     return 0;
 }

@@ -503,7 +503,7 @@ TEST_F(RenameTest, KillDuringARenumberingIsTakenBackFromTheLog) {
         waitpid(child, &status, 0);
         const Files atKill = files();
         if (atKill != before && atKill.count(numbered(3000))) ++killedMidway;
-        const engine::BatchErgebnis r = engine::yUndoFromLog(temp + "undo_quonabix.log");
+        const engine::BatchErgebnis r = engine::undoFromLog(temp + "undo_quonabix.log");
         EXPECT_TRUE(r.fehler.empty()) << r.fehler.front();
         EXPECT_EQ(files(), before);
         fs::remove_all(dir);
@@ -527,18 +527,18 @@ TEST_F(RenameTest, LogRecoverySkipsACrashTailAndARenameThatNeverStarted) {
         for (const auto& e : fs::directory_iterator(dir)) fs::remove(e.path());
         fill({{"a", "A"}, {"neu_2", "N"}, {"neu_1", "B"}, {"c", "C"}});
         std::ofstream(temp + "undo_quonabix.log", std::ios::binary) << older + newest + tail;
-        const engine::BatchErgebnis r = engine::yUndoFromLog(temp + "undo_quonabix.log");
+        const engine::BatchErgebnis r = engine::undoFromLog(temp + "undo_quonabix.log");
         EXPECT_TRUE(r.gestartet);
         EXPECT_EQ(r.fehler, Texts{});
         EXPECT_EQ(files(), before);
     }
-    EXPECT_EQ(engine::yLogUndoScript(older + newest), "cd " + dir + "\r\nren \"neu_9\" \"a\"\r\n"
+    EXPECT_EQ(engine::logUndoScript(older + newest), "cd " + dir + "\r\nren \"neu_9\" \"a\"\r\n"
                                                       "ren \"neu_1\" \"b\"\r\nren \"neu_2\" \"neu_1\"\r\n");
-    EXPECT_FALSE(engine::yUndoFromLog(temp + "missing.log").gestartet);
+    EXPECT_FALSE(engine::undoFromLog(temp + "missing.log").gestartet);
     // Killed before the first line, or before the header was complete.
     for (const std::string& log : {std::string(), std::string("REM ---"), std::string(300, '\0')}) {
         std::ofstream(temp + "undo_quonabix.log", std::ios::binary) << log;
-        const engine::BatchErgebnis r = engine::yUndoFromLog(temp + "undo_quonabix.log");
+        const engine::BatchErgebnis r = engine::undoFromLog(temp + "undo_quonabix.log");
         EXPECT_TRUE(r.gestartet && r.fehler.empty()) << log.size();
     }
     EXPECT_EQ(files(), before);

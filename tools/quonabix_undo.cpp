@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     if (erstes == "--log" && argc <= 3) {
         const std::string log = argc == 3 ? std::string(argv[2])
                                           : support::yGetTempDirectory() + engine::text::LogName;
-        return melden(engine::yUndoFromLog(log), log, engine::text::LogNichtLesbar);
+        return melden(engine::undoFromLog(log), log, engine::text::LogNichtLesbar);
     }
     if (argc < 2 || argc > 3 || erstes.rfind("--", 0) == 0) {
         std::cerr << engine::text::AufrufHilfe;
