@@ -169,12 +169,24 @@ void benenneUm(Lauf& l, int nr, const std::string& von, const std::string& nach)
     l.offen.push_back({l.verzeichnis, von, nach, true});
 }
 
+// A script line read back from "%%", cut into its command word (lower
+// case) and what follows it.
+struct Befehl {
+    std::string zeile, wort, rest;
+};
+
+Befehl zerlegen(const std::string& roh) {
+    Befehl b;
+    b.zeile = support::yTrimSpace(support::yReplaceAll(roh, "%%", "%", false));
+    const std::size_t ende = b.zeile.find_first_of(" \t");
+    b.wort = support::yLower(b.zeile.substr(0, ende));
+    if (ende != std::string::npos) b.rest = support::yTrimSpace(b.zeile.substr(ende));
+    return b;
+}
+
 void zeileAusfuehren(Lauf& l, int nr, const std::string& roh) {
-    const std::string zeile = support::yTrimSpace(support::yReplaceAll(roh, "%%", "%", false));
+    const auto [zeile, wort, rest] = zerlegen(roh);
     if (zeile.empty()) return;
-    const std::size_t ende = zeile.find_first_of(" \t");
-    const std::string wort = support::yLower(zeile.substr(0, ende));
-    const std::string rest = ende == std::string::npos ? "" : support::yTrimSpace(zeile.substr(ende));
     if (wort == "rem") return;
     // Drive lines select a drive on Windows; Linux paths have none.
     if (wort.size() == 2 && wort[1] == ':' && wort[0] >= 'a' && wort[0] <= 'z' && rest.empty())
@@ -255,11 +267,8 @@ std::string yBatchEscape(const std::string& text) {
 std::string yBatchLaufwerk(const std::string& path) { return support::yDriveOfPath("", path); }
 
 bool readRenLine(const std::string& line, std::string& fromName, std::string& toName) {
-    const std::string zeile = support::yTrimSpace(support::yReplaceAll(line, "%%", "%", false));
-    const std::size_t ende = zeile.find_first_of(" \t");
-    const std::string wort = support::yLower(zeile.substr(0, ende));
-    if (ende == std::string::npos || (wort != "ren" && wort != "rename")) return false;
-    return renNamen(support::yTrimSpace(zeile.substr(ende)), fromName, toName);
+    const Befehl b = zerlegen(line);
+    return (b.wort == "ren" || b.wort == "rename") && renNamen(b.rest, fromName, toName);
 }
 
 std::string yBatchCdZeile(const std::string& directory) { return "cd " + yBatchEscape(directory); }

@@ -27,18 +27,27 @@ bool beginntMit(const std::string& text, const char* anfang) {
     return text.compare(0, std::char_traits<char>::length(anfang), anfang) == 0;
 }
 
-// Lines of the newest action, after its header.
+// Lines of the newest action, after its header. Only that action is split
+// into lines: a log of years holds many more.
 std::vector<std::string> letzteAktion(const std::string& log) {
     std::size_t ende = log.size();
     while (ende > 0 && log[ende - 1] == '\0') --ende;
     while (ende > 0 && log[ende - 1] != '\n') --ende;   // a cut last line is not read
+    std::size_t anfang = 0;
+    for (std::size_t kopf = ende; kopf > 0;) {
+        kopf = log.rfind(text::LogSkriptName, kopf - 1);
+        if (kopf == std::string::npos) break;
+        if (kopf == 0 || log[kopf - 1] == '\n') {
+            anfang = log.find('\n', kopf) + 1;
+            break;
+        }
+    }
     std::vector<std::string> zeilen;
-    for (std::size_t anfang = 0; anfang < ende;) {
+    while (anfang < ende) {
         const std::size_t lf = log.find('\n', anfang);
         std::string zeile = log.substr(anfang, lf - anfang);
         if (!zeile.empty() && zeile.back() == '\r') zeile.pop_back();
-        if (beginntMit(zeile, text::LogSkriptName)) zeilen.clear();
-        else zeilen.push_back(std::move(zeile));
+        zeilen.push_back(std::move(zeile));
         anfang = lf + 1;
     }
     return zeilen;
