@@ -15,7 +15,7 @@ cmake --build "$root/build-test"
 # the case. Qt's own allocations outlive the window tests, so leaks are
 # looked for in the logic cases only.
 bash "$root/tools/fuzz.sh" 10
-cmake --build "$root/build-fuzz" --target quonabix_tests quonabix_qt_tests
+cmake --build "$root/build-fuzz" --target quonabix_tests quonabix_window_tests
 (cd "$root/build-fuzz" &&
   ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -E '^qt[.]' &&
   QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -R '^qt[.]')

@@ -9,6 +9,16 @@
 #include <QApplication>
 
 #include "platform/qt/qtwindowsystem.h"
+#include "testwindow.h"
+
+namespace testwindow {
+
+const char* ownWindowSystemName() { return "Qt"; }
+std::unique_ptr<platform::WindowSystem> makeOwnWindowSystem() {
+    return std::make_unique<platform::QtWindowSystem>();
+}
+
+}  // namespace testwindow
 
 namespace {
 

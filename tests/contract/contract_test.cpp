@@ -1,6 +1,6 @@
 // The window operations the program relies on, run against both window
-// systems: the headless one that the logic tests use and the Qt one that
-// the product uses. A case that fails names the backend in its test name.
+// systems: the headless one that the logic tests use and the program's own
+// (Qt on Linux, Win32 on Windows). A case that fails names the backend in its test name.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
-#include "platform/qt/qtwindowsystem.h"
 #include "platform/window.h"
 #include "testutil.h"
 #include "testwindow.h"
@@ -457,7 +456,7 @@ TEST_P(WindowContract, MenuBarNeedsAnOpenWindow) {
 
 const Backend Backends[] = {
     {"Headless", [] { return std::unique_ptr<WindowSystem>(new HeadlessWindowSystem); }},
-    {"Qt", [] { return std::unique_ptr<WindowSystem>(new QtWindowSystem); }},
+    {ownWindowSystemName(), [] { return makeOwnWindowSystem(); }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Backends, WindowContract, ::testing::ValuesIn(Backends),

@@ -4,12 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <ostream>
 #include <vector>
 
 #include "platform/window.h"
 
 namespace testwindow {
+
+// The program's own window system of the platform ("Qt", "Win32"), made by
+// the window test program of that platform.
+const char* ownWindowSystemName();
+std::unique_ptr<platform::WindowSystem> makeOwnWindowSystem();
 
 using platform::ControlKind;
 using platform::EventCode;
