@@ -1,0 +1,30 @@
+// UTF-8 <-> UTF-16 with the system's converter.
+#include "platform/win32/wide.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+namespace platform::win32 {
+
+std::wstring widen(const std::string& text) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::string narrow(const wchar_t* text, int length) {
+    if (text == nullptr) return {};
+    if (length < 0) length = static_cast<int>(std::wcslen(text));
+    if (length == 0) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string narrow(const std::wstring& text) { return narrow(text.data(), static_cast<int>(text.size())); }
+
+}  // namespace platform::win32
