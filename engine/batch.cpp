@@ -151,10 +151,24 @@ int oeffnen(Lauf& l) {
 
 // After the command interpreter ran the script: what its rename of a line
 // left behind, as the rename itself would have reported it.
+// A change of case alone took place only where the folder lists the name
+// exactly: a file system that ignores case finds it under either one.
+bool genauGelistet(const std::string& verzeichnis, const std::string& name) {
+    const int h = platform::openDirList(verzeichnis);
+    std::string eintrag;
+    platform::EntryKind art;
+    bool gefunden = false;
+    while (h != 0 && !gefunden && platform::nextDirEntry(h, eintrag, art)) gefunden = eintrag == name;
+    if (h != 0) platform::closeDirList(h);
+    return gefunden;
+}
+
 platform::RenameResult nachgeprueft(const Lauf& l, const std::string& von, const std::string& nach) {
+    if (support::yLower(von) == support::yLower(nach))
+        return genauGelistet(l.verzeichnis, nach) ? platform::RenameResult::Ok : platform::RenameResult::Failed;
     const bool alt = platform::fileExists(l.verzeichnis + von);
     const bool neu = platform::fileExists(l.verzeichnis + nach);
-    if (neu && (!alt || support::yLower(von) == support::yLower(nach))) return platform::RenameResult::Ok;
+    if (neu && !alt) return platform::RenameResult::Ok;
     if (alt && neu) return platform::RenameResult::TargetExists;
     return alt ? platform::RenameResult::Failed : platform::RenameResult::SourceMissing;
 }

@@ -41,6 +41,13 @@ int runProgram(const std::string& program, const std::string& parameters,
 std::string toScriptBytes(const std::string& text);
 std::string fromScriptBytes(const std::string& bytes);
 
+// The bytes of a settings file as the platform's own profile functions
+// read it, and back: the text itself on Linux; on Windows the ANSI code
+// page, or UTF-16 with its byte-order mark where that page cannot hold
+// every character (a text that starts with the UTF-8 mark stays UTF-8).
+std::string toProfileBytes(const std::string& text);
+std::string fromProfileBytes(const std::string& bytes);
+
 // Standard output without line end (for message boxes of negative kind).
 void writeStdout(const std::string& text);
 

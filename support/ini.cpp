@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/process.h"
 #include "support/filehelpers.h"
 #include "support/text.h"
 
@@ -169,6 +170,7 @@ std::string yIniRead(const std::string& section, const std::string& key,
                      const std::string& file, const std::string& defaultValue) {
     std::string raw;
     if (key.empty() || !readWholeFile(yFindFileNoCase(file), raw)) return defaultValue;
+    raw = platform::fromProfileBytes(raw);
     const Place place = locate(splitLines(raw), section, key);
     if (place.key == std::string::npos) return defaultValue;
     const std::string kept = yLeftChars(unquote(place.value), ValueLimit);
@@ -185,11 +187,12 @@ int yIniWrite(const std::string& section, const std::string& key,
     const std::string path = yFindFileNoCase(file);
     std::string raw;
     if (platform::fileExists(path) && !readWholeFile(path, raw)) return 0;
+    raw = platform::fromProfileBytes(raw);
     std::vector<IniLine> lines = splitLines(raw);
     store(lines, section, key, value);
     std::string text = raw.compare(0, 3, "\xEF\xBB\xBF") == 0 ? "\xEF\xBB\xBF" : "";
     for (const IniLine& line : lines) text += line.text + line.end;
-    return writeSettings(path, text);
+    return writeSettings(path, platform::toProfileBytes(text));
 }
 
 }  // namespace support

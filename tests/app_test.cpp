@@ -40,7 +40,7 @@ protected:
     void TearDown() override {
         platform::useWindowSystem(nullptr);
     }
-    std::string folder() const { return dir.string() + "/"; }
+    std::string folder() const { return testutil::utf8(dir) + platform::PathSeparator; }
     std::string newName(int row) { return h.getCell(ids::FileTable, row, ids::ColNew); }
     // Runs the loop over the events queued so far; the script's end closes the window.
     void run() { app::Hauptschleife(); }
@@ -328,7 +328,7 @@ TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
         EXPECT_EQ(support::VersionText, support::texts::VersionListe[0]) << "one place for the version";
         std::ifstream in(ini, std::ios::binary);
         const std::string saved((std::istreambuf_iterator<char>(in)), {});
-        EXPECT_NE(saved.find("Start-Verzeichnis=" + folder.string() + "/\r\n"), std::string::npos) << saved;
+        EXPECT_NE(saved.find("Start-Verzeichnis=" + testutil::utf8(folder) + platform::PathSeparator + "\r\n"), std::string::npos) << saved;
         EXPECT_NE(saved.find("Datei-Muster=" + mask + "\r\n"), std::string::npos) << saved;
     }
 }
@@ -353,7 +353,7 @@ TEST(StartLog, FallsBackToTheLaufDateiFolderWithoutAMessage) {
     const testutil::TempDir programFolder, otherFolder;
     const fs::path program = fs::path(programFolder.path()).parent_path(),
                    other = fs::path(otherFolder.path()).parent_path();
-    support::ProgrammVerzeichnis = program.string() + "/";
+    support::ProgrammVerzeichnis = testutil::utf8(program) + platform::PathSeparator;
     support::BenutzerName = "anna";
     platform::setNowSource([] { return platform::LocalTime{2006, 3, 14, 9, 5, 7}; });
     const auto read = [](const fs::path& p) {

@@ -145,7 +145,7 @@ void HeadlessWindowSystem::setText(int id, const std::string& text) {
         c->text.clear();
         return;
     }
-    c->text = clean == "/" ? clean : clean + "/";
+    c->text = isSeparator(clean.back()) ? clean : clean + PathSeparator;   // a root ends with its own
     s_->queueIfEnabled(id, EventKind::Change);
 }
 

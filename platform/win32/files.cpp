@@ -108,6 +108,32 @@ HANDLE openDirectory(const std::string& dir, bool shareDelete) {
                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
+bool sameFile(const std::wstring& a, const std::wstring& b) {
+    FileIdentity ia, ib;
+    bool ok = true;
+    for (auto [path, out] : {std::pair{&a, &ia}, std::pair{&b, &ib}}) {
+        const HANDLE h = CreateFileW(path->c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        ok = ok && h != INVALID_HANDLE_VALUE && identityOfHandle(h, *out);
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+    return ok && ia == ib;
+}
+
+// Renames through a temporary name; if the second step fails, the first
+// is taken back.
+bool renameViaTemp(const std::wstring& dir, const std::wstring& from, const std::wstring& to) {
+    const std::wstring temp = dir + L".quonabix-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(GetTickCount()) + L".tmp";
+    if (!MoveFileExW(from.c_str(), temp.c_str(), 0)) return false;
+    if (MoveFileExW(temp.c_str(), to.c_str(), 0)) return true;
+    const DWORD error = GetLastError();
+    MoveFileExW(temp.c_str(), from.c_str(), 0);
+    SetLastError(error);
+    return false;
+}
+
 RenameResult renameResultOf(DWORD error, const std::wstring& from) {
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return RenameResult::TargetExists;
     if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
@@ -276,7 +302,13 @@ RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const
                                                                            : RenameResult::SourceMissing;
     // Without MOVEFILE_REPLACE_EXISTING an existing target is never
     // replaced; a change of case alone renames the file itself.
-    if (MoveFileExW(from.c_str(), (e.dir + widen(toName)).c_str(), 0)) return RenameResult::Ok;
+    const std::wstring to = e.dir + widen(toName);
+    // A change of case alone goes through a temporary name: some file
+    // systems take the file itself for the target and keep the old case.
+    const bool caseOnly = CompareStringOrdinal(from.c_str(), -1, to.c_str(), -1, TRUE) == CSTR_EQUAL;
+    if (caseOnly && sameFile(from, to))
+        return renameViaTemp(e.dir, from, to) ? RenameResult::Ok : renameResultOf(GetLastError(), from);
+    if (MoveFileExW(from.c_str(), to.c_str(), 0)) return RenameResult::Ok;
     return renameResultOf(GetLastError(), from);
 }
 

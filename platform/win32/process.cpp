@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -49,6 +50,32 @@ HANDLE start(const std::string& program, const std::string& parameters, const st
     CloseHandle(pi.hThread);
     return pi.hProcess;
 }
+
+// The text in a code page; false when a character has no place in it.
+bool inCodePage(UINT page, const std::string& text, std::string& out) {
+    const std::wstring wide = widen(text);
+    out.clear();
+    if (wide.empty()) return true;
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, &lossy);
+    if (n <= 0 || lossy) return false;
+    out.resize(static_cast<std::size_t>(n));
+    WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                        nullptr, nullptr);
+    return true;
+}
+
+std::string fromCodePage(UINT page, const std::string& bytes) {
+    if (bytes.empty()) return "";
+    const int n = MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+    return narrow(wide);
+}
+
+constexpr char Utf8Mark[] = "\xEF\xBB\xBF";
+constexpr char Utf16Mark[] = "\xFF\xFE";
 
 // The code page cmd.exe reads a batch file in: the console's, which is
 // the OEM code page unless a "chcp" changed it.
@@ -131,18 +158,8 @@ int runProgram(const std::string& program, const std::string& parameters,
 }
 
 std::string toScriptBytes(const std::string& text) {
-    const std::wstring wide = widen(text);
-    if (wide.empty()) return "";
-    const UINT page = interpreterCodePage();
-    BOOL lossy = FALSE;
-    const int n = WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, &lossy);
-    if (n > 0 && !lossy) {
-        std::string out(static_cast<std::size_t>(n), '\0');
-        WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), out.data(),
-                            n, nullptr, nullptr);
-        return out;
-    }
+    std::string out;
+    if (inCodePage(interpreterCodePage(), text, out)) return out;
     // A name the console's code page cannot hold: the whole script in UTF-8,
     // which the interpreter reads after switching its code page.
     return Utf8Line + text;
@@ -150,11 +167,23 @@ std::string toScriptBytes(const std::string& text) {
 
 std::string fromScriptBytes(const std::string& bytes) {
     if (bytes.rfind(Utf8Line, 0) == 0) return bytes.substr(std::char_traits<char>::length(Utf8Line));
-    if (bytes.empty()) return "";
-    const UINT page = interpreterCodePage();
-    const int n = MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+    return fromCodePage(interpreterCodePage(), bytes);
+}
+
+std::string toProfileBytes(const std::string& text) {
+    std::string out;
+    if (text.rfind(Utf8Mark, 0) == 0 || inCodePage(CP_ACP, text, out)) return out.empty() ? text : out;
+    const std::wstring wide = widen(text);
+    out = Utf16Mark;
+    out.append(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+    return out;
+}
+
+std::string fromProfileBytes(const std::string& bytes) {
+    if (bytes.rfind(Utf8Mark, 0) == 0) return bytes;
+    if (bytes.rfind(Utf16Mark, 0) != 0) return fromCodePage(CP_ACP, bytes);
+    std::wstring wide((bytes.size() - 2) / 2, L'\0');
+    std::memcpy(wide.data(), bytes.data() + 2, wide.size() * sizeof(wchar_t));
     return narrow(wide);
 }
 
