@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     platform::QtWindowSystem windowSystem(argc, argv);
     platform::useWindowSystem(&windowSystem);
     support::BuildTime = quonabixBuildTime;
-    const int code = app::Programm();
+    const int code = app::runProgram();
     platform::useWindowSystem(nullptr);
     return code;
 }
