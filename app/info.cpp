@@ -6,7 +6,7 @@
 
 namespace app {
 
-std::string InfoVorlage() {
+std::string infoTemplate() {
     return std::string("{ANWENDUNG}") +
            "Mit diesem Rename Tool (Quonabix) haben Sie die Möglichkeit,\r"
            "die Namen aller Dateien in einem Verzeichnisses einen \r"
@@ -26,7 +26,7 @@ std::string InfoVorlage() {
 void Info() {
     const int token = support::yPgmCheck("#S", "Info", 0);
     // The window is titled with the product name alone, without the version.
-    support::yWindowInfo(InfoVorlage(), text::Produkt);
+    support::yWindowInfo(infoTemplate(), text::Product);
     support::yPgmCheck("#E", "Info", token);
 }
 

@@ -15,7 +15,7 @@
 
 namespace app {
 
-Verzoegerung NeuAufbauenAb;
+DelayedRebuild NeuAufbauenAb;
 
 namespace {
 
@@ -23,34 +23,34 @@ using platform::EventCode;
 using platform::EventKind;
 
 // Masks of the checked fields.
-constexpr const char* MaskeMuster = "#A-Z#a-z#0-9#S01";
-constexpr const char* MaskeStart = "#0-9-";
-constexpr const char* MaskeZahl = "#0-9";
-constexpr const char* MaskeZeichen = "#A-Z#a-z#0-9#S01#SP";
+constexpr const char* PatternMask = "#A-Z#a-z#0-9#S01";
+constexpr const char* StartMask = "#0-9-";
+constexpr const char* NumberMask = "#0-9";
+constexpr const char* TextMask = "#A-Z#a-z#0-9#S01#SP";
 
 // The event the loop received last; a handler ends the loop by making it
 // the close event.
-EventCode AktuellesEreignis = EventCode::Other;
+EventCode currentEvent = EventCode::Other;
 
-void Aufbauen(int mode) { engine::NeuAufbauen(mode, engine::DateiListe); }
+void rebuild(int mode) { engine::NeuAufbauen(mode, engine::DateiListe); }
 
 // A checked field: on a change the text is tested; an accepted text
 // rebuilds the names, a rejected one puts the focus back.
-void GeprueftesFeld(int id, EventKind kind, const char* mask) {
+void checkedField(int id, EventKind kind, const char* mask) {
     if (kind != EventKind::Change) return;
     if (engine::yCheckInput(mask, "", platform::win().getText(id))) {
-        Aufbauen(engine::ModeNames);
+        rebuild(engine::ModeNames);
     } else {
         platform::win().setFocus(id);
     }
 }
 
-void MusterFeld(EventKind kind) {
+void patternField(EventKind kind) {
     if (kind != EventKind::Change) return;
-    if (engine::yCheckInput(MaskeMuster, "", platform::win().getText(ids::PatternField))) {
+    if (engine::yCheckInput(PatternMask, "", platform::win().getText(ids::PatternField))) {
         // Re-arming moves the delay: it counts from the last accepted key stroke.
-        NeuAufbauenAb.scharf = true;
-        NeuAufbauenAb.seit = platform::tickCount();
+        NeuAufbauenAb.armed = true;
+        NeuAufbauenAb.since = platform::tickCount();
     } else {
         platform::win().setFocus(ids::PatternField);
     }
@@ -58,7 +58,7 @@ void MusterFeld(EventKind kind) {
 
 // Buttons "Alle Auswählen" and "Keine Auswählen": every row ticked or not,
 // and no longer selected; no rebuild.
-void AlleZeilen(int state) {
+void setAllTicks(int state) {
     auto& w = platform::win();
     const int rows = w.countRows(ids::FileTable);
     for (int row = 0; row < rows; ++row) w.setRowState(ids::FileTable, row, state);
@@ -67,21 +67,21 @@ void AlleZeilen(int state) {
 
 // Any event of the table may have changed a tick, and a tick changes what
 // the rows after it can do; after a rename action the table is read anew.
-void Tabelle() {
+void tableEvent() {
     if (engine::RenameErfolgt == 1) {
-        Aufbauen(engine::ModeFull);
+        rebuild(engine::ModeFull);
     } else {
         engine::refreshPreview();
     }
 }
 
 // Fields of a rule turn their rule on at every event, entering included.
-void RegelFeld(int id, EventKind kind, int option, const char* mask) {
+void ruleField(int id, EventKind kind, int option, const char* mask) {
     platform::win().setState(option, 1);
     if (mask) {
-        GeprueftesFeld(id, kind, mask);
+        checkedField(id, kind, mask);
     } else if (kind == EventKind::Change) {
-        Aufbauen(engine::ModeNames);
+        rebuild(engine::ModeNames);
     }
 }
 
@@ -90,7 +90,7 @@ void RegelFeld(int id, EventKind kind, int option, const char* mask) {
 void MenueEreignis() {
     engine::LoeschenRenameSpalte();
     switch (platform::win().eventId()) {
-        case ids::MenuQuit: AktuellesEreignis = EventCode::Close; break;
+        case ids::MenuQuit: currentEvent = EventCode::Close; break;
         case ids::MenuInfo: Info(); break;
         default: break;
     }
@@ -101,80 +101,80 @@ void ElementEreignis() {
     const int id = w.eventId();
     const EventKind kind = w.eventKind();
     switch (id) {
-        case ids::FolderTree: if (kind == EventKind::Change) Aufbauen(engine::ModeFull); break;
-        case ids::MaskField: if (kind == EventKind::Change) Aufbauen(engine::ModeFull); break;
-        case ids::PatternField: MusterFeld(kind); break;
-        case ids::StartField: GeprueftesFeld(id, kind, MaskeStart); break;
+        case ids::FolderTree: if (kind == EventKind::Change) rebuild(engine::ModeFull); break;
+        case ids::MaskField: if (kind == EventKind::Change) rebuild(engine::ModeFull); break;
+        case ids::PatternField: patternField(kind); break;
+        case ids::StartField: checkedField(id, kind, StartMask); break;
         case ids::StepField:
-        case ids::DigitsField: GeprueftesFeld(id, kind, MaskeZahl); break;
-        case ids::FileTable: Tabelle(); break;
-        case ids::TickAllButton: AlleZeilen(platform::RowTicked); break;
-        case ids::TickNoneButton: AlleZeilen(0); break;
+        case ids::DigitsField: checkedField(id, kind, NumberMask); break;
+        case ids::FileTable: tableEvent(); break;
+        case ids::TickAllButton: setAllTicks(platform::RowTicked); break;
+        case ids::TickNoneButton: setAllTicks(0); break;
         case ids::RenameButton: engine::RenameAusfuehren(); break;
-        case ids::QuitButton: AktuellesEreignis = EventCode::Close; break;
+        case ids::QuitButton: currentEvent = EventCode::Close; break;
         case ids::OptPattern:
         case ids::OptReplace:
         case ids::OptRemove:
         case ids::OptCase:
-        case ids::OptSwap: Aufbauen(engine::ModeNames); break;
+        case ids::OptSwap: rebuild(engine::ModeNames); break;
         case ids::ReplaceFindField:
-        case ids::ReplaceByField: RegelFeld(id, kind, ids::OptReplace, MaskeZeichen); break;
-        case ids::RemoveField: RegelFeld(id, kind, ids::OptRemove, MaskeZeichen); break;
+        case ids::ReplaceByField: ruleField(id, kind, ids::OptReplace, TextMask); break;
+        case ids::RemoveField: ruleField(id, kind, ids::OptRemove, TextMask); break;
         case ids::OptRemoveStart:
         case ids::OptRemoveEnd:
         case ids::OptRemoveAll:
             w.setState(ids::OptRemove, 1);
-            Aufbauen(engine::ModeNames);
+            rebuild(engine::ModeNames);
             break;
         case ids::OptUpper:
         case ids::OptLower:
         case ids::OptCapitalFirst:
             w.setState(ids::OptCase, 1);
-            Aufbauen(engine::ModeNames);
+            rebuild(engine::ModeNames);
             break;
         case ids::SeparatorField:
-        case ids::OrderField: RegelFeld(id, kind, ids::OptSwap, nullptr); break;
-        case ids::RefreshButton: Aufbauen(engine::ModeFull); break;
+        case ids::OrderField: ruleField(id, kind, ids::OptSwap, nullptr); break;
+        case ids::RefreshButton: rebuild(engine::ModeFull); break;
         case ids::UndoButton: engine::RenameRueckgaengig(); break;
         default: break;   // labels and frames
     }
 }
 
-void PruefenVerzoegerung() {
-    if (!NeuAufbauenAb.scharf) return;
+void runDueRebuild() {
+    if (!NeuAufbauenAb.armed) return;
     // Unsigned subtraction keeps the age right across the tick wrap-around.
-    const uint32_t age = platform::tickCount() - NeuAufbauenAb.seit;
+    const uint32_t age = platform::tickCount() - NeuAufbauenAb.since;
     if (age > PatternDelayMs) {
-        NeuAufbauenAb.scharf = false;
-        Aufbauen(engine::ModeNames);
+        NeuAufbauenAb.armed = false;
+        rebuild(engine::ModeNames);
     }
 }
 
 // Milliseconds until the armed rebuild is due (one past the delay), or -1.
-static int WeckenNach() {
-    if (!NeuAufbauenAb.scharf) return -1;
-    const uint32_t age = platform::tickCount() - NeuAufbauenAb.seit;
+static int msUntilDue() {
+    if (!NeuAufbauenAb.armed) return -1;
+    const uint32_t age = platform::tickCount() - NeuAufbauenAb.since;
     return age > PatternDelayMs ? 0 : static_cast<int>(PatternDelayMs + 1 - age);
 }
 
 void Hauptschleife() {
     auto& w = platform::win();
-    w.setText(ids::DirectoryLabel, text::VerzeichnisLeer);
+    w.setText(ids::DirectoryLabel, text::FolderLabelEmpty);
     w.setState(ids::OptPattern, 1);
     w.setState(ids::OptUpper, 1);
     w.setState(ids::OptRemoveStart, 1);
     w.enable(ids::UndoButton, false);
     for (;;) {
-        AktuellesEreignis = w.waitEvent(WeckenNach());
-        if (AktuellesEreignis == EventCode::Menu) {
+        currentEvent = w.waitEvent(msUntilDue());
+        if (currentEvent == EventCode::Menu) {
             MenueEreignis();
-        } else if (AktuellesEreignis == EventCode::Control) {
+        } else if (currentEvent == EventCode::Control) {
             ElementEreignis();
-        } else if (AktuellesEreignis == EventCode::Close && w.eventId() != ids::MainWindow) {
-            AktuellesEreignis = EventCode::Other;   // a stray close of another window
+        } else if (currentEvent == EventCode::Close && w.eventId() != ids::MainWindow) {
+            currentEvent = EventCode::Other;   // a stray close of another window
         }
-        PruefenVerzoegerung();
-        if (AktuellesEreignis == EventCode::Close) break;
+        runDueRebuild();
+        if (currentEvent == EventCode::Close) break;
     }
 }
 

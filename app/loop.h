@@ -6,11 +6,11 @@
 namespace app {
 
 // The pending delayed rebuild of the name pattern field.
-struct Verzoegerung {
-    bool scharf = false;     // armed
-    uint32_t seit = 0;       // tick of the last accepted change
+struct DelayedRebuild {
+    bool armed = false;   // a rebuild is pending
+    uint32_t since = 0;   // tick of the last accepted change
 };
-extern Verzoegerung NeuAufbauenAb;
+extern DelayedRebuild NeuAufbauenAb;
 
 // Milliseconds the pattern field waits after its last accepted change;
 // the rebuild runs only when strictly more have passed.
@@ -20,12 +20,12 @@ void Hauptschleife();
 void MenueEreignis();
 void ElementEreignis();
 // Runs the delayed rebuild when it is armed and due.
-void PruefenVerzoegerung();
+void runDueRebuild();
 
 // Appends this start's line to the start log, without any message.
-void SchreibenStartLog();
+void writeStartLog();
 
 // The whole program: start-up, loop, settings save; returns the exit code.
-int Programm();
+int runProgram();
 
 }  // namespace app

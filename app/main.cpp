@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
 #endif
     platform::useWindowSystem(&windowSystem);
     support::BuildTime = quonabixBuildTime;
-    const int code = app::Programm();
+    const int code = app::runProgram();
     platform::useWindowSystem(nullptr);
     return code;
 }

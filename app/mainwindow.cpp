@@ -23,7 +23,7 @@ struct ControlRow {
 };
 
 // Every control of the main window, in creation order.
-constexpr ControlRow Steuerelemente[] = {
+constexpr ControlRow MainControls[] = {
     {K::FolderTree, ids::FolderTree, "", 5, 10, 310, 240, 0},
     {K::TextField, ids::MaskField, "*.jpg", 420, 10, 355, 20, 0},
     {K::TextField, ids::PatternField, "neu_%nr%.%erw%", 425, 45, 340, 20, 0},
@@ -68,33 +68,33 @@ constexpr ControlRow Steuerelemente[] = {
 };
 
 void SetzenTooltip(int id, const char* tipText) {
-    platform::win().attachToolTip(id, tipText, text::TippTitel, platform::IconKind::Information);
+    platform::win().attachToolTip(id, tipText, text::TipTitle, platform::IconKind::Information);
 }
 
 }  // namespace
 
 int OeffnenHauptfenster() {
     auto& w = platform::win();
-    if (!w.openWindow(ids::MainWindow, 307, 237, 790, 596, text::FensterBeimOeffnen,
+    if (!w.openWindow(ids::MainWindow, 307, 237, 790, 596, text::WindowTitle,
                       platform::WinCloseBox | platform::WinCentreOverActive)) {
         return 0;
     }
     // A window without its menu bar still works: the buttons end the program.
     if (w.createMenuBar(ids::MainWindow)) {
-        w.addMenuTitle(text::MenueDatei);
-        w.addMenuItem(ids::MenuQuit, text::MenueQuit);
-        w.addMenuTitle(text::MenueInfoTitel);
-        w.addMenuItem(ids::MenuInfo, text::MenueInfo);
+        w.addMenuTitle(text::MenuFileTitle);
+        w.addMenuItem(ids::MenuQuit, text::MenuQuitItem);
+        w.addMenuTitle(text::MenuInfoTitle);
+        w.addMenuItem(ids::MenuInfo, text::MenuInfoItem);
     }
-    for (const ControlRow& c : Steuerelemente) {
+    for (const ControlRow& c : MainControls) {
         w.createControl(c.kind, c.id, c.x, c.y, c.width, c.height, c.caption, c.options);
         if (c.id == ids::FileTable) {
             w.addTableColumn(ids::FileTable, 0, "Aktueller Name", 355);
             w.addTableColumn(ids::FileTable, 1, "Neuer Name", 355);
             w.addTableColumn(ids::FileTable, 2, "Rename", 60);
         }
-        if (c.id == ids::PatternField) SetzenTooltip(c.id, text::TippMuster);
-        if (c.id == ids::OrderField) SetzenTooltip(c.id, text::TippReihenfolge);
+        if (c.id == ids::PatternField) SetzenTooltip(c.id, text::TipPattern);
+        if (c.id == ids::OrderField) SetzenTooltip(c.id, text::TipOrder);
     }
     return 1;
 }

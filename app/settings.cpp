@@ -13,11 +13,11 @@ namespace app {
 
 namespace {
 
-constexpr const char* StandardMuster = "*.*";
+constexpr const char* DefaultMask = "*.*";
 
 // Opening creates the empty file on a first run; a write-protected file can
 // still be read even though it cannot be opened for writing.
-bool EinstellungsDateiBrauchbar(const std::string& path) {
+bool settingsFileUsable(const std::string& path) {
     int handle = platform::fileOpen(path, platform::OpenMode::OpenOrCreate);
     if (handle == 0 && !platform::isDirectory(path)) handle = platform::fileOpen(path, platform::OpenMode::Read);
     if (handle == 0) return false;
@@ -27,19 +27,19 @@ bool EinstellungsDateiBrauchbar(const std::string& path) {
 
 }  // namespace
 
-std::string EinstellungsDatei() {
-    return support::yDirectoryPart(support::ProgrammPfad) + EinstellungsDateiName;
+std::string settingsPath() {
+    return support::directoryPart(support::ProgrammPfad) + SettingsFileName;
 }
 
 void LesenEinstellungen() {
-    const std::string path = support::yFindFileNoCase(EinstellungsDatei());
-    if (!EinstellungsDateiBrauchbar(path)) return;
-    const std::string verzeichnis = support::yIniRead(text::Abschnitt, SchluesselVerzeichnis, path, "");
-    std::string muster = support::yIniRead(text::Abschnitt, SchluesselMuster, path, "");
-    if (support::yTrimBlanks(muster).empty()) muster = StandardMuster;
+    const std::string path = support::findFileNoCase(settingsPath());
+    if (!settingsFileUsable(path)) return;
+    const std::string folder = support::yIniRead(text::SettingsSection, KeyFolder, path, "");
+    std::string mask = support::yIniRead(text::SettingsSection, KeyMask, path, "");
+    if (support::trimBlanks(mask).empty()) mask = DefaultMask;
     // The tree first: selecting its folder queues the change that fills the table.
-    platform::win().setText(ids::FolderTree, verzeichnis);
-    platform::win().setText(ids::MaskField, muster);
+    platform::win().setText(ids::FolderTree, folder);
+    platform::win().setText(ids::MaskField, mask);
 }
 
 void SchreibenEinstellungen() {
@@ -49,10 +49,10 @@ void SchreibenEinstellungen() {
         !w.controlRect(ids::MaskField, x, y, width, height)) {
         return;
     }
-    const std::string path = EinstellungsDatei();
+    const std::string path = settingsPath();
     // Failures stay silent: the run ends as usual and the old file stays whole.
-    support::yIniWrite(text::Abschnitt, SchluesselVerzeichnis, w.getText(ids::FolderTree), path);
-    support::yIniWrite(text::Abschnitt, SchluesselMuster, w.getText(ids::MaskField), path);
+    support::yIniWrite(text::SettingsSection, KeyFolder, w.getText(ids::FolderTree), path);
+    support::yIniWrite(text::SettingsSection, KeyMask, w.getText(ids::MaskField), path);
 }
 
 }  // namespace app

@@ -5,12 +5,12 @@
 
 namespace app {
 
-inline constexpr const char* EinstellungsDateiName = "quonabix.ini";
-inline constexpr const char* SchluesselVerzeichnis = "Start-Verzeichnis";
-inline constexpr const char* SchluesselMuster = "Datei-Muster";
+inline constexpr const char* SettingsFileName = "quonabix.ini";
+inline constexpr const char* KeyFolder = "Start-Verzeichnis";
+inline constexpr const char* KeyMask = "Datei-Muster";
 
 // Directory part of support::ProgrammPfad + "quonabix.ini" (also in a development run).
-std::string EinstellungsDatei();
+std::string settingsPath();
 
 // Gives the folder tree and then the mask field their saved texts; a place
 // where the file can be neither opened nor created leaves both as created.

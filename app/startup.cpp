@@ -22,10 +22,10 @@ namespace {
 
 // A program file whose name holds this word was started from the
 // development environment; an installed program never does.
-constexpr const char* EntwicklungsMarke = "QUONABIX_ENTWICKLUNG";
+constexpr const char* DevelopmentMarker = "QUONABIX_ENTWICKLUNG";
 
-std::string StartLogZeile() {
-    return support::yFormatDate(text::StartLogMaske, platform::localNow()) + ";" + text::Produkt + ";" +
+std::string startLogLine() {
+    return support::formatDate(text::StartLogDateMask, platform::localNow()) + ";" + text::Product + ";" +
            support::BenutzerName;
 }
 
@@ -33,45 +33,46 @@ std::string StartLogZeile() {
 
 // One line per start in "lauf.txt"; where the program directory cannot be
 // written, in the directory that the settings key "LaufDatei" names.
-void SchreibenStartLog() {
-    if (support::yLogFileWrite("#ADD", support::ProgrammVerzeichnis + text::StartLogDatei,
-                               StartLogZeile(), 0)) {
+void writeStartLog() {
+    if (support::yLogFileWrite("#ADD", support::ProgrammVerzeichnis + text::StartLogName,
+                               startLogLine(), 0)) {
         return;
     }
-    const std::string ini = support::yTrimBlanks(support::ProgrammVerzeichnis) + text::EinstellungsDatei;
-    const std::string ausweich = support::yIniRead(text::Abschnitt, text::SchluesselLaufDatei, ini, "");
-    support::yLogFileWrite("#ADD", ausweich + text::StartLogDatei, StartLogZeile(), 0);
+    const std::string ini = support::trimBlanks(support::ProgrammVerzeichnis) + text::StartLogSettingsFile;
+    const std::string fallbackFolder =
+        support::yIniRead(text::SettingsSection, text::KeyStartLogFolder, ini, "");
+    support::yLogFileWrite("#ADD", fallbackFolder + text::StartLogName, startLogLine(), 0);
 }
 
 namespace {
 
-void SetzenProgrammWerte() {
+void setProgramValues() {
     support::ProgrammPfad = support::yGetProgramPath();
-    support::ProgrammVerzeichnis = support::yDirectoryPart(support::ProgrammPfad);
-    const std::string aktuell = support::yGetCurrentDirectory();
+    support::ProgrammVerzeichnis = support::directoryPart(support::ProgrammPfad);
+    const std::string currentDir = support::yGetCurrentDirectory();
     support::TempVerzeichnis = support::yGetTempDirectory();
     support::BenutzerName = support::yGetEnvironment("USERNAME");
     if (support::BenutzerName.empty()) support::BenutzerName = support::yGetEnvironment("USER");
-    const std::string datei = support::yUpper(support::yFileName(support::ProgrammPfad));
-    support::EntwicklungsLauf = datei.find(EntwicklungsMarke) != std::string::npos ? 1 : 0;
-    if (support::EntwicklungsLauf) support::ProgrammVerzeichnis = aktuell;
-    support::VersionText = support::texts::VersionListe[0];
+    const std::string programFile = support::toUpper(support::fileNamePart(support::ProgrammPfad));
+    support::EntwicklungsLauf = programFile.find(DevelopmentMarker) != std::string::npos ? 1 : 0;
+    if (support::EntwicklungsLauf) support::ProgrammVerzeichnis = currentDir;
+    support::VersionText = support::texts::VersionList[0];
 }
 
 }  // namespace
 
-int Programm() {
+int runProgram() {
     support::yPgmCheck("#D", "---Start----------", 0);
     auto& w = platform::win();
     w.loadFont(ids::FontCourier, support::texts::InfoFontFace, support::texts::InfoFontPoints, false);
-    SetzenProgrammWerte();
-    SchreibenStartLog();
+    setProgramValues();
+    writeStartLog();
     engine::DateiListe.clear();
     engine::RenameErfolgt = 0;
     // Without its window the program has nothing to show, and saving would
     // overwrite the stored folder and mask with empty texts.
     if (!OeffnenHauptfenster()) return 1;
-    w.setWindowTitle(ids::MainWindow, std::string(text::Produkt) + support::VersionText);
+    w.setWindowTitle(ids::MainWindow, std::string(text::Product) + support::VersionText);
     LesenEinstellungen();
     Hauptschleife();
     SchreibenEinstellungen();

@@ -5,24 +5,24 @@
 
 namespace app::text {
 
-constexpr const char* Produkt = support::texts::Produkt;
-constexpr const char* FensterBeimOeffnen = "Quonabix - Dateien umbenennen";
-constexpr const char* MenueDatei = "&Datei";
-constexpr const char* MenueQuit = "&Quit";
-constexpr const char* MenueInfoTitel = "&Info";
-constexpr const char* MenueInfo = "&Info";
-constexpr const char* VerzeichnisLeer = "Aktuelles Verzeichnis:";
-constexpr const char* TippTitel = "Platzhalter";
-constexpr const char* TippMuster =
+constexpr const char* Product = support::texts::Product;
+constexpr const char* WindowTitle = "Quonabix - Dateien umbenennen";
+constexpr const char* MenuFileTitle = "&Datei";
+constexpr const char* MenuQuitItem = "&Quit";
+constexpr const char* MenuInfoTitle = "&Info";
+constexpr const char* MenuInfoItem = "&Info";
+constexpr const char* FolderLabelEmpty = "Aktuelles Verzeichnis:";
+constexpr const char* TipTitle = "Platzhalter";
+constexpr const char* TipPattern =
     "%nr%=Nummerierung, %dateinamen%=DateinamenKomplett,%datei%=DateinamenOhneErweiterung, "
     "%erw%=Erweiterung, %dc%=Datum-Erstellt, %da%=Datum-Letzter Zugriff, %dm%=Datum-Geändert, "
     "%tc%=Zeit-Erstellt, %ta%=Zeit-Letzter Zugriff, %tm%=Zeit-Geändert";
-constexpr const char* TippReihenfolge =
+constexpr const char* TipOrder =
     "%1%=1.Teil nach Trennung durch Trennzeichen, %2%=wie vor usw.,%erw%=Erweiterung";
-constexpr const char* StartLogDatei = "lauf.txt";
-constexpr const char* StartLogMaske = "%yyyy-%mm-%dd-%hh:%ii:%ss";
-constexpr const char* EinstellungsDatei = "Quonabix.ini";
-constexpr const char* Abschnitt = "Standard";
-constexpr const char* SchluesselLaufDatei = "LaufDatei";
+constexpr const char* StartLogName = "lauf.txt";
+constexpr const char* StartLogDateMask = "%yyyy-%mm-%dd-%hh:%ii:%ss";
+constexpr const char* StartLogSettingsFile = "Quonabix.ini";
+constexpr const char* SettingsSection = "Standard";
+constexpr const char* KeyStartLogFolder = "LaufDatei";
 
 }  // namespace app::text

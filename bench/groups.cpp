@@ -67,7 +67,7 @@ void programRename(Context& c, int n, Samples& rename, Samples& undo) {
     expect(platform::fileSize(temp + engine::text::LogName) > 0, "the undo log");
     undo.add(w.undoAction());
     expect(folderHolds(dir, pictureNames(n)), "the names after undo");
-    expect(w.lastBox() == engine::text::AllesZurueck, "the undo's message: " + w.lastBox());
+    expect(w.lastBox() == engine::text::AllUndone, "the undo's message: " + w.lastBox());
     w.setDigits("3");
     c.folders.drop(temp);
     c.folders.recycle(dir, n);
@@ -234,7 +234,7 @@ int memoryChild(const std::vector<std::string>& args) {
     w.fullRebuild();
     w.renameAction();
     w.undoAction();
-    const bool ok = w.rows() == n && w.lastBox() == engine::text::AllesZurueck &&
+    const bool ok = w.rows() == n && w.lastBox() == engine::text::AllUndone &&
                     folderHolds(dir, pictureNames(n));
     std::ofstream(out) << statusKb("VmHWM") << " " << before << " " << (ok ? 1 : 0) << "\n";
     return ok ? 0 : 1;

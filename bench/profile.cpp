@@ -36,14 +36,14 @@ namespace {
 // The file list's order (A-Z folded, raw bytes deciding ties) with the
 // equal bytes skipped eight at a time: a sketch of what the sort could cost.
 bool foldedBefore(const std::string& a, const std::string& b) {
-    auto klein = [](char c) {
+    auto folded = [](char c) {
         const auto u = static_cast<unsigned char>(c);
         return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + 32) : u;
     };
     const std::size_t n = std::min(a.size(), b.size());
     const char* x = a.data();
     const char* y = b.data();
-    int roh = 0;
+    int raw = 0;
     for (std::size_t i = 0;; ++i) {
         for (; i + 8 <= n; i += 8) {
             uint64_t p, q;
@@ -56,12 +56,12 @@ bool foldedBefore(const std::string& a, const std::string& b) {
         }
         while (i < n && x[i] == y[i]) ++i;
         if (i >= n) break;
-        const unsigned char cx = klein(x[i]), cy = klein(y[i]);
+        const unsigned char cx = folded(x[i]), cy = folded(y[i]);
         if (cx != cy) return cx < cy;
-        if (roh == 0) roh = static_cast<unsigned char>(x[i]) < static_cast<unsigned char>(y[i]) ? -1 : 1;
+        if (raw == 0) raw = static_cast<unsigned char>(x[i]) < static_cast<unsigned char>(y[i]) ? -1 : 1;
     }
     if (a.size() != b.size()) return a.size() < b.size();
-    return roh < 0;
+    return raw < 0;
 }
 
 // CPU time of the process so far, user and system, in ms.
@@ -107,25 +107,25 @@ void rebuildParts(ProgramWindow& w, platform::HeadlessWindowSystem& h, const std
     std::vector<std::string> list;
     part("yReadDir (full paths)", medianOf(k, [&] { engine::yReadDir(dir, "*.*", 0, list, 0, -1); }), whole);
     std::vector<std::string> copy;
-    part("ySortFileList (full paths, fold A-Z)", medianOf(k, [&] { copy = list; engine::ySortFileList(copy); }), whole);
+    part("ySortFileList (full paths, fold A-Z)", medianOf(k, [&] { copy = list; engine::sortFileList(copy); }), whole);
     part("  the same copy alone (subtract)", medianOf(k, [&] { copy = list; }), whole);
     std::size_t count = 0;
     part("bare readdir + std::sort (reference)", medianOf(k, [&] { bareListAndSort(dir, count); }), whole);
     std::vector<std::string> sketch;
     part("  the same order, equal bytes skipped 8 at a time (sketch)",
          medianOf(k, [&] { sketch = list; std::sort(sketch.begin(), sketch.end(), foldedBefore); }), whole);
-    engine::ySortFileList(list);
+    engine::sortFileList(list);
     if (sketch != list) std::printf("  (the sketch's order differs!)\n");
     std::vector<std::string> bare(list);
     part("std::sort of the same full paths, operator<",
          medianOf(k, [&] { copy = bare; std::sort(copy.begin(), copy.end()); }), whole);
     part("yUpper(name) + yMatchPattern(\"*.JPG\", .)", medianOf(k, [&] {
-        for (const std::string& p : list) engine::yMatchPattern("*.JPG", support::yUpper(p.substr(p.rfind('/') + 1)), 0);
+        for (const std::string& p : list) engine::yMatchPattern("*.JPG", support::toUpper(p.substr(p.rfind('/') + 1)), 0);
     }), whole);
-    const engine::RegelEingaben regeln = engine::LesenRegelEingaben();
+    const engine::RuleInputs rules = engine::readRuleInputs();
     part("NeuerName (default pattern)", medianOf(k, [&] {
-        int32_t nr = 1;
-        for (const std::string& p : list) engine::NeuerName(regeln, p, p.substr(p.rfind('/') + 1), nr++);
+        int32_t number = 1;
+        for (const std::string& p : list) engine::newNameFor(rules, p, p.substr(p.rfind('/') + 1), number++);
     }), whole);
     part("addRow(name\\nnew\\n) + setRowState, headless", medianOf(k, [&] {
         h.clearRows(ids::FileTable);
@@ -160,7 +160,7 @@ void renameParts(ProgramWindow& w, Folders& folders, const std::string& dir, int
         engine::NeuAufbauen(engine::ModeRefresh, engine::DateiListe);
     }), rename);
     const int log = platform::journalOpen(support::TempVerzeichnis + "probe.log");
-    const std::string line = engine::yBatchRenZeile("neu_000001.jpg", "IMG_000001.jpg") + "\r\n";
+    const std::string line = engine::batchRenLine("neu_000001.jpg", "IMG_000001.jpg") + "\r\n";
     part("journalAppend of one log line per row (N lines)", medianOf(5, [&] {
         for (int i = 0; i < n; ++i) platform::journalAppend(log, line.data(), line.size());
     }), rename);
@@ -179,9 +179,9 @@ void renameParts(ProgramWindow& w, Folders& folders, const std::string& dir, int
     part("bare renameat2 loop on the same folder (back)", bareRenameLoop(dir, to, from, failed), undo);
     bareRenameLoop(dir, from, to, failed);
     const double start = nowMs();
-    const engine::BatchErgebnis r = engine::yRunBatch(script, dir);
+    const engine::BatchResult r = engine::runBatchScript(script, dir);
     part("yRunBatch alone (the script's renames included)", nowMs() - start, undo);
-    std::printf("  (%zu lines failed)\n", r.fehler.size());
+    std::printf("  (%zu lines failed)\n", r.failures.size());
     w.setDigits("3");
     folders.drop(support::TempVerzeichnis);
 }

@@ -22,19 +22,19 @@
 namespace engine {
 namespace {
 
-constexpr const char* ZeilenEnde = "\r\n";
+constexpr const char* LineEnd = "\r\n";
 
-void anhaengenEscaped(std::string& out, const std::string& text) {
-    std::size_t von = 0;
+void appendEscaped(std::string& out, const std::string& text) {
+    std::size_t from = 0;
     for (std::size_t p = text.find('%'); p != std::string::npos; p = text.find('%', p + 1)) {
-        out.append(text, von, p + 1 - von);
+        out.append(text, from, p + 1 - from);
         out += '%';
-        von = p + 1;
+        from = p + 1;
     }
-    out.append(text, von, std::string::npos);
+    out.append(text, from, std::string::npos);
 }
 
-std::string ohneAnfuehrung(const std::string& text) {
+std::string unquoted(const std::string& text) {
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
         return text.substr(1, text.size() - 2);
     return text;
@@ -43,21 +43,21 @@ std::string ohneAnfuehrung(const std::string& text) {
 // Arguments of a ren line: quoted (blanks kept) or separated by blanks.
 // A quote that is never closed makes the line unreadable: it was cut off
 // (a script written only in part), and its last name would be a wrong one.
-bool argumente(const std::string& text, std::vector<std::string>& out) {
+bool splitArguments(const std::string& text, std::vector<std::string>& out) {
     std::size_t i = 0;
     while (i < text.size()) {
         if (text[i] == ' ' || text[i] == '\t') { ++i; continue; }
-        std::size_t ende;
+        std::size_t end;
         if (text[i] == '"') {
-            ende = text.find('"', i + 1);
-            if (ende == std::string::npos) return false;
-            out.push_back(text.substr(i + 1, ende - i - 1));
-            i = ende + 1;
+            end = text.find('"', i + 1);
+            if (end == std::string::npos) return false;
+            out.push_back(text.substr(i + 1, end - i - 1));
+            i = end + 1;
         } else {
-            ende = text.find_first_of(" \t", i);
-            if (ende == std::string::npos) ende = text.size();
-            out.push_back(text.substr(i, ende - i));
-            i = ende;
+            end = text.find_first_of(" \t", i);
+            if (end == std::string::npos) end = text.size();
+            out.push_back(text.substr(i, end - i));
+            i = end;
         }
     }
     return true;
@@ -66,7 +66,7 @@ bool argumente(const std::string& text, std::vector<std::string>& out) {
 // A bare name in the current directory; wildcards and paths are refused,
 // since the program never writes them and they could reach other files,
 // and so is a quote, which no line could write back as it was read.
-bool einfacherName(const std::string& name) {
+bool isBareName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     for (unsigned char c : name)
         if (c < 32 || platform::isSeparator(static_cast<char>(c)) || c == '*' || c == '?' || c == '"')
@@ -75,202 +75,202 @@ bool einfacherName(const std::string& name) {
 }
 
 // The two names after "ren", already read back from "%%".
-bool renNamen(const std::string& rest, std::string& von, std::string& nach) {
+bool renNames(const std::string& rest, std::string& from, std::string& to) {
     std::vector<std::string> a;
-    if (!argumente(rest, a) || a.size() != 2 || !einfacherName(a[0]) || !einfacherName(a[1])) return false;
-    von = a[0];
-    nach = a[1];
+    if (!splitArguments(rest, a) || a.size() != 2 || !isBareName(a[0]) || !isBareName(a[1])) return false;
+    from = a[0];
+    to = a[1];
     return true;
 }
 
 // A rename that failed, kept for the script of the lines still to do.
-struct Offen {
-    std::string verzeichnis, von, nach;
-    bool sicher = true;   // false once its old name belongs to another file again
+struct Leftover {
+    std::string folder, from, to;
+    bool safe = true;   // false once its old name belongs to another file again
 };
 
-struct Lauf {
-    BatchPruefung pruefung;
-    bool nurPruefen = false;   // the renames ran already: only look whether they took place
-    std::string verzeichnis;   // current directory, ending with "/"
-    bool verzeichnisOk = true;
-    int handle = 0;            // rename handle of verzeichnis, opened on first use
-    BatchErgebnis ergebnis;
-    std::vector<Offen> offen;
-    // Vanished sources of failed lines (full path) -> their entry in offen.
-    std::unordered_map<std::string, std::size_t> fehlendeQuellen;
+struct BatchRun {
+    BatchLimits limits;
+    bool checkOnly = false;   // the renames ran already: only look whether they took place
+    std::string folder;   // current directory, ending with the separator
+    bool folderOk = true;
+    int handle = 0;            // rename handle of folder, opened on first use
+    BatchResult result;
+    std::vector<Leftover> leftovers;
+    // Vanished sources of failed lines (full path) -> their entry in leftovers.
+    std::unordered_map<std::string, std::size_t> missingSources;
 };
 
-void melden(Lauf& l, int nr, const std::string& was, const char* grund) {
-    l.ergebnis.fehler.push_back(text::Zeile + std::to_string(nr) + ": " + was + ": " + grund);
+void report(BatchRun& l, int lineNo, const std::string& was, const char* reason) {
+    l.result.failures.push_back(text::Line + std::to_string(lineNo) + ": " + was + ": " + reason);
 }
 
-void wechsleVerzeichnis(Lauf& l, int nr, const std::string& argument) {
-    std::string ziel = ohneAnfuehrung(argument);
-    if (ziel.empty()) return;   // "cd" alone only shows the directory
+void changeFolder(BatchRun& l, int lineNo, const std::string& argument) {
+    std::string target = unquoted(argument);
+    if (target.empty()) return;   // "cd" alone only shows the directory
     // "\x" on Windows lies on the drive of the current directory.
-    if (!platform::isAbsolutePath(ziel) && platform::isSeparator(ziel[0]) && platform::PathSeparator == '\\')
-        ziel = platform::pathRoot(l.verzeichnis).substr(0, 2) + ziel;
+    if (!platform::isAbsolutePath(target) && platform::isSeparator(target[0]) && platform::PathSeparator == '\\')
+        target = platform::pathRoot(l.folder).substr(0, 2) + target;
     // A directory relative to one that is missing is missing too.
-    const bool relativ = !platform::isAbsolutePath(ziel);
-    if (relativ) ziel = l.verzeichnis + ziel;
-    if (relativ && !l.verzeichnisOk) {
-        melden(l, nr, yBatchCdZeile(ziel), text::GrundVerzeichnisFehlt);
+    const bool relative = !platform::isAbsolutePath(target);
+    if (relative) target = l.folder + target;
+    if (relative && !l.folderOk) {
+        report(l, lineNo, batchCdLine(target), text::ReasonFolderMissing);
         return;
     }
-    ziel = support::withTrailingSlash(ziel);
+    target = support::withTrailingSlash(target);
     if (l.handle > 0) platform::closeDirForRename(l.handle);
     l.handle = 0;
-    l.verzeichnis = ziel;
+    l.folder = target;
     // After a failed cd the following renames are not run anywhere else:
     // in the directory we are still in they could hit unrelated files.
-    l.verzeichnisOk = platform::isDirectory(ziel);
-    if (!l.verzeichnisOk) melden(l, nr, yBatchCdZeile(ziel), text::GrundVerzeichnisFehlt);
+    l.folderOk = platform::isDirectory(target);
+    if (!l.folderOk) report(l, lineNo, batchCdLine(target), text::ReasonFolderMissing);
 }
 
-const char* grundVon(platform::RenameResult r) {
+const char* reasonOf(platform::RenameResult r) {
     switch (r) {
-        case platform::RenameResult::TargetExists: return text::GrundZielDa;
-        case platform::RenameResult::SourceMissing: return text::GrundQuelleFehlt;
-        default: return text::GrundRenameFehler;
+        case platform::RenameResult::TargetExists: return text::ReasonTargetExists;
+        case platform::RenameResult::SourceMissing: return text::ReasonSourceMissing;
+        default: return text::ReasonRenameFailed;
     }
 }
 
 // The directory of the following renames; -1 when it is the action's
 // folder but no longer the directory the action renamed in (swapped for
 // another one, or a link to one): nothing there may be renamed.
-int oeffnen(Lauf& l) {
-    const int h = platform::openDirForRename(l.verzeichnis);
-    const BatchPruefung& p = l.pruefung;
-    if (h == 0 || !p.kennungBekannt || l.verzeichnis != support::withTrailingSlash(p.verzeichnis)) return h;
-    platform::FileIdentity jetzt;
-    if (platform::renameDirIdentity(h, jetzt) && jetzt == p.kennung) return h;
+int openFolder(BatchRun& l) {
+    const int h = platform::openDirForRename(l.folder);
+    const BatchLimits& p = l.limits;
+    if (h == 0 || !p.identityKnown || l.folder != support::withTrailingSlash(p.folder)) return h;
+    platform::FileIdentity now;
+    if (platform::renameDirIdentity(h, now) && now == p.identity) return h;
     platform::closeDirForRename(h);
     return -1;
 }
 
-// After the command interpreter ran the script: what its rename of a line
-// left behind, as the rename itself would have reported it.
 // A change of case alone took place only where the folder lists the name
 // exactly: a file system that ignores case finds it under either one.
-bool genauGelistet(const std::string& verzeichnis, const std::string& name) {
-    const int h = platform::openDirList(verzeichnis);
-    std::string eintrag;
-    platform::EntryKind art;
-    bool gefunden = false;
-    while (h != 0 && !gefunden && platform::nextDirEntry(h, eintrag, art)) gefunden = eintrag == name;
+bool listedExactly(const std::string& folder, const std::string& name) {
+    const int h = platform::openDirList(folder);
+    std::string entry;
+    platform::EntryKind kind;
+    bool found = false;
+    while (h != 0 && !found && platform::nextDirEntry(h, entry, kind)) found = entry == name;
     if (h != 0) platform::closeDirList(h);
-    return gefunden;
+    return found;
 }
 
-platform::RenameResult nachgeprueft(const Lauf& l, const std::string& von, const std::string& nach) {
-    if (support::yLower(von) == support::yLower(nach))
-        return genauGelistet(l.verzeichnis, nach) ? platform::RenameResult::Ok : platform::RenameResult::Failed;
-    const bool alt = platform::fileExists(l.verzeichnis + von);
-    const bool neu = platform::fileExists(l.verzeichnis + nach);
-    if (neu && !alt) return platform::RenameResult::Ok;
-    if (alt && neu) return platform::RenameResult::TargetExists;
-    return alt ? platform::RenameResult::Failed : platform::RenameResult::SourceMissing;
+// After the command interpreter ran the script: what its rename of a line
+// left behind, as the rename itself would have reported it.
+platform::RenameResult checkedRename(const BatchRun& l, const std::string& from, const std::string& to) {
+    if (support::toLower(from) == support::toLower(to))
+        return listedExactly(l.folder, to) ? platform::RenameResult::Ok : platform::RenameResult::Failed;
+    const bool before = platform::fileExists(l.folder + from);
+    const bool after = platform::fileExists(l.folder + to);
+    if (after && !before) return platform::RenameResult::Ok;
+    if (before && after) return platform::RenameResult::TargetExists;
+    return before ? platform::RenameResult::Failed : platform::RenameResult::SourceMissing;
 }
 
-void benenneUm(Lauf& l, int nr, const std::string& von, const std::string& nach) {
-    const char* grund = nullptr;
+void runRename(BatchRun& l, int lineNo, const std::string& from, const std::string& to) {
+    const char* reason = nullptr;
     platform::RenameResult r = platform::RenameResult::Failed;
-    if (!l.verzeichnisOk) {
-        grund = text::GrundOhneVerzeichnis;
+    if (!l.folderOk) {
+        reason = text::ReasonNotRunNoFolder;
     } else {
-        if (l.handle == 0) l.handle = oeffnen(l);
+        if (l.handle == 0) l.handle = openFolder(l);
         r = l.handle <= 0 ? platform::RenameResult::Failed
-            : l.nurPruefen ? nachgeprueft(l, von, nach)
-                           : platform::renameNoReplaceAt(l.handle, von, nach);
+            : l.checkOnly ? checkedRename(l, from, to)
+                          : platform::renameNoReplaceAt(l.handle, from, to);
         if (r != platform::RenameResult::Ok)
-            grund = l.handle < 0    ? text::GrundVerzeichnisErsetzt
-                    : l.handle == 0 ? text::GrundVerzeichnisFehlt
-                                    : grundVon(r);
+            reason = l.handle < 0    ? text::ReasonFolderReplaced
+                    : l.handle == 0 ? text::ReasonFolderMissing
+                                    : reasonOf(r);
     }
-    if (!grund) {
+    if (!reason) {
         // A failed line whose vanished file had this name can never be run
         // again safely: the name now belongs to the file restored here.
-        if (l.fehlendeQuellen.empty()) return;
-        auto it = l.fehlendeQuellen.find(l.verzeichnis + nach);
-        if (it != l.fehlendeQuellen.end()) {
-            l.offen[it->second].sicher = false;
-            l.fehlendeQuellen.erase(it);
+        if (l.missingSources.empty()) return;
+        auto it = l.missingSources.find(l.folder + to);
+        if (it != l.missingSources.end()) {
+            l.leftovers[it->second].safe = false;
+            l.missingSources.erase(it);
         }
         return;
     }
-    melden(l, nr, l.verzeichnis + von + " => " + nach, grund);
+    report(l, lineNo, l.folder + from + " => " + to, reason);
     if (r == platform::RenameResult::SourceMissing)
-        l.fehlendeQuellen[l.verzeichnis + von] = l.offen.size();
-    l.offen.push_back({l.verzeichnis, von, nach, true});
+        l.missingSources[l.folder + from] = l.leftovers.size();
+    l.leftovers.push_back({l.folder, from, to, true});
 }
 
 // A script line read back from "%%", cut into its command word (lower
 // case) and what follows it.
-struct Befehl {
-    std::string zeile, wort, rest;
+struct Command {
+    std::string line, word, rest;
 };
 
-Befehl zerlegen(const std::string& roh) {
-    Befehl b;
-    b.zeile = support::yTrimSpace(support::yReplaceAll(roh, "%%", "%", false));
-    const std::size_t ende = b.zeile.find_first_of(" \t");
-    b.wort = support::yLower(b.zeile.substr(0, ende));
-    if (ende != std::string::npos) b.rest = support::yTrimSpace(b.zeile.substr(ende));
+Command splitCommand(const std::string& raw) {
+    Command b;
+    b.line = support::trimSpace(support::replaceAll(raw, "%%", "%", false));
+    const std::size_t end = b.line.find_first_of(" \t");
+    b.word = support::toLower(b.line.substr(0, end));
+    if (end != std::string::npos) b.rest = support::trimSpace(b.line.substr(end));
     return b;
 }
 
-void zeileAusfuehren(Lauf& l, int nr, const std::string& roh) {
-    const auto [zeile, wort, rest] = zerlegen(roh);
-    if (zeile.empty()) return;
-    if (wort == "rem") return;
+void runLine(BatchRun& l, int lineNo, const std::string& raw) {
+    const auto [line, word, rest] = splitCommand(raw);
+    if (line.empty()) return;
+    if (word == "rem") return;
     // Drive lines select a drive on Windows; Linux paths have none.
-    if (wort.size() == 2 && wort[1] == ':' && wort[0] >= 'a' && wort[0] <= 'z' && rest.empty()) {
-        if (platform::PathSeparator == '\\') wechsleVerzeichnis(l, nr, zeile + "\\");
+    if (word.size() == 2 && word[1] == ':' && word[0] >= 'a' && word[0] <= 'z' && rest.empty()) {
+        if (platform::PathSeparator == '\\') changeFolder(l, lineNo, line + "\\");
         return;
     }
-    if (wort == "cd" || wort == "chdir") {
-        wechsleVerzeichnis(l, nr, rest);
+    if (word == "cd" || word == "chdir") {
+        changeFolder(l, lineNo, rest);
         return;
     }
-    if (wort == "ren" || wort == "rename") {
-        std::string von, nach;
-        if (renNamen(rest, von, nach))
-            benenneUm(l, nr, von, nach);
+    if (word == "ren" || word == "rename") {
+        std::string from, to;
+        if (renNames(rest, from, to))
+            runRename(l, lineNo, from, to);
         else
-            melden(l, nr, zeile, text::GrundUngueltigerName);
+            report(l, lineNo, line, text::ReasonInvalidName);
         return;
     }
-    melden(l, nr, zeile, text::GrundUnbekannt);
+    report(l, lineNo, line, text::ReasonUnknownCommand);
 }
 
 // The lines the rename action writes take a short way, without copies
 // beyond the two names; anything unusual goes the general way.
-bool schnellerRen(Lauf& l, int nr, std::string_view z) {
+bool fastRen(BatchRun& l, int lineNo, std::string_view z) {
     if (!z.empty() && z.back() == '\r') z.remove_suffix(1);
     if (z.size() < 9 || z.substr(0, 5) != "ren \"" || z.back() != '"' ||
         z.find('%') != std::string_view::npos)
         return false;
-    const std::size_t mitte = z.find("\" \"", 5);
-    if (mitte == std::string_view::npos) return false;
-    const std::string von(z.substr(5, mitte - 5));
-    const std::string nach(z.substr(mitte + 3, z.size() - mitte - 4));
-    if (von.find('"') != std::string::npos || nach.find('"') != std::string::npos ||
-        !einfacherName(von) || !einfacherName(nach))
+    const std::size_t middle = z.find("\" \"", 5);
+    if (middle == std::string_view::npos) return false;
+    const std::string from(z.substr(5, middle - 5));
+    const std::string to(z.substr(middle + 3, z.size() - middle - 4));
+    if (from.find('"') != std::string::npos || to.find('"') != std::string::npos ||
+        !isBareName(from) || !isBareName(to))
         return false;
-    benenneUm(l, nr, von, nach);
+    runRename(l, lineNo, from, to);
     return true;
 }
 
-std::string restSkript(const std::vector<Offen>& offen) {
-    std::string text, verzeichnis;
-    for (const Offen& o : offen) {
-        if (!o.sicher) continue;
-        if (o.verzeichnis != verzeichnis) {
-            text += directoryLines(o.verzeichnis);
-            verzeichnis = o.verzeichnis;
+std::string restScriptOf(const std::vector<Leftover>& leftovers) {
+    std::string text, folder;
+    for (const Leftover& o : leftovers) {
+        if (!o.safe) continue;
+        if (o.folder != folder) {
+            text += directoryLines(o.folder);
+            folder = o.folder;
         }
-        text += yBatchRenZeile(o.von, o.nach) + ZeilenEnde;
+        text += batchRenLine(o.from, o.to) + LineEnd;
     }
     return text;
 }
@@ -295,125 +295,123 @@ bool readUndoFile(const std::string& path, std::size_t maxBytes, bool lastBytes,
     return ok && n == 0 && text.size() <= maxBytes;
 }
 
-std::string yBatchEscape(const std::string& text) {
+std::string batchEscape(const std::string& text) {
     std::string out;
     out.reserve(text.size());
-    anhaengenEscaped(out, text);
+    appendEscaped(out, text);
     return out;
 }
 
-std::string yBatchLaufwerk(const std::string& path) { return support::yDriveOfPath("", path); }
+std::string batchDrive(const std::string& path) { return support::driveOfPath("", path); }
 
 bool readRenLine(const std::string& line, std::string& fromName, std::string& toName) {
-    const Befehl b = zerlegen(line);
-    return (b.wort == "ren" || b.wort == "rename") && renNamen(b.rest, fromName, toName);
+    const Command b = splitCommand(line);
+    return (b.word == "ren" || b.word == "rename") && renNames(b.rest, fromName, toName);
 }
 
 // On Windows in quotes: a folder name may hold "&" or "^", which the
 // command interpreter would otherwise take as its own.
-std::string yBatchCdZeile(const std::string& directory) {
-    if (platform::PathSeparator == '\\') return "cd \"" + yBatchEscape(directory) + "\"";
-    return "cd " + yBatchEscape(directory);
+std::string batchCdLine(const std::string& directory) {
+    if (platform::PathSeparator == '\\') return "cd \"" + batchEscape(directory) + "\"";
+    return "cd " + batchEscape(directory);
 }
 
 std::string directoryLines(const std::string& directory) {
-    const std::string drive = yBatchLaufwerk(directory);
-    return (drive.empty() ? "" : drive + ZeilenEnde) + yBatchCdZeile(directory) + ZeilenEnde;
+    const std::string drive = batchDrive(directory);
+    return (drive.empty() ? "" : drive + LineEnd) + batchCdLine(directory) + LineEnd;
 }
 
 // Written once per renamed file, so it goes straight into the caller's text.
-void yBatchRenZeileAnhaengen(std::string& out, const std::string& fromName, const std::string& toName) {
+void appendBatchRenLine(std::string& out, const std::string& fromName, const std::string& toName) {
     out += "ren \"";
-    anhaengenEscaped(out, fromName);
+    appendEscaped(out, fromName);
     out += "\" \"";
-    anhaengenEscaped(out, toName);
+    appendEscaped(out, toName);
     out += '"';
 }
 
-std::string yBatchRenZeile(const std::string& fromName, const std::string& toName) {
+std::string batchRenLine(const std::string& fromName, const std::string& toName) {
     std::string out;
-    yBatchRenZeileAnhaengen(out, fromName, toName);
+    appendBatchRenLine(out, fromName, toName);
     return out;
 }
 
-BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workingDirectory,
-                        const BatchPruefung& pruefung) {
-    std::string inhalt;
-    if (scriptPath.empty() || !readUndoFile(scriptPath, pruefung.hoechstensBytes, false, inhalt)) return {};
-    return runBatchText(platform::fromScriptBytes(inhalt), workingDirectory, pruefung);
+BatchResult runBatchScript(const std::string& scriptPath, const std::string& workingDirectory,
+                           const BatchLimits& limits) {
+    std::string content;
+    if (scriptPath.empty() || !readUndoFile(scriptPath, limits.maxBytes, false, content)) return {};
+    return runBatchText(platform::fromScriptBytes(content), workingDirectory, limits);
 }
 
 namespace {
 
-BatchErgebnis ausfuehren(const std::string& inhalt, const std::string& workingDirectory,
-                         const BatchPruefung& pruefung, bool nurPruefen) {
-    Lauf l;
-    l.pruefung = pruefung;
-    l.nurPruefen = nurPruefen;
-    l.ergebnis.gestartet = true;
-    l.verzeichnis = support::withTrailingSlash(workingDirectory.empty() ? platform::currentDirectory()
+BatchResult runLines(const std::string& content, const std::string& workingDirectory, const BatchLimits& limits,
+                     bool checkOnly) {
+    BatchRun l;
+    l.limits = limits;
+    l.checkOnly = checkOnly;
+    l.result.started = true;
+    l.folder = support::withTrailingSlash(workingDirectory.empty() ? platform::currentDirectory()
                                                         : workingDirectory);
-    RepaintPacer anzeige(256);   // a long undo lets the window repaint now and then
-    std::size_t anfang = 0;
-    for (int nr = 1; anfang < inhalt.size(); ++nr) {
-        std::size_t ende = inhalt.find('\n', anfang);
-        if (ende == std::string::npos) ende = inhalt.size();
-        const std::string_view zeile(inhalt.data() + anfang, ende - anfang);
-        if (!schnellerRen(l, nr, zeile)) zeileAusfuehren(l, nr, std::string(zeile));
-        anfang = ende + 1;
-        anzeige.row(nr - 1);
+    RepaintPacer pacer(256);   // a long undo lets the window repaint now and then
+    std::size_t start = 0;
+    for (int lineNo = 1; start < content.size(); ++lineNo) {
+        std::size_t end = content.find('\n', start);
+        if (end == std::string::npos) end = content.size();
+        const std::string_view line(content.data() + start, end - start);
+        if (!fastRen(l, lineNo, line)) runLine(l, lineNo, std::string(line));
+        start = end + 1;
+        pacer.row(lineNo - 1);
     }
     if (l.handle > 0) platform::closeDirForRename(l.handle);
-    l.ergebnis.restSkript = restSkript(l.offen);
-    return l.ergebnis;
+    l.result.restScript = restScriptOf(l.leftovers);
+    return l.result;
 }
 
 // Windows runs the script with its own command interpreter, and the lines
 // then tell which renames did not take place. In a folder swapped for
-// another one nothing runs: the interpreter below refuses every line there.
-BatchErgebnis durchDenInterpreter(const std::string& skript, const std::string& wd,
-                                  const BatchPruefung& pruefung) {
-    std::string inhalt;
-    if (!readUndoFile(skript, pruefung.hoechstensBytes, false, inhalt)) return {};
-    inhalt = platform::fromScriptBytes(inhalt);
-    platform::FileIdentity jetzt;
-    if (pruefung.kennungBekannt &&
-        !(platform::directoryIdentity(pruefung.verzeichnis, jetzt) && jetzt == pruefung.kennung))
-        return ausfuehren(inhalt, wd, pruefung, false);
-    if (platform::runProgram("cmd.exe", "/c call \"" + skript + "\"", wd) < 0) return {};
-    return ausfuehren(inhalt, wd, pruefung, true);
+// another one nothing runs: the lines are refused there, as ours are.
+BatchResult runByInterpreter(const std::string& script, const std::string& wd, const BatchLimits& limits) {
+    std::string content;
+    if (!readUndoFile(script, limits.maxBytes, false, content)) return {};
+    content = platform::fromScriptBytes(content);
+    platform::FileIdentity now;
+    if (limits.identityKnown && !(platform::directoryIdentity(limits.folder, now) && now == limits.identity))
+        return runLines(content, wd, limits, false);
+    if (platform::runProgram("cmd.exe", "/c call \"" + script + "\"", wd) < 0) return {};
+    return runLines(content, wd, limits, true);
 }
 
 }  // namespace
 
-BatchErgebnis runBatchText(const std::string& inhalt, const std::string& workingDirectory,
-                            const BatchPruefung& pruefung) {
-    return ausfuehren(inhalt, workingDirectory, pruefung, false);
+BatchResult runBatchText(const std::string& content, const std::string& workingDirectory,
+                         const BatchLimits& limits) {
+    return runLines(content, workingDirectory, limits, false);
 }
 
-BatchErgebnis yStartCommand(const std::string& program, const std::string& parameters,
-                            const std::string& workingDirectory, const BatchPruefung& pruefung) {
-    const std::string name = support::yLower(support::yFileName(program));
+BatchResult startCommand(const std::string& program, const std::string& parameters,
+                         const std::string& workingDirectory, const BatchLimits& limits) {
+    const std::string name = support::toLower(support::fileNamePart(program));
     if (name != "cmd.exe" && name != "cmd") {
-        BatchErgebnis r;
-        r.gestartet = platform::startProgram(program, parameters, workingDirectory) != 0;
+        BatchResult r;
+        r.started = platform::startProgram(program, parameters, workingDirectory) != 0;
         return r;
     }
     // "/c call <script>" ("call" may be left out); the path may be quoted.
-    std::string rest = support::yTrimSpace(parameters);
-    auto wortVorne = [&rest](const char* wort, std::size_t n) {
-        return support::yLower(rest.substr(0, n)) == wort &&
+    std::string rest = support::trimSpace(parameters);
+    auto startsWithWord = [&rest](const char* word, std::size_t n) {
+        return support::toLower(rest.substr(0, n)) == word &&
                (rest.size() == n || rest[n] == ' ' || rest[n] == '\t');
     };
-    if (!wortVorne("/c", 2)) return {};
-    rest = support::yTrimSpace(rest.substr(2));
-    if (wortVorne("call", 4)) rest = support::yTrimSpace(rest.substr(4));
-    std::string skript = ohneAnfuehrung(rest);
-    if (skript.empty()) return {};
+    if (!startsWithWord("/c", 2)) return {};
+    rest = support::trimSpace(rest.substr(2));
+    if (startsWithWord("call", 4)) rest = support::trimSpace(rest.substr(4));
+    std::string script = unquoted(rest);
+    if (script.empty()) return {};
     const std::string wd = workingDirectory.empty() ? platform::currentDirectory() : workingDirectory;
-    if (!platform::isAbsolutePath(skript)) skript = support::withTrailingSlash(wd) + skript;
-    if (platform::PathSeparator == '\\') return durchDenInterpreter(skript, wd, pruefung);
-    return yRunBatch(skript, wd, pruefung);
+    if (!platform::isAbsolutePath(script)) script = support::withTrailingSlash(wd) + script;
+    if (platform::PathSeparator == '\\') return runByInterpreter(script, wd, limits);
+    return runBatchScript(script, wd, limits);
 }
 
 }  // namespace engine

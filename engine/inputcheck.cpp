@@ -12,15 +12,15 @@
 namespace engine {
 namespace {
 
-struct MaskenTeil {
+struct MaskPart {
     const char* name;
-    const char* erlaubt;
-    const char* einmal;   // signs a number may hold only once
+    const char* allowedChars;
+    const char* onceOnly;   // signs a number may hold only once
 };
 
 // Found by plain substring search, so "#0-9-.," also brings in "#0-9",
 // "#0-9-" and "#0-9-.".
-constexpr MaskenTeil MaskenTeile[] = {
+constexpr MaskPart MaskParts[] = {
     {"#A-Z", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", ""},
     {"#a-z", "abcdefghijklmnopqrstuvwxyz", ""},
     {"#0-9", "0123456789", ""},
@@ -32,12 +32,12 @@ constexpr MaskenTeil MaskenTeile[] = {
     {"#SP", " ", ""},
 };
 
-int ablehnen(const std::string& mask, std::size_t position, const std::string& zeichen,
-             const std::string& text) {
+int reject(const std::string& mask, std::size_t position, const std::string& character,
+           const std::string& text) {
     if (mask.find("#NO_MSG") != std::string::npos) return 0;
-    support::yInfoBox(text::Produkt,
-                      text::PruefPosition + std::to_string(position) + text::PruefGleich + zeichen +
-                          text::PruefIn + text + text::PruefUngueltig,
+    support::yInfoBox(text::Product,
+                      text::CheckPosition + std::to_string(position) + text::CheckEquals + character +
+                          text::CheckIn + text + text::CheckInvalidChar,
                       0);
     return 0;
 }
@@ -47,27 +47,27 @@ int ablehnen(const std::string& mask, std::size_t position, const std::string& z
 // Positions count characters, so an umlaut is one position and is refused
 // as a whole, never as two stray bytes.
 int yCheckInput(const std::string& mask, const std::string& allowed, const std::string& text) {
-    std::string erlaubt = allowed, einmal;
+    std::string allowedChars = allowed, onceOnly;
     if (allowed.empty()) {
-        for (const MaskenTeil& teil : MaskenTeile) {
-            if (mask.find(teil.name) == std::string::npos) continue;
-            erlaubt += teil.erlaubt;
-            einmal += teil.einmal;
+        for (const MaskPart& part : MaskParts) {
+            if (mask.find(part.name) == std::string::npos) continue;
+            allowedChars += part.allowedChars;
+            onceOnly += part.onceOnly;
         }
     }
-    const std::vector<std::string> erlaubteZeichen = support::yChars(erlaubt);
-    const std::vector<std::string> zeichen = support::yChars(text);
-    for (std::size_t i = 0; i < zeichen.size(); ++i) {
-        if (std::find(erlaubteZeichen.begin(), erlaubteZeichen.end(), zeichen[i]) == erlaubteZeichen.end())
-            return ablehnen(mask, i + 1, zeichen[i], text);
+    const std::vector<std::string> allowedList = support::charsOf(allowedChars);
+    const std::vector<std::string> chars = support::charsOf(text);
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        if (std::find(allowedList.begin(), allowedList.end(), chars[i]) == allowedList.end())
+            return reject(mask, i + 1, chars[i], text);
     }
     // A repeated once-only sign is named at its second occurrence.
-    for (const std::string& zeichenEinmal : support::yChars(einmal)) {
-        bool gesehen = false;
-        for (std::size_t i = 0; i < zeichen.size(); ++i) {
-            if (zeichen[i] != zeichenEinmal) continue;
-            if (gesehen) return ablehnen(mask, i + 1, zeichen[i], text);
-            gesehen = true;
+    for (const std::string& onceChar : support::charsOf(onceOnly)) {
+        bool seen = false;
+        for (std::size_t i = 0; i < chars.size(); ++i) {
+            if (chars[i] != onceChar) continue;
+            if (seen) return reject(mask, i + 1, chars[i], text);
+            seen = true;
         }
     }
     return 1;

@@ -20,32 +20,33 @@ bool isBlank(std::string_view s) { return s.find_first_not_of(' ') == std::strin
 // from t; npos when there is none.
 std::size_t findAfterOne(std::string_view text, std::size_t t, std::string_view seg) {
     if (t >= text.size()) return std::string_view::npos;
-    for (std::size_t s = t + support::yCharLength(text, t); s + seg.size() <= text.size(); s += support::yCharLength(text, s)) {
+    for (std::size_t s = t + support::charLength(text, t); s + seg.size() <= text.size();
+         s += support::charLength(text, s)) {
         if (std::memcmp(text.data() + s, seg.data(), seg.size()) == 0) return s;
     }
     return std::string_view::npos;
 }
 
-bool matchAlternative(std::string_view alt, std::string_view text) {
-    if (alt.empty()) return false;   // nothing to take, so never the end check
+bool matchAlternative(std::string_view alternative, std::string_view text) {
+    if (alternative.empty()) return false;   // nothing to take, so never the end check
     std::size_t t = 0;
     bool star = false;
     std::size_t i = 0;
-    while (i < alt.size()) {
-        const char c = alt[i];
+    while (i < alternative.size()) {
+        const char c = alternative[i];
         if (c == '*') {
-            if (i + 1 == alt.size()) return true;
+            if (i + 1 == alternative.size()) return true;
             star = true;
             ++i;
         } else if (c == '?') {
             if (t >= text.size()) return false;
-            t += support::yCharLength(text, t);
+            t += support::charLength(text, t);
             ++i;
         } else if (star) {
             star = false;
-            std::size_t end = alt.find_first_of("*?", i);
-            if (end == std::string_view::npos) end = alt.size();
-            const std::string_view seg = alt.substr(i, end - i);
+            std::size_t end = alternative.find_first_of("*?", i);
+            if (end == std::string_view::npos) end = alternative.size();
+            const std::string_view seg = alternative.substr(i, end - i);
             const std::size_t s = findAfterOne(text, t, seg);
             if (s == std::string_view::npos) return false;
             t = s + seg.size();
@@ -72,8 +73,8 @@ int yMatchPattern(const std::string& first, const std::string& second, int ignor
 
     std::string lowPattern, lowText;
     if (ignoreCase == 1) {
-        lowPattern = support::yLower(std::string(pattern));
-        lowText = support::yLower(std::string(text));
+        lowPattern = support::toLower(std::string(pattern));
+        lowText = support::toLower(std::string(text));
         pattern = lowPattern;
         text = lowText;
     }

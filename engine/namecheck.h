@@ -7,12 +7,12 @@
 namespace engine {
 
 // Whether the text holds a character below 32.
-bool hatSteuerzeichen(std::string_view text);
+bool hasControlChar(std::string_view text);
 // A file name the action renames from or to: not empty, not "." or "..",
 // no character below 32 and none of " * / : < > ? \ |.
-bool nameGueltig(std::string_view name);
+bool isValidName(std::string_view name);
 // Whether the text, upper-cased, holds "QUONABIX": files whose path holds
 // the product name are never renamed.
-bool enthaeltProdukt(std::string_view text);
+bool holdsProductName(std::string_view text);
 
 }  // namespace engine

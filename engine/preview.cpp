@@ -88,7 +88,7 @@ bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     if (!names.ignoresCase) return a == b;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (support::yFoldAZ(a[i]) != support::yFoldAZ(b[i])) return false;
+        if (support::foldAZ(a[i]) != support::foldAZ(b[i])) return false;
     return true;
 }
 
@@ -106,7 +106,7 @@ uint64_t hashOf(std::string_view s) {
         const std::size_t n = std::min<std::size_t>(8, s.size() - i);
         uint64_t w = 0;
         if (names.ignoresCase) {
-            for (std::size_t k = 0; k < n; ++k) buffer[k] = support::yFoldAZ(s[i + k]);
+            for (std::size_t k = 0; k < n; ++k) buffer[k] = support::foldAZ(s[i + k]);
             std::memcpy(&w, buffer, n);
         } else {
             std::memcpy(&w, s.data() + i, n);
@@ -220,8 +220,8 @@ void finishNames() {
     names.flags.resize(names.base);
     for (std::size_t id = 0; id < names.base; ++id) {
         const std::string_view n = nameOf(id);
-        names.flags[id] = static_cast<uint8_t>((nameGueltig(n) ? NameValid : 0) |
-                                               (enthaeltProdukt(n) ? NameProtected : 0));
+        names.flags[id] = static_cast<uint8_t>((isValidName(n) ? NameValid : 0) |
+                                               (holdsProductName(n) ? NameProtected : 0));
     }
     makeRoom(names.base);
     if (probeIgnoresCase()) {
@@ -258,16 +258,16 @@ void appendNumber(std::string& text, int value) {
 std::string reasonText(const Failure& f) {
     std::string text;
     switch (f.reason) {
-        case Reason::Taken: text.append(text::VorschauVorhanden).append(shownNames[f.name]); break;
+        case Reason::Taken: text.append(text::PreviewTaken).append(shownNames[f.name]); break;
         case Reason::Twice:
-            text.append(text::VorschauMehrfach);
+            text.append(text::PreviewTwice);
             appendNumber(text, f.earlierRow + 1);
-            text.append(text::VorschauUnd);
+            text.append(text::PreviewAnd);
             appendNumber(text, f.row + 1);
-            text.append(text::VorschauMehrfachEnde);
+            text.append(text::PreviewTwiceEnd);
             break;
-        case Reason::Invalid: text.append(text::VorschauUngueltig); break;
-        case Reason::Missing: text.append(text::VorschauFehlt); break;
+        case Reason::Invalid: text.append(text::PreviewInvalid); break;
+        case Reason::Missing: text.append(text::PreviewMissing); break;
     }
     return text;
 }
@@ -412,8 +412,8 @@ void previewBegin(const std::string& folder, bool tableIsNew, const std::vector<
     run.failing.clear();
     const std::string dir = support::withTrailingSlash(folder);
     run.folderEmpty = dir.empty();
-    run.folderValid = !hatSteuerzeichen(dir);
-    run.productFolder = enthaeltProdukt(dir);
+    run.folderValid = !hasControlChar(dir);
+    run.productFolder = holdsProductName(dir);
 }
 
 // The rename action's steps for one row, in its order: lengths, names,
@@ -427,10 +427,10 @@ void previewRow(int row, std::string_view current, int listIndex, std::string_vi
     const int64_t from = run.useListIndex && listIndex >= 0 && static_cast<std::size_t>(listIndex) < names.listedFiles
                              ? listIndex : -1;
     const uint8_t flags = from >= 0 ? names.flags[static_cast<std::size_t>(from)] : 0;
-    const bool currentValid = from >= 0 ? (flags & NameValid) != 0 : nameGueltig(current);
-    if (!run.folderValid || !currentValid || !nameGueltig(next)) return queue(row, Reason::Invalid);
+    const bool currentValid = from >= 0 ? (flags & NameValid) != 0 : isValidName(current);
+    if (!run.folderValid || !currentValid || !isValidName(next)) return queue(row, Reason::Invalid);
     if (current == next) return;
-    if (run.productFolder || (from >= 0 ? (flags & NameProtected) != 0 : enthaeltProdukt(current))) return;
+    if (run.productFolder || (from >= 0 ? (flags & NameProtected) != 0 : holdsProductName(current))) return;
     if (!names.readable) return queue(row, Reason::Missing);
     queueRename(row, from, current, next);
 }

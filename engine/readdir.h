@@ -13,6 +13,6 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
              std::vector<std::string>& list, int count, int progress,
              std::vector<std::string>* folders = nullptr);
 // Ascending, folding A-Z to a-z, other bytes by value.
-void ySortFileList(std::vector<std::string>& list);
+void sortFileList(std::vector<std::string>& list);
 
 }  // namespace engine

@@ -17,71 +17,71 @@ namespace engine {
 namespace {
 
 // More than any one action writes; an older part of a longer log is not read.
-constexpr std::size_t LogEndeBytes = std::size_t(1) << 30;
+constexpr std::size_t LogTailBytes = std::size_t(1) << 30;
 
-struct RenZeile {
-    std::string laufwerk, cd, ren;   // lines as written, without line end
+struct RenLine {
+    std::string drive, cd, ren;   // lines as written, without line end
 };
 
-bool beginntMit(const std::string& text, const char* anfang) {
-    return text.compare(0, std::char_traits<char>::length(anfang), anfang) == 0;
+bool startsWith(const std::string& text, const char* start) {
+    return text.compare(0, std::char_traits<char>::length(start), start) == 0;
 }
 
 // Lines of the newest action, after its header. Only that action is split
 // into lines: a log of years holds many more.
-std::vector<std::string> letzteAktion(const std::string& log) {
-    std::size_t ende = log.size();
-    while (ende > 0 && log[ende - 1] == '\0') --ende;
-    while (ende > 0 && log[ende - 1] != '\n') --ende;   // a cut last line is not read
-    std::size_t anfang = 0;
-    for (std::size_t kopf = ende; kopf > 0;) {
-        kopf = log.rfind(text::LogSkriptName, kopf - 1);
-        if (kopf == std::string::npos) break;
-        if (kopf == 0 || log[kopf - 1] == '\n') {
-            anfang = log.find('\n', kopf) + 1;
+std::vector<std::string> newestAction(const std::string& log) {
+    std::size_t end = log.size();
+    while (end > 0 && log[end - 1] == '\0') --end;
+    while (end > 0 && log[end - 1] != '\n') --end;   // a cut last line is not read
+    std::size_t start = 0;
+    for (std::size_t header = end; header > 0;) {
+        header = log.rfind(text::LogScriptName, header - 1);
+        if (header == std::string::npos) break;
+        if (header == 0 || log[header - 1] == '\n') {
+            start = log.find('\n', header) + 1;
             break;
         }
     }
-    std::vector<std::string> zeilen;
-    while (anfang < ende) {
-        const std::size_t lf = log.find('\n', anfang);
-        std::string zeile = log.substr(anfang, lf - anfang);
-        if (!zeile.empty() && zeile.back() == '\r') zeile.pop_back();
-        zeilen.push_back(std::move(zeile));
-        anfang = lf + 1;
+    std::vector<std::string> lines;
+    while (start < end) {
+        const std::size_t lf = log.find('\n', start);
+        std::string line = log.substr(start, lf - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        start = lf + 1;
     }
-    return zeilen;
+    return lines;
 }
 
-bool istLaufwerk(const std::string& z) { return z.size() == 2 && z[1] == ':'; }
+bool isDriveLine(const std::string& z) { return z.size() == 2 && z[1] == ':'; }
 
 // The rename of the last line never started when its file still has the
 // old name and the new name is free.
-bool nieBegonnen(const RenZeile& z) {
-    std::string neu, alt;
-    if (!beginntMit(z.cd, "cd ") || !readRenLine(z.ren, neu, alt)) return false;
-    const std::string dir = support::yReplaceAll(z.cd.substr(3), "%%", "%", false);
-    return platform::fileExists(dir + alt) && !platform::fileExists(dir + neu);
+bool neverStarted(const RenLine& z) {
+    std::string newName, oldName;
+    if (!startsWith(z.cd, "cd ") || !readRenLine(z.ren, newName, oldName)) return false;
+    const std::string dir = support::replaceAll(z.cd.substr(3), "%%", "%", false);
+    return platform::fileExists(dir + oldName) && !platform::fileExists(dir + newName);
 }
 
-std::vector<RenZeile> renZeilen(const std::string& logText) {
-    std::vector<RenZeile> out;
-    std::string laufwerk, cd;
-    for (const std::string& z : letzteAktion(logText)) {
-        const std::string wort = support::yLower(z.substr(0, z.find(' ')));
-        if (z.empty() || wort == "rem") continue;
-        if (istLaufwerk(z)) laufwerk = z;
-        else if (wort == "cd") cd = z;
-        else out.push_back({laufwerk, cd, z});   // ren, or whatever else: reported when run
+std::vector<RenLine> renLines(const std::string& logText) {
+    std::vector<RenLine> out;
+    std::string drive, cd;
+    for (const std::string& z : newestAction(logText)) {
+        const std::string word = support::toLower(z.substr(0, z.find(' ')));
+        if (z.empty() || word == "rem") continue;
+        if (isDriveLine(z)) drive = z;
+        else if (word == "cd") cd = z;
+        else out.push_back({drive, cd, z});   // ren, or whatever else: reported when run
     }
     return out;
 }
 
-std::string skriptAus(const std::vector<RenZeile>& zeilen) {
+std::string scriptFrom(const std::vector<RenLine>& lines) {
     std::string text, cd;
-    for (auto it = zeilen.rbegin(); it != zeilen.rend(); ++it) {
-        if (it == zeilen.rbegin() || it->cd != cd) {
-            if (!it->laufwerk.empty()) text += it->laufwerk + "\r\n";
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+        if (it == lines.rbegin() || it->cd != cd) {
+            if (!it->drive.empty()) text += it->drive + "\r\n";
             if (!it->cd.empty()) text += it->cd + "\r\n";
             cd = it->cd;
         }
@@ -92,14 +92,14 @@ std::string skriptAus(const std::vector<RenZeile>& zeilen) {
 
 }  // namespace
 
-std::string logUndoScript(const std::string& logText) { return skriptAus(renZeilen(logText)); }
+std::string logUndoScript(const std::string& logText) { return scriptFrom(renLines(logText)); }
 
-BatchErgebnis undoFromLog(const std::string& logPath) {
+BatchResult undoFromLog(const std::string& logPath) {
     std::string log;
-    if (!readUndoFile(logPath, LogEndeBytes, true, log)) return {};
-    std::vector<RenZeile> zeilen = renZeilen(log);
-    if (!zeilen.empty() && nieBegonnen(zeilen.back())) zeilen.pop_back();
-    return runBatchText(skriptAus(zeilen), "");
+    if (!readUndoFile(logPath, LogTailBytes, true, log)) return {};
+    std::vector<RenLine> lines = renLines(log);
+    if (!lines.empty() && neverStarted(lines.back())) lines.pop_back();
+    return runBatchText(scriptFrom(lines), "");
 }
 
 }  // namespace engine

@@ -18,6 +18,6 @@ std::string logUndoScript(const std::string& logText);
 // end) and runs that script. The last line of a crashed action may belong
 // to a rename that never started: when its file is still at its old name
 // and nothing has the new one, it is left out rather than reported.
-BatchErgebnis undoFromLog(const std::string& logPath);
+BatchResult undoFromLog(const std::string& logPath);
 
 }  // namespace engine

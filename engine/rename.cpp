@@ -33,254 +33,255 @@
 namespace engine {
 namespace {
 
-constexpr const char* ZeilenEnde = "\r\n";
-constexpr int AnzeigeZeilen = 200;          // rows between looks at the clock
-constexpr std::size_t MeldungZeilen = 20;   // failed lines listed in one message
-constexpr int NamensVersuche = 1000;
+constexpr const char* LineEnd = "\r\n";
+constexpr int RowsPerLook = 200;              // rows between looks at the clock
+constexpr std::size_t LinesPerMessage = 20;   // failed lines listed in one message
+constexpr int NameAttempts = 1000;
 
-// What the undo of the latest action runs: the script `skript` as it was
+// What the undo of the latest action runs: the script at `script` as it was
 // written (no larger, in the directory of that identity), or, where it
 // could not be written whole, the same lines held here.
-struct UndoStand {
-    std::string skript;
+struct UndoState {
+    std::string script;
     std::string text;
-    bool vollstaendig = false;
-    std::string verzeichnis;
-    platform::FileIdentity kennung;
-    bool kennungBekannt = false;
+    bool complete = false;
+    std::string folder;
+    platform::FileIdentity identity;
+    bool identityKnown = false;
 };
-UndoStand undoStand;
+UndoState undoState;
 
-struct Aktion {
-    std::string verzeichnis;            // of every row, ending with "/"
-    bool produktVerzeichnis = false;    // its path holds the product name
-    bool verzeichnisGueltig = true;     // no control character in its path
+struct Action {
+    std::string folder;              // of every row, ending with "/"
+    bool productFolder = false;      // its path holds the product name
+    bool folderValid = true;         // no control character in its path
     int dirHandle = 0;
-    platform::FileIdentity kennung;
-    bool kennungBekannt = false;
-    int skript = 0;
+    platform::FileIdentity identity;
+    bool identityKnown = false;
+    int script = 0;
     int log = 0;
-    bool verzeichnisImLog = false;      // drive and cd lines written into the log
+    bool folderInLog = false;        // drive and cd lines written into the log
     // Rename-back lines with their line ends, in action order, in one
     // buffer: on 100,000 rows the action should cost little more than
     // the renames themselves.
-    std::string zurueck;
-    std::vector<std::size_t> zeilenAnfang;
-    int umbenannt = 0;                  // files renamed on disk
-    bool abbruch = false;
-    bool logVoll = false;               // a line could not be recorded: stopped
+    std::string backLines;
+    std::vector<std::size_t> lineStarts;
+    int renamed = 0;                 // files renamed on disk
+    bool aborted = false;
+    bool logFull = false;            // a line could not be recorded: stopped
 };
 
-std::string undoDateiName(const platform::LocalTime& jetzt, uint32_t tick) {
+std::string undoScriptName(const platform::LocalTime& now, uint32_t tick) {
     std::string t = std::to_string(tick);
     if (t.size() > 6) t.erase(0, t.size() - 6);
-    return support::TempVerzeichnis + text::SkriptAnfang +
-           support::yFormatDate(text::SkriptZeitMaske, jetzt) + "_" + t + text::SkriptEndung;
+    return support::TempVerzeichnis + text::ScriptPrefix +
+           support::formatDate(text::ScriptTimeMask, now) + "_" + t + text::ScriptSuffix;
 }
 
 // A new private script; an existing name (a second action in the same
 // millisecond, or something planted there) is never reused: the next tick
 // value gives the next name. A temporary directory with a line break in its
 // name would split the log's script-name line into a command.
-int undoDateiAnlegen(std::string& pfad) {
-    if (hatSteuerzeichen(support::TempVerzeichnis)) return 0;
-    const platform::LocalTime jetzt = platform::localNow();
+int createUndoScript(std::string& path) {
+    if (hasControlChar(support::TempVerzeichnis)) return 0;
+    const platform::LocalTime now = platform::localNow();
     uint32_t tick = platform::tickCount();
-    for (int i = 0; i < NamensVersuche; ++i, ++tick) {
-        pfad = undoDateiName(jetzt, tick);
-        const int h = platform::fileOpen(pfad, platform::OpenMode::CreatePrivate);
+    for (int i = 0; i < NameAttempts; ++i, ++tick) {
+        path = undoScriptName(now, tick);
+        const int h = platform::fileOpen(path, platform::OpenMode::CreatePrivate);
         if (h != 0) return h;
-        if (!platform::fileExists(pfad)) return 0;
+        if (!platform::fileExists(path)) return 0;
     }
     return 0;
 }
 
-bool kopfSchreiben(const Aktion& a, const std::string& skript) {
-    const std::string trenner = text::LogTrenner + std::string(80, '-') + ZeilenEnde;
-    const std::string kopf =
-        trenner + text::LogSkriptName + yBatchEscape(skript) + ZeilenEnde + trenner;
-    return platform::journalAppend(a.log, kopf.data(), kopf.size());
+bool writeLogHeader(const Action& a, const std::string& script) {
+    const std::string separator = text::LogSeparator + std::string(80, '-') + LineEnd;
+    const std::string header =
+        separator + text::LogScriptName + batchEscape(script) + LineEnd + separator;
+    return platform::journalAppend(a.log, header.data(), header.size());
 }
 
 // Without both undo files nothing is renamed: a rename that cannot be
 // undone is not started. The log is held by this run until the action
 // ends, so no other run's lines come between this action's lines.
-bool undoDateienOeffnen(Aktion& a, std::string& skript) {
-    const std::string logPfad = support::TempVerzeichnis + text::LogName;
+bool openUndoFiles(Action& a, std::string& script) {
+    const std::string logPath = support::TempVerzeichnis + text::LogName;
     platform::JournalStatus status = platform::JournalStatus::Failed;
-    a.skript = undoDateiAnlegen(skript);
-    if (a.skript != 0) a.log = platform::journalOpen(logPfad, &status);
-    if (a.log != 0 && kopfSchreiben(a, skript)) return true;
+    a.script = createUndoScript(script);
+    if (a.script != 0) a.log = platform::journalOpen(logPath, &status);
+    if (a.log != 0 && writeLogHeader(a, script)) return true;
     if (a.log != 0) platform::journalClose(a.log);
     a.log = 0;
-    if (a.skript != 0) platform::fileClose(a.skript);
-    a.skript = 0;
-    std::string text = text::UndoNichtAngelegt;
-    if (status == platform::JournalStatus::Busy) text += text::LogBelegt + logPfad + "\\n \\n ";
-    support::yInfoBox(text::Titel, text + text::AbbruchSatz, 0);
+    if (a.script != 0) platform::fileClose(a.script);
+    a.script = 0;
+    std::string text = text::UndoNotCreated;
+    if (status == platform::JournalStatus::Busy) text += text::LogBusy + logPath + "\\n \\n ";
+    support::yInfoBox(text::Title, text + text::ActionAborted, 0);
     return false;
 }
 
 // The folder must still be the one the table was read from: a folder
 // swapped for another one (or for a link to one) keeps its name but would
 // have its files renamed by rows they do not belong to.
-bool verzeichnisOeffnen(Aktion& a) {
-    if (a.verzeichnis.empty()) return true;
-    a.dirHandle = platform::openDirForRename(a.verzeichnis);
+bool openFolder(Action& a) {
+    if (a.folder.empty()) return true;
+    a.dirHandle = platform::openDirForRename(a.folder);
     if (a.dirHandle == 0) return true;   // every row fails and says so
-    a.kennungBekannt = platform::renameDirIdentity(a.dirHandle, a.kennung);
+    a.identityKnown = platform::renameDirIdentity(a.dirHandle, a.identity);
     const ListedFolder& l = listedFolder;
-    if (!l.known || support::withTrailingSlash(l.path) != a.verzeichnis ||
-        (a.kennungBekannt && a.kennung == l.identity))
+    if (!l.known || support::withTrailingSlash(l.path) != a.folder ||
+        (a.identityKnown && a.identity == l.identity))
         return true;
     platform::closeDirForRename(a.dirHandle);
     a.dirHandle = 0;
-    support::yInfoBox(text::Titel, text::VerzeichnisErsetzt + a.verzeichnis + text::NeuWaehlen +
-                                        text::AbbruchSatz, platform::BoxOk);
+    support::yInfoBox(text::Title, text::FolderReplaced + a.folder + text::ChooseAgain +
+                                        text::ActionAborted, platform::BoxOk);
     return false;
 }
 
 // The question for a row that cannot be renamed; "" when the row is valid.
 // A folder whose path holds a line break would put a second command into
 // the undo files' cd line, so its rows are invalid like invalid names.
-std::string pruefen(const Aktion& a, const std::string& alt, const std::string& neu) {
-    if (alt.empty() || neu.empty() || a.verzeichnis.empty())
-        return std::string(text::LaengeUngueltig) + text::AbbruchSatz;
-    if (!a.verzeichnisGueltig || !nameGueltig(alt) || !nameGueltig(neu))
-        return std::string(text::NamenUngueltig) + text::InDatei + a.verzeichnis + alt +
-               text::Oder + a.verzeichnis + neu + text::Leerzeile + text::AbbruchSatz;
+std::string rowQuestion(const Action& a, const std::string& oldName, const std::string& newName) {
+    if (oldName.empty() || newName.empty() || a.folder.empty())
+        return std::string(text::InvalidNewName) + text::ActionAborted;
+    if (!a.folderValid || !isValidName(oldName) || !isValidName(newName))
+        return std::string(text::InvalidNames) + text::InFile + a.folder + oldName +
+               text::Or + a.folder + newName + text::BlankLine + text::ActionAborted;
     return "";
 }
-enum class Schritt { Umbenennen, Gleich, Geschuetzt };
+enum class RowAction { Rename, Unchanged, Protected };
 
 // No file whose path holds the product name is ever renamed: the program's
 // own files and undo files among them.
-Schritt entscheiden(const Aktion& a, const std::string& alt, const std::string& neu) {
-    if (alt == neu) return Schritt::Gleich;
-    if (a.produktVerzeichnis || enthaeltProdukt(alt)) return Schritt::Geschuetzt;
-    return Schritt::Umbenennen;
+RowAction decide(const Action& a, const std::string& oldName, const std::string& newName) {
+    if (oldName == newName) return RowAction::Unchanged;
+    if (a.productFolder || holdsProductName(oldName)) return RowAction::Protected;
+    return RowAction::Rename;
 }
 
 // The drive and cd lines that put a script or the log into the action's
 // directory.
-std::string verzeichnisZeilen(const Aktion& a) { return directoryLines(a.verzeichnis); }
+std::string folderLines(const Action& a) { return directoryLines(a.folder); }
 
 // Write-ahead: the line that renames the file back is in the log before
 // the rename starts. Every row lies in the one directory of the action, so
 // its drive and cd lines come once, before the first rename-back line.
 // False when the line could not be recorded: then the row is not renamed.
-bool vormerken(Aktion& a, const std::string& alt, const std::string& neu) {
-    const std::size_t anfang = a.zurueck.size();
-    a.zeilenAnfang.push_back(anfang);
-    yBatchRenZeileAnhaengen(a.zurueck, neu, alt);
-    a.zurueck += ZeilenEnde;
-    const char* zeile = a.zurueck.data() + anfang;
-    const std::size_t laenge = a.zurueck.size() - anfang;
+bool recordAhead(Action& a, const std::string& oldName, const std::string& newName) {
+    const std::size_t start = a.backLines.size();
+    a.lineStarts.push_back(start);
+    appendBatchRenLine(a.backLines, newName, oldName);
+    a.backLines += LineEnd;
+    const char* line = a.backLines.data() + start;
+    const std::size_t length = a.backLines.size() - start;
     bool ok;
-    if (a.verzeichnisImLog) {
-        ok = platform::journalAppend(a.log, zeile, laenge);
+    if (a.folderInLog) {
+        ok = platform::journalAppend(a.log, line, length);
     } else {
-        std::string text = verzeichnisZeilen(a);
-        text.append(zeile, laenge);
-        ok = a.verzeichnisImLog = platform::journalAppend(a.log, text.data(), text.size());
+        std::string text = folderLines(a);
+        text.append(line, length);
+        ok = a.folderInLog = platform::journalAppend(a.log, text.data(), text.size());
     }
     if (!ok) {
-        a.zurueck.resize(anfang);
-        a.zeilenAnfang.pop_back();
+        a.backLines.resize(start);
+        a.lineStarts.pop_back();
     }
     return ok;
 }
 
 // The rename did not happen: its line leaves the log and the script again,
 // so that replaying the log never moves a file this action did not move.
-void verwerfen(Aktion& a) {
-    const bool mitVerzeichnis = a.zeilenAnfang.size() == 1;
-    a.zurueck.resize(a.zeilenAnfang.back());
-    a.zeilenAnfang.pop_back();
+void discardLine(Action& a) {
+    const bool withFolderLines = a.lineStarts.size() == 1;
+    a.backLines.resize(a.lineStarts.back());
+    a.lineStarts.pop_back();
     if (platform::journalTakeBack(a.log)) {
-        if (mitVerzeichnis) a.verzeichnisImLog = false;
+        if (withFolderLines) a.folderInLog = false;
     } else {
-        a.logVoll = true;   // the log no longer says what happened: stop here
+        a.logFull = true;   // the log no longer says what happened: stop here
     }
 }
 
-void logVollMelden(const Aktion& a) {
-    std::string text = std::string(text::LogVoll) + support::TempVerzeichnis + text::LogName;
-    text += a.umbenannt == 0 ? std::string(text::NichtsUmbenannt)
-                             : text::AngehaltenNach + std::to_string(a.umbenannt) + text::AngehaltenDateien;
-    support::yInfoBox(text::Titel, text, platform::BoxOk);
+void reportLogFull(const Action& a) {
+    std::string text = std::string(text::LogFull) + support::TempVerzeichnis + text::LogName;
+    text += a.renamed == 0 ? std::string(text::NothingRenamed)
+                           : text::StoppedAfter + std::to_string(a.renamed) + text::StoppedFiles;
+    support::yInfoBox(text::Title, text, platform::BoxOk);
 }
 
-platform::RenameResult umbenennen(const Aktion& a, Schritt s, const std::string& alt, const std::string& neu) {
-    if (s != Schritt::Umbenennen) return platform::RenameResult::Ok;
+platform::RenameResult renameOnDisk(const Action& a, RowAction s, const std::string& oldName,
+                                    const std::string& newName) {
+    if (s != RowAction::Rename) return platform::RenameResult::Ok;
     if (a.dirHandle == 0) return platform::RenameResult::Failed;
-    return platform::renameNoReplaceAt(a.dirHandle, alt, neu);
+    return platform::renameNoReplaceAt(a.dirHandle, oldName, newName);
 }
 
-void zeileBearbeiten(Aktion& a, int zeile) {
+void processRow(Action& a, int row) {
     auto& w = platform::win();
-    if (!(w.getRowState(ids::FileTable, zeile) & platform::RowTicked)) return;
-    const std::string alt = w.getCell(ids::FileTable, zeile, ids::ColCurrent);
-    const std::string neu = w.getCell(ids::FileTable, zeile, ids::ColNew);
-    std::string frage = pruefen(a, alt, neu);
-    if (frage.empty()) {
-        const Schritt s = entscheiden(a, alt, neu);
+    if (!(w.getRowState(ids::FileTable, row) & platform::RowTicked)) return;
+    const std::string oldName = w.getCell(ids::FileTable, row, ids::ColCurrent);
+    const std::string newName = w.getCell(ids::FileTable, row, ids::ColNew);
+    std::string question = rowQuestion(a, oldName, newName);
+    if (question.empty()) {
+        const RowAction s = decide(a, oldName, newName);
         // A protected row is never renamed, so there is nothing to rename back.
-        if (s != Schritt::Geschuetzt && !vormerken(a, alt, neu)) {
-            w.setCell(ids::FileTable, zeile, ids::ColStatus, text::StatusFehler);
-            a.logVoll = true;
-            logVollMelden(a);
+        if (s != RowAction::Protected && !recordAhead(a, oldName, newName)) {
+            w.setCell(ids::FileTable, row, ids::ColStatus, text::StatusFailed);
+            a.logFull = true;
+            reportLogFull(a);
             return;
         }
-        if (umbenennen(a, s, alt, neu) == platform::RenameResult::Ok) {
-            w.setCell(ids::FileTable, zeile, ids::ColStatus, text::StatusOk);
-            if (s == Schritt::Umbenennen) ++a.umbenannt;
+        if (renameOnDisk(a, s, oldName, newName) == platform::RenameResult::Ok) {
+            w.setCell(ids::FileTable, row, ids::ColStatus, text::StatusOk);
+            if (s == RowAction::Rename) ++a.renamed;
             return;
         }
-        verwerfen(a);
-        frage = std::string(text::RenameFehlgeschlagen) + text::RenameZeile + a.verzeichnis +
-                alt + text::Pfeil + a.verzeichnis + neu + text::Leerzeile + text::Weitermachen;
+        discardLine(a);
+        question = std::string(text::RenameFailed) + text::RenameLine + a.folder +
+                   oldName + text::Arrow + a.folder + newName + text::BlankLine + text::GoOnOrStop;
     }
-    w.setCell(ids::FileTable, zeile, ids::ColStatus, text::StatusFehler);
-    if (a.logVoll) {
-        logVollMelden(a);
+    w.setCell(ids::FileTable, row, ids::ColStatus, text::StatusFailed);
+    if (a.logFull) {
+        reportLogFull(a);
         return;
     }
-    if (support::yInfoBox(text::Titel, frage, platform::BoxOkCancel) != platform::AnswerOk)
-        a.abbruch = true;
+    if (support::yInfoBox(text::Title, question, platform::BoxOkCancel) != platform::AnswerOk)
+        a.aborted = true;
 }
 
 // Undoing runs the lines from the last rename back to the first. The
 // script and the log reach the disk once, here.
-void abschliessen(Aktion& a, const std::string& skript) {
+void finishAction(Action& a, const std::string& script) {
     if (a.dirHandle != 0) platform::closeDirForRename(a.dirHandle);
     std::string text;
-    if (!a.zurueck.empty()) {
-        text = verzeichnisZeilen(a);
-        text.reserve(text.size() + a.zurueck.size());
-        std::size_t ende = a.zurueck.size();
-        for (auto it = a.zeilenAnfang.rbegin(); it != a.zeilenAnfang.rend(); ++it) {
-            text.append(a.zurueck, *it, ende - *it);
-            ende = *it;
+    if (!a.backLines.empty()) {
+        text = folderLines(a);
+        text.reserve(text.size() + a.backLines.size());
+        std::size_t end = a.backLines.size();
+        for (auto it = a.lineStarts.rbegin(); it != a.lineStarts.rend(); ++it) {
+            text.append(a.backLines, *it, end - *it);
+            end = *it;
         }
     }
-    bool geschrieben = text.empty() || platform::fileWrite(a.skript, platform::toScriptBytes(text));
-    geschrieben = platform::fileSync(a.skript) && geschrieben;
-    geschrieben = platform::fileClose(a.skript) && geschrieben;
+    bool written = text.empty() || platform::fileWrite(a.script, platform::toScriptBytes(text));
+    written = platform::fileSync(a.script) && written;
+    written = platform::fileClose(a.script) && written;
     platform::journalClose(a.log);
-    undoStand = {skript, std::move(text), geschrieben, a.verzeichnis, a.kennung, a.kennungBekannt};
+    undoState = {script, std::move(text), written, a.folder, a.identity, a.identityKnown};
     // A full disk was reported already, with what the undo does.
-    if (!geschrieben && !a.logVoll)
-        support::yInfoBox(text::Titel, text::SkriptNichtGeschrieben + skript + text::SkriptImSpeicher +
+    if (!written && !a.logFull)
+        support::yInfoBox(text::Title, text::ScriptNotWritten + script + text::ScriptInMemory +
                                             support::TempVerzeichnis + text::LogName, platform::BoxOk);
 }
 
-std::string fehlerListe(const std::vector<std::string>& fehler) {
+std::string failureList(const std::vector<std::string>& failures) {
     std::string text;
-    for (std::size_t i = 0; i < fehler.size() && i < MeldungZeilen; ++i)
-        text += (i ? "\\n " : "") + fehler[i];
-    if (fehler.size() > MeldungZeilen)
-        text += std::string("\\n ") + text::WeitereFehler + std::to_string(fehler.size() - MeldungZeilen);
+    for (std::size_t i = 0; i < failures.size() && i < LinesPerMessage; ++i)
+        text += (i ? "\\n " : "") + failures[i];
+    if (failures.size() > LinesPerMessage)
+        text += std::string("\\n ") + text::MoreLines + std::to_string(failures.size() - LinesPerMessage);
     return text;
 }
 
@@ -289,102 +290,102 @@ std::string fehlerListe(const std::vector<std::string>& fehler) {
 // pressed again once the cause is removed, without running the lines that
 // already succeeded a second time; they stay in memory when no script can
 // be written for them.
-void undoMelden(const BatchErgebnis& r) {
+void reportUndo(const BatchResult& r) {
     auto& w = platform::win();
-    if (!r.gestartet) {
-        support::yInfoBox(text::Titel, text::SkriptUnlesbar + UndoDatei, platform::BoxOk);
+    if (!r.started) {
+        support::yInfoBox(text::Title, text::UndoScriptUnreadable + UndoDatei, platform::BoxOk);
         return;
     }
-    if (r.fehler.empty()) {
-        support::yInfoBox(text::Titel, text::AllesZurueck, platform::BoxOk);
+    if (r.failures.empty()) {
+        support::yInfoBox(text::Title, text::AllUndone, platform::BoxOk);
         w.enable(ids::UndoButton, false);
         return;
     }
-    const bool nochmal = !r.restSkript.empty();
-    if (nochmal) {
+    const bool again = !r.restScript.empty();
+    if (again) {
         std::string rest;
-        const int h = undoDateiAnlegen(rest);
-        bool geschrieben = h != 0 && platform::fileWrite(h, platform::toScriptBytes(r.restSkript));
-        if (h != 0) geschrieben = platform::fileClose(h) && geschrieben;
+        const int h = createUndoScript(rest);
+        bool written = h != 0 && platform::fileWrite(h, platform::toScriptBytes(r.restScript));
+        if (h != 0) written = platform::fileClose(h) && written;
         if (h != 0) UndoDatei = rest;
-        undoStand.skript = UndoDatei;
-        undoStand.text = r.restSkript;
-        undoStand.vollstaendig = geschrieben;
+        undoState.script = UndoDatei;
+        undoState.text = r.restScript;
+        undoState.complete = written;
     }
-    w.enable(ids::UndoButton, nochmal);
-    std::string text = text::NichtZurueck + fehlerListe(r.fehler);
-    if (nochmal) text += std::string("\\n \\n ") + text::NochmalMoeglich;
-    support::yInfoBox(text::Titel, text, platform::BoxOk);
+    w.enable(ids::UndoButton, again);
+    std::string text = text::NotUndone + failureList(r.failures);
+    if (again) text += std::string("\\n \\n ") + text::RunAgainHint;
+    support::yInfoBox(text::Title, text, platform::BoxOk);
 }
 
-std::string skriptAufruf(const std::string& skript) { return "/c call \"" + skript + "\""; }
+std::string scriptCall(const std::string& script) { return "/c call \"" + script + "\""; }
 
 // Runs the undo of the latest action: its script as the program wrote it,
 // or the lines in memory where the script is not whole; renames happen only
 // in the directory the action renamed in.
-BatchErgebnis undoAusfuehren(const std::string& parameter, const std::string& arbeitsVerzeichnis) {
-    const UndoStand& u = undoStand;
-    if (u.skript != UndoDatei || UndoDatei.empty())
-        return yStartCommand("cmd.exe", parameter, arbeitsVerzeichnis);
-    BatchPruefung p;
-    p.hoechstensBytes = platform::toScriptBytes(u.text).size();
-    p.verzeichnis = u.verzeichnis;
-    p.kennung = u.kennung;
-    p.kennungBekannt = u.kennungBekannt;
-    if (!u.vollstaendig) return runBatchText(u.text, arbeitsVerzeichnis, p);
-    return yStartCommand("cmd.exe", parameter, arbeitsVerzeichnis, p);
+BatchResult runUndo(const std::string& parameter, const std::string& workingDir) {
+    const UndoState& u = undoState;
+    if (u.script != UndoDatei || UndoDatei.empty())
+        return startCommand("cmd.exe", parameter, workingDir);
+    BatchLimits p;
+    p.maxBytes = platform::toScriptBytes(u.text).size();
+    p.folder = u.folder;
+    p.identity = u.identity;
+    p.identityKnown = u.identityKnown;
+    if (!u.complete) return runBatchText(u.text, workingDir, p);
+    return startCommand("cmd.exe", parameter, workingDir, p);
 }
 
 }  // namespace
 
 void RenameAusfuehren() {
     auto& w = platform::win();
-    Aktion a;
+    Action a;
     RenameErfolgt = 1;
-    const int zeilen = w.countRows(ids::FileTable);
-    a.verzeichnis = support::withTrailingSlash(w.getText(ids::FolderTree));
-    a.verzeichnisGueltig = !hatSteuerzeichen(a.verzeichnis);
+    const int rows = w.countRows(ids::FileTable);
+    a.folder = support::withTrailingSlash(w.getText(ids::FolderTree));
+    a.folderValid = !hasControlChar(a.folder);
     // An action that renames nothing leaves the undo of the one before.
-    const bool warAktiv = w.isEnabled(ids::UndoButton);
-    const std::string vorherDatei = UndoDatei;
-    const UndoStand vorher = undoStand;
+    const bool wasEnabled = w.isEnabled(ids::UndoButton);
+    const std::string previousScript = UndoDatei;
+    const UndoState previous = undoState;
     w.enable(ids::UndoButton, true);
-    std::string skript;
-    if (verzeichnisOeffnen(a) && undoDateienOeffnen(a, skript)) {
-        UndoDatei = skript;
-        a.produktVerzeichnis = enthaeltProdukt(a.verzeichnis);
-        RepaintPacer anzeige(AnzeigeZeilen);
-        for (int z = 0; z < zeilen && !a.abbruch && !a.logVoll; ++z) {
-            zeileBearbeiten(a, z);
-            anzeige.row(z);
+    std::string script;
+    if (openFolder(a) && openUndoFiles(a, script)) {
+        UndoDatei = script;
+        a.productFolder = holdsProductName(a.folder);
+        RepaintPacer pacer(RowsPerLook);
+        for (int z = 0; z < rows && !a.aborted && !a.logFull; ++z) {
+            processRow(a, z);
+            pacer.row(z);
         }
-        abschliessen(a, skript);
+        finishAction(a, script);
     } else if (a.dirHandle != 0) {
         platform::closeDirForRename(a.dirHandle);
     }
-    if (a.umbenannt == 0) {
-        UndoDatei = vorherDatei;
-        undoStand = vorher;
-        w.enable(ids::UndoButton, warAktiv);
+    if (a.renamed == 0) {
+        UndoDatei = previousScript;
+        undoState = previous;
+        w.enable(ids::UndoButton, wasEnabled);
     }
-    if (!a.abbruch) {
+    if (!a.aborted) {
         NeuAufbauen(ModeRefresh, DateiListe);
         return;
     }
-    if (a.umbenannt == 0) {
-        support::yInfoBox(text::Titel, text::AllesZurueck, platform::BoxOk);
+    if (a.renamed == 0) {
+        support::yInfoBox(text::Title, text::AllUndone, platform::BoxOk);
     } else {
         // The script runs from its own directory, as a revert by hand would.
-        undoMelden(undoAusfuehren(skriptAufruf(support::yFileName(UndoDatei)),
-                                  support::yDirectoryPart(UndoDatei)));
+        reportUndo(runUndo(scriptCall(support::fileNamePart(UndoDatei)),
+                           support::directoryPart(UndoDatei)));
     }
     NeuAufbauen(ModeFull, DateiListe);
 }
 
 void RenameRueckgaengig() {
-    const std::string verzeichnis = platform::win().getText(ids::FolderTree);
+    const std::string folder = platform::win().getText(ids::FolderTree);
     // The undo runs to its end before the table lists the directory again.
-    undoMelden(undoAusfuehren(skriptAufruf(UndoDatei), verzeichnis));
+    reportUndo(runUndo(scriptCall(UndoDatei), folder));
     NeuAufbauen(ModeFull, DateiListe);
 }
 

@@ -15,157 +15,158 @@
 namespace engine {
 namespace {
 
-using support::yReplaceAll;
+using support::replaceAll;
 
 // Placeholders of the pattern rule, replaced in this order.
-const std::string PhNummer = "%NR%";
-const std::string PhBasis = "%DATEI%";
-const std::string PhDateiname = "%DATEINAMEN%";
-const std::string PhErweiterung = "%ERW%";
-const std::string PhDatum[3] = {"%DC%", "%DA%", "%DM%"};
-const std::string PhZeit[3] = {"%TC%", "%TA%", "%TM%"};
-const std::string DatumMaske = "%yyyy_%mm_%dd";
-const std::string ZeitMaske = "%hh-%ii-%ss";
-const std::string PhTeilErweiterung = "%erw%";
+const std::string PhNumber = "%NR%";
+const std::string PhBase = "%DATEI%";
+const std::string PhFileName = "%DATEINAMEN%";
+const std::string PhExtension = "%ERW%";
+const std::string PhDate[3] = {"%DC%", "%DA%", "%DM%"};
+const std::string PhTime[3] = {"%TC%", "%TA%", "%TM%"};
+const std::string DateMask = "%yyyy_%mm_%dd";
+const std::string TimeMask = "%hh-%ii-%ss";
+const std::string PhSwapExtension = "%erw%";
 
 // A mask of more places than this would only ever hold zeros.
-constexpr int MaxStellen = 255;
+constexpr int MaxDigits = 255;
 
-struct Namensteile {
-    std::string_view basis, erweiterung;
+struct NameParts {
+    std::string_view base, extension;
 };
 
 // Base name and extension split at the last "."; both empty without a dot.
-Namensteile zerlege(std::string_view dateiname) {
-    const std::size_t punkt = dateiname.rfind('.');
-    if (punkt == std::string_view::npos) return {};
-    return {dateiname.substr(0, punkt), dateiname.substr(punkt + 1)};
+NameParts splitName(std::string_view fileName) {
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos) return {};
+    return {fileName.substr(0, dot), fileName.substr(dot + 1)};
 }
 
 // Replaces only when the placeholder is there, so a row whose pattern does
 // not name it costs one scan and no allocation.
-void ersetzeFalls(std::string& work, const std::string& find, std::string_view by) {
-    if (support::yFindFoldAZ(work, find) == std::string::npos) return;
-    work = yReplaceAll(work, find, std::string(by), true);
+void replaceIfThere(std::string& work, const std::string& find, std::string_view by) {
+    if (support::findFoldAZ(work, find) == std::string::npos) return;
+    work = replaceAll(work, find, std::string(by), true);
 }
 
-// The running number in `stellen` digits: a mask of that many zeros.
-std::string nummerText(int stellen, int32_t wert) {
-    return yFormatNumber(std::string(static_cast<std::size_t>(std::clamp(stellen, 0, MaxStellen)), '0'), wert);
+// The running number in `digits` digits: a mask of that many zeros.
+std::string numberText(int digits, int32_t value) {
+    return yFormatNumber(std::string(static_cast<std::size_t>(std::clamp(digits, 0, MaxDigits)), '0'),
+                         value);
 }
 
-std::string ausStuecken(const RegelEingaben& in, const Namensteile& teile,
-                        const std::string& dateiname, int32_t nummer) {
+std::string fromPieces(const RuleInputs& in, const NameParts& parts,
+                       const std::string& fileName, int32_t number) {
     std::string out;
-    out.reserve(in.muster.size() + dateiname.size() + 16);
-    for (const MusterStueck& s : in.stuecke) {
-        switch (s.art) {
-            case MusterStueck::Text: out += s.text; break;
-            case MusterStueck::Nummer: out += nummerText(in.stellen, nummer); break;
-            case MusterStueck::Basis: out.append(teile.basis); break;
-            case MusterStueck::Dateiname: out += dateiname; break;
-            case MusterStueck::Erweiterung: out.append(teile.erweiterung); break;
+    out.reserve(in.pattern.size() + fileName.size() + 16);
+    for (const PatternPiece& s : in.pieces) {
+        switch (s.kind) {
+            case PatternPiece::Text: out += s.text; break;
+            case PatternPiece::Number: out += numberText(in.digits, number); break;
+            case PatternPiece::Base: out.append(parts.base); break;
+            case PatternPiece::FileName: out += fileName; break;
+            case PatternPiece::Extension: out.append(parts.extension); break;
         }
     }
     return out;
 }
 
-std::string nachMuster(const RegelEingaben& in, const std::string& pfad,
-                       const std::string& dateiname, int32_t nummer) {
+std::string byPattern(const RuleInputs& in, const std::string& path,
+                      const std::string& fileName, int32_t number) {
     // A name holding "%" could bring in a placeholder of a later step.
-    if (!in.stuecke.empty() && dateiname.find('%') == std::string::npos)
-        return ausStuecken(in, zerlege(dateiname), dateiname, nummer);
-    std::string work = in.muster;
+    if (!in.pieces.empty() && fileName.find('%') == std::string::npos)
+        return fromPieces(in, splitName(fileName), fileName, number);
+    std::string work = in.pattern;
     // Every remaining step needs a "%"; most patterns are done after one scan.
     if (work.find('%') == std::string::npos) return work;
-    const Namensteile teile = zerlege(dateiname);
-    if (support::yFindFoldAZ(work, PhNummer) != std::string::npos)
-        work = yReplaceAll(work, PhNummer, nummerText(in.stellen, nummer), true);
-    ersetzeFalls(work, PhBasis, teile.basis);
-    ersetzeFalls(work, PhDateiname, dateiname);
-    ersetzeFalls(work, PhErweiterung, teile.erweiterung);
+    const NameParts parts = splitName(fileName);
+    if (support::findFoldAZ(work, PhNumber) != std::string::npos)
+        work = replaceAll(work, PhNumber, numberText(in.digits, number), true);
+    replaceIfThere(work, PhBase, parts.base);
+    replaceIfThere(work, PhFileName, fileName);
+    replaceIfThere(work, PhExtension, parts.extension);
     // A file name brought in above may itself hold a date placeholder, so
     // the test is made on the text as it now stands.
     if (work.find('%') == std::string::npos) return work;
-    for (int art = 0; art < 3; ++art) {
-        if (support::yFindFoldAZ(work, PhDatum[art]) != std::string::npos)
-            work = yReplaceAll(work, PhDatum[art], yGetFileDate("", pfad, DatumMaske, art, 0), true);
+    for (int kind = 0; kind < 3; ++kind) {
+        if (support::findFoldAZ(work, PhDate[kind]) != std::string::npos)
+            work = replaceAll(work, PhDate[kind], yGetFileDate("", path, DateMask, kind, 0), true);
     }
-    for (int art = 0; art < 3; ++art) {
-        if (support::yFindFoldAZ(work, PhZeit[art]) != std::string::npos)
-            work = yReplaceAll(work, PhZeit[art], yGetFileDate("", pfad, ZeitMaske, art, 0), true);
+    for (int kind = 0; kind < 3; ++kind) {
+        if (support::findFoldAZ(work, PhTime[kind]) != std::string::npos)
+            work = replaceAll(work, PhTime[kind], yGetFileDate("", path, TimeMask, kind, 0), true);
     }
     return work;
 }
 
-std::string ohneText(const RegelEingaben& in, const std::string& dateiname) {
-    const std::string& weg = in.entfernen;
-    if (in.wo == EntfernenWo::Alle)
-        return weg.empty() ? dateiname : yReplaceAll(dateiname, weg, "", true);
-    const std::size_t n = support::yCharCount(weg);
-    if (in.wo == EntfernenWo::Anfang) {
+std::string withoutText(const RuleInputs& in, const std::string& fileName) {
+    const std::string& removed = in.removeText;
+    if (in.where == RemoveAt::All)
+        return removed.empty() ? fileName : replaceAll(fileName, removed, "", true);
+    const std::size_t n = support::charCount(removed);
+    if (in.where == RemoveAt::Start) {
         // Compared as characters, so half of a character is never cut off.
-        if (support::yLeftChars(dateiname, n) == weg) return dateiname.substr(weg.size());
-        return dateiname;
+        if (support::leftChars(fileName, n) == removed) return fileName.substr(removed.size());
+        return fileName;
     }
-    const std::size_t gesamt = support::yCharCount(dateiname);
-    if (gesamt < n) return dateiname;
-    const std::size_t ab = support::yLeftChars(dateiname, gesamt - n).size();
-    if (dateiname.compare(ab, std::string::npos, weg) == 0) return dateiname.substr(0, ab);
-    return dateiname;
+    const std::size_t total = support::charCount(fileName);
+    if (total < n) return fileName;
+    const std::size_t cut = support::leftChars(fileName, total - n).size();
+    if (fileName.compare(cut, std::string::npos, removed) == 0) return fileName.substr(0, cut);
+    return fileName;
 }
 
-std::string schreibweise(const RegelEingaben& in, const std::string& dateiname) {
-    switch (in.schreibweise) {
-        case Schreibweise::Gross: return support::yUpper(dateiname);
-        case Schreibweise::Klein: return support::yLower(dateiname);
-        case Schreibweise::AnfangGross: {
-            const std::string erstes = support::yLeftChars(dateiname, 1);
-            return support::yUpper(erstes) + support::yLower(dateiname.substr(erstes.size()));
+std::string withLetterCase(const RuleInputs& in, const std::string& fileName) {
+    switch (in.letterCase) {
+        case LetterCase::Upper: return support::toUpper(fileName);
+        case LetterCase::Lower: return support::toLower(fileName);
+        case LetterCase::CapitalFirst: {
+            const std::string first = support::leftChars(fileName, 1);
+            return support::toUpper(first) + support::toLower(fileName.substr(first.size()));
         }
     }
-    return dateiname;
+    return fileName;
 }
 
-std::string vertauscht(const RegelEingaben& in, const std::string& dateiname) {
+std::string swapped(const RuleInputs& in, const std::string& fileName) {
     // The separator is one character; longer input counts by its first.
-    const std::string sep = support::yLeftChars(in.trennzeichen, 1);
-    if (sep.empty()) return dateiname;
-    const Namensteile teile = zerlege(dateiname);
-    std::string neu = in.reihenfolge;
-    std::size_t von = 0;
-    for (int i = 1; neu.find('%') != std::string::npos; ++i) {
-        const std::size_t bis = teile.basis.find(sep, von);
-        const std::size_t ende = bis == std::string_view::npos ? teile.basis.size() : bis;
-        const std::string feld(teile.basis.substr(von, ende - von));
-        neu = yReplaceAll(neu, "%" + std::to_string(i) + "%", feld, false);
-        if (bis == std::string_view::npos) break;
-        von = bis + sep.size();
+    const std::string sep = support::leftChars(in.separator, 1);
+    if (sep.empty()) return fileName;
+    const NameParts parts = splitName(fileName);
+    std::string swappedName = in.order;
+    std::size_t from = 0;
+    for (int i = 1; swappedName.find('%') != std::string::npos; ++i) {
+        const std::size_t sepAt = parts.base.find(sep, from);
+        const std::size_t end = sepAt == std::string_view::npos ? parts.base.size() : sepAt;
+        const std::string field(parts.base.substr(from, end - from));
+        swappedName = replaceAll(swappedName, "%" + std::to_string(i) + "%", field, false);
+        if (sepAt == std::string_view::npos) break;
+        from = sepAt + sep.size();
     }
-    return yReplaceAll(neu, PhTeilErweiterung, std::string(teile.erweiterung), true);
+    return replaceAll(swappedName, PhSwapExtension, std::string(parts.extension), true);
 }
 
 // Local time as a seconds count, as if the local clock were UTC; the form
 // in which a date is handed back in (given date) and out ("#WERT").
-long long lokaleSekunden(const platform::LocalTime& t) {
+long long localSeconds(const platform::LocalTime& t) {
     const long long y = t.month <= 2 ? t.year - 1 : t.year;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const long long yoe = y - era * 400;
     const long long mp = (t.month + 9) % 12;
     const long long doy = (153 * mp + 2) / 5 + t.day - 1;
     const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const long long tage = era * 146097 + doe - 719468;
-    return tage * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+    const long long days = era * 146097 + doe - 719468;
+    return days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
 }
 
-platform::LocalTime ausSekunden(long long s) {
-    const long long tage = s / 86400;
+platform::LocalTime fromSeconds(long long s) {
+    const long long days = s / 86400;
     long long rest = s % 86400;
     platform::LocalTime t;
     t.hour = static_cast<int>(rest / 3600);
     t.minute = static_cast<int>(rest / 60 % 60);
     t.second = static_cast<int>(rest % 60);
-    const long long z = tage + 719468;
+    const long long z = days + 719468;
     const long long era = z / 146097;
     const long long doe = z - era * 146097;
     const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
@@ -177,10 +178,10 @@ platform::LocalTime ausSekunden(long long s) {
     return t;
 }
 
-bool dateiZeit(const std::string& pfad, int art, platform::LocalTime& out) {
-    if (art < 0 || art > 2) return false;
-    if (!platform::fileTime(pfad, static_cast<platform::FileTimeKind>(art), out)) return false;
-    return lokaleSekunden(out) > 0;
+bool fileTimeOf(const std::string& path, int kind, platform::LocalTime& out) {
+    if (kind < 0 || kind > 2) return false;
+    if (!platform::fileTime(path, static_cast<platform::FileTimeKind>(kind), out)) return false;
+    return localSeconds(out) > 0;
 }
 
 }  // namespace
@@ -191,64 +192,64 @@ bool dateiZeit(const std::string& pfad, int art, platform::LocalTime& out) {
 // the same as running them per file where no "%" is left over for an
 // inserted value to complete into a later placeholder, and no date or time
 // is asked for (those are read per file).
-std::vector<MusterStueck> zerlegeMuster(const std::string& muster) {
-    const std::pair<const std::string*, char> schritte[] = {
-        {&PhNummer, '\x01'}, {&PhBasis, '\x02'}, {&PhDateiname, '\x03'}, {&PhErweiterung, '\x04'}};
-    if (muster.find_first_of("\x01\x02\x03\x04") != std::string::npos) return {};
-    std::string work = muster;
-    for (const auto& [platzhalter, marke] : schritte)
-        work = yReplaceAll(work, *platzhalter, std::string(1, marke), true);
+std::vector<PatternPiece> splitPattern(const std::string& pattern) {
+    const std::pair<const std::string*, char> steps[] = {
+        {&PhNumber, '\x01'}, {&PhBase, '\x02'}, {&PhFileName, '\x03'}, {&PhExtension, '\x04'}};
+    if (pattern.find_first_of("\x01\x02\x03\x04") != std::string::npos) return {};
+    std::string work = pattern;
+    for (const auto& [placeholder, marker] : steps)
+        work = replaceAll(work, *placeholder, std::string(1, marker), true);
     if (work.find('%') != std::string::npos) return {};
-    std::vector<MusterStueck> stuecke;
+    std::vector<PatternPiece> pieces;
     for (char c : work) {
         if (c >= '\x01' && c <= '\x04') {
-            stuecke.push_back({static_cast<MusterStueck::Art>(c), ""});
+            pieces.push_back({static_cast<PatternPiece::Kind>(c), ""});
         } else {
-            if (stuecke.empty() || stuecke.back().art != MusterStueck::Text) stuecke.push_back({});
-            stuecke.back().text += c;
+            if (pieces.empty() || pieces.back().kind != PatternPiece::Text) pieces.push_back({});
+            pieces.back().text += c;
         }
     }
-    if (stuecke.empty()) stuecke.push_back({});
-    return stuecke;
+    if (pieces.empty()) pieces.push_back({});
+    return pieces;
 }
 
 
-RegelEingaben LesenRegelEingaben() {
+RuleInputs readRuleInputs() {
     auto& w = platform::win();
-    RegelEingaben in;
-    if (w.getState(ids::OptPattern)) in.regel = Regel::Muster;
-    else if (w.getState(ids::OptReplace)) in.regel = Regel::Ersetzen;
-    else if (w.getState(ids::OptRemove)) in.regel = Regel::Entfernen;
-    else if (w.getState(ids::OptCase)) in.regel = Regel::Schreibweise;
-    else if (w.getState(ids::OptSwap)) in.regel = Regel::Vertauschen;
-    in.muster = w.getText(ids::PatternField);
-    in.stellen = std::clamp<int32_t>(yReadNumber(w.getText(ids::DigitsField)), 0, MaxStellen);
-    in.suchen = w.getText(ids::ReplaceFindField);
-    in.ersetzen = w.getText(ids::ReplaceByField);
-    in.entfernen = w.getText(ids::RemoveField);
-    if (w.getState(ids::OptRemoveAll)) in.wo = EntfernenWo::Alle;
-    else if (w.getState(ids::OptRemoveStart)) in.wo = EntfernenWo::Anfang;
-    else if (w.getState(ids::OptRemoveEnd)) in.wo = EntfernenWo::Ende;
-    if (w.getState(ids::OptUpper)) in.schreibweise = Schreibweise::Gross;
-    else if (w.getState(ids::OptLower)) in.schreibweise = Schreibweise::Klein;
-    else if (w.getState(ids::OptCapitalFirst)) in.schreibweise = Schreibweise::AnfangGross;
+    RuleInputs in;
+    if (w.getState(ids::OptPattern)) in.rule = Rule::Pattern;
+    else if (w.getState(ids::OptReplace)) in.rule = Rule::Replace;
+    else if (w.getState(ids::OptRemove)) in.rule = Rule::Remove;
+    else if (w.getState(ids::OptCase)) in.rule = Rule::LetterCase;
+    else if (w.getState(ids::OptSwap)) in.rule = Rule::Swap;
+    in.pattern = w.getText(ids::PatternField);
+    in.digits = std::clamp<int32_t>(readNumber(w.getText(ids::DigitsField)), 0, MaxDigits);
+    in.findText = w.getText(ids::ReplaceFindField);
+    in.replaceBy = w.getText(ids::ReplaceByField);
+    in.removeText = w.getText(ids::RemoveField);
+    if (w.getState(ids::OptRemoveAll)) in.where = RemoveAt::All;
+    else if (w.getState(ids::OptRemoveStart)) in.where = RemoveAt::Start;
+    else if (w.getState(ids::OptRemoveEnd)) in.where = RemoveAt::End;
+    if (w.getState(ids::OptUpper)) in.letterCase = LetterCase::Upper;
+    else if (w.getState(ids::OptLower)) in.letterCase = LetterCase::Lower;
+    else if (w.getState(ids::OptCapitalFirst)) in.letterCase = LetterCase::CapitalFirst;
     // The part-swap rule splits at one character; longer input counts by its first.
-    in.trennzeichen = support::yLeftChars(w.getText(ids::SeparatorField), 1);
-    in.reihenfolge = w.getText(ids::OrderField);
-    if (in.regel == Regel::Muster) in.stuecke = zerlegeMuster(in.muster);
+    in.separator = support::leftChars(w.getText(ids::SeparatorField), 1);
+    in.order = w.getText(ids::OrderField);
+    if (in.rule == Rule::Pattern) in.pieces = splitPattern(in.pattern);
     return in;
 }
 
-std::string NeuerName(const RegelEingaben& in, const std::string& fullPath,
-                      const std::string& fileName, int32_t number) {
-    switch (in.regel) {
-        case Regel::Muster: return nachMuster(in, fullPath, fileName, number);
-        case Regel::Ersetzen:
-            if (in.suchen.empty() || in.ersetzen.empty()) return fileName;
-            return yReplaceAll(fileName, in.suchen, in.ersetzen, true);
-        case Regel::Entfernen: return ohneText(in, fileName);
-        case Regel::Schreibweise: return schreibweise(in, fileName);
-        case Regel::Vertauschen: return vertauscht(in, fileName);
+std::string newNameFor(const RuleInputs& in, const std::string& fullPath,
+                       const std::string& fileName, int32_t number) {
+    switch (in.rule) {
+        case Rule::Pattern: return byPattern(in, fullPath, fileName, number);
+        case Rule::Replace:
+            if (in.findText.empty() || in.replaceBy.empty()) return fileName;
+            return replaceAll(fileName, in.findText, in.replaceBy, true);
+        case Rule::Remove: return withoutText(in, fileName);
+        case Rule::LetterCase: return withLetterCase(in, fileName);
+        case Rule::Swap: return swapped(in, fileName);
     }
     return fileName;
 }
@@ -256,12 +257,12 @@ std::string NeuerName(const RegelEingaben& in, const std::string& fullPath,
 // Zero places of the mask take the decimal form from its right end; other
 // mask characters are copied. Digits left over are dropped.
 std::string yFormatNumber(const std::string& mask, int32_t value) {
-    char ziffern[16];
-    const auto ende = std::to_chars(ziffern, ziffern + sizeof ziffern, value).ptr;
-    std::ptrdiff_t k = ende - ziffern;
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    std::ptrdiff_t k = end - digits;
     std::string out = mask;
     for (std::size_t i = out.size(); i-- > 0;) {
-        if (out[i] == '0') out[i] = k > 0 ? ziffern[--k] : '0';
+        if (out[i] == '0') out[i] = k > 0 ? digits[--k] : '0';
     }
     return out;
 }
@@ -270,15 +271,15 @@ std::string yFormatNumber(const std::string& mask, int32_t value) {
 std::string yGetFileDate(const std::string& selector, const std::string& path,
                          const std::string& dateMask, int kind, long long givenDate) {
     const support::PgmTrace trace("yGetFileDate");
-    platform::LocalTime zeit;
+    platform::LocalTime stamp;
     if (selector.empty()) {
-        if (givenDate > 0) zeit = ausSekunden(givenDate);
-        else if (!dateiZeit(path, kind, zeit)) return "";
-        return support::yFormatDate(dateMask, zeit);
+        if (givenDate > 0) stamp = fromSeconds(givenDate);
+        else if (!fileTimeOf(path, kind, stamp)) return "";
+        return support::formatDate(dateMask, stamp);
     }
     if (selector.find("#WERT") != std::string::npos) {
-        if (!dateiZeit(path, kind, zeit)) return "";
-        return std::to_string(lokaleSekunden(zeit));
+        if (!fileTimeOf(path, kind, stamp)) return "";
+        return std::to_string(localSeconds(stamp));
     }
     return "";
 }

@@ -7,40 +7,40 @@
 
 namespace engine {
 
-enum class Regel { Muster, Ersetzen, Entfernen, Schreibweise, Vertauschen };
-enum class EntfernenWo { Anfang, Ende, Alle };
-enum class Schreibweise { Gross, Klein, AnfangGross };
+enum class Rule { Pattern, Replace, Remove, LetterCase, Swap };
+enum class RemoveAt { Start, End, All };
+enum class LetterCase { Upper, Lower, CapitalFirst };
 
 // One piece of a name pattern taken apart once per rebuild: plain text,
 // or the slot of the number, base name, file name or extension.
-struct MusterStueck {
-    enum Art { Text, Nummer, Basis, Dateiname, Erweiterung } art = Text;
+struct PatternPiece {
+    enum Kind { Text, Number, Base, FileName, Extension } kind = Text;
     std::string text;
 };
 
 // Every rule input, read from the controls once per rebuild.
-struct RegelEingaben {
-    Regel regel = Regel::Muster;
-    std::string muster = "neu_%nr%.%erw%";
-    int stellen = 3;                        // 0 to 255
-    std::string suchen, ersetzen;
-    std::string entfernen;
-    EntfernenWo wo = EntfernenWo::Anfang;
-    Schreibweise schreibweise = Schreibweise::Gross;
-    std::string trennzeichen, reihenfolge;  // separator: one character
+struct RuleInputs {
+    Rule rule = Rule::Pattern;
+    std::string pattern = "neu_%nr%.%erw%";
+    int digits = 3;                  // 0 to 255
+    std::string findText, replaceBy;
+    std::string removeText;
+    RemoveAt where = RemoveAt::Start;
+    LetterCase letterCase = LetterCase::Upper;
+    std::string separator, order;    // separator: one character
     // The pattern in pieces, where its placeholders can be filled in one
     // pass; empty where the steps one after the other must run.
-    std::vector<MusterStueck> stuecke;
+    std::vector<PatternPiece> pieces;
 };
 
-RegelEingaben LesenRegelEingaben();
+RuleInputs readRuleInputs();
 // The pattern in pieces for the one-pass way; empty where the placeholders
 // must be filled in step by step (see rules.cpp).
-std::vector<MusterStueck> zerlegeMuster(const std::string& muster);
+std::vector<PatternPiece> splitPattern(const std::string& pattern);
 
 // The new name of one file under the chosen rule.
-std::string NeuerName(const RegelEingaben& in, const std::string& fullPath,
-                      const std::string& fileName, int32_t number);
+std::string newNameFor(const RuleInputs& in, const std::string& fullPath,
+                       const std::string& fileName, int32_t number);
 
 // The number text: zero places of the mask filled from the right.
 std::string yFormatNumber(const std::string& mask, int32_t value);

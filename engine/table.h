@@ -21,7 +21,7 @@ void LoeschenRenameSpalte();
 
 // Reads a field as an integer: leading blanks and tabs, one sign, digits;
 // no digits is 0; too large for 32 bits is clamped.
-int32_t yReadNumber(const std::string& text);
+int32_t readNumber(const std::string& text);
 
 // The file mask of a rebuild, taken apart once: a mask "*.ext" (plain
 // ASCII after the star) takes a short way over the name's ending, any other

@@ -5,94 +5,94 @@
 
 namespace engine::text {
 
-constexpr const char* Produkt = support::texts::Produkt;
+constexpr const char* Product = support::texts::Product;
 
 // File table.
-constexpr const char* VerzeichnisLabel = "Aktuelles Verzeichnis: ";
-constexpr const char* LesenDateien = "ermittel Dateien   =";
-constexpr const char* LesenVerzeichnisse = "ermittel Verzeich. =";
+constexpr const char* FolderLabel = "Aktuelles Verzeichnis: ";
+constexpr const char* ReadingFiles = "ermittel Dateien   =";
+constexpr const char* ReadingFolders = "ermittel Verzeich. =";
 
 // Why a row's "Neuer Name" is marked: what "Rename" would report as
 // "Fehler". "Name kommt mehrfach vor (Zeilen " a " und " b ")".
-constexpr const char* VorschauVorhanden = "Name schon vorhanden: ";
-constexpr const char* VorschauMehrfach = "Name kommt mehrfach vor (Zeilen ";
-constexpr const char* VorschauUnd = " und ";
-constexpr const char* VorschauMehrfachEnde = ")";
-constexpr const char* VorschauUngueltig = "Ungültiger Name";
-constexpr const char* VorschauFehlt = "Datei nicht mehr vorhanden";
+constexpr const char* PreviewTaken = "Name schon vorhanden: ";
+constexpr const char* PreviewTwice = "Name kommt mehrfach vor (Zeilen ";
+constexpr const char* PreviewAnd = " und ";
+constexpr const char* PreviewTwiceEnd = ")";
+constexpr const char* PreviewInvalid = "Ungültiger Name";
+constexpr const char* PreviewMissing = "Datei nicht mehr vorhanden";
 
 // Input check: "Position " n " = " c "\r in " text "\r ist ein ungültiges Zeichen !"
-constexpr const char* PruefPosition = "Position ";
-constexpr const char* PruefGleich = " = ";
-constexpr const char* PruefIn = "\r in ";
-constexpr const char* PruefUngueltig = "\r ist ein ungültiges Zeichen !";
+constexpr const char* CheckPosition = "Position ";
+constexpr const char* CheckEquals = " = ";
+constexpr const char* CheckIn = "\r in ";
+constexpr const char* CheckInvalidChar = "\r ist ein ungültiges Zeichen !";
 
 // ---- the rename action, its undo and the undo-script interpreter ----
 
-constexpr const char* Titel = support::texts::Produkt;
+constexpr const char* Title = support::texts::Product;
 constexpr const char* StatusOk = "Ok";
-constexpr const char* StatusFehler = "Fehler";
+constexpr const char* StatusFailed = "Fehler";
 
 // Undo files in the temporary directory.
-constexpr const char* SkriptAnfang = "undo_Quonabix_";
-constexpr const char* SkriptZeitMaske = "%yyyy_%mm_%dd_%hh_%ii_%ss";
-constexpr const char* SkriptEndung = ".bat";
+constexpr const char* ScriptPrefix = "undo_Quonabix_";
+constexpr const char* ScriptTimeMask = "%yyyy_%mm_%dd_%hh_%ii_%ss";
+constexpr const char* ScriptSuffix = ".bat";
 constexpr const char* LogName = "undo_quonabix.log";
-constexpr const char* LogSkriptName = "REM .Datei.:";
-constexpr const char* LogTrenner = "REM ";   // followed by 80 minus signs
+constexpr const char* LogScriptName = "REM .Datei.:";
+constexpr const char* LogSeparator = "REM ";   // followed by 80 minus signs
 
 // Questions and messages of the rename action.
-constexpr const char* AbbruchSatz = "Aktion wird komplett abgebrochen !";
-constexpr const char* UndoNichtAngelegt = "Fehler: Konnte Undo-Datei nicht anlegen !\\n \\n ";
-constexpr const char* LaengeUngueltig = "Fehler: Ungültiger neuer Dateiname !\\n \\n ";
-constexpr const char* NamenUngueltig = "Fehler: Ungültige Dateinamen !\\n \\n ";
-constexpr const char* InDatei = "in Datei = ";
-constexpr const char* Oder = "\\n oder ";
-constexpr const char* RenameFehlgeschlagen = "Fehler: Rename konnte nicht ausgeführt werden !\\n \\n ";
-constexpr const char* RenameZeile = "Rename \\n ";
-constexpr const char* Pfeil = "\\n => ";
-constexpr const char* Leerzeile = "\\n \\n ";
-constexpr const char* Weitermachen = "Rest Dateien umbenenen oder Aktion abbrechen ?";
-constexpr const char* LogBelegt =
+constexpr const char* ActionAborted = "Aktion wird komplett abgebrochen !";
+constexpr const char* UndoNotCreated = "Fehler: Konnte Undo-Datei nicht anlegen !\\n \\n ";
+constexpr const char* InvalidNewName = "Fehler: Ungültiger neuer Dateiname !\\n \\n ";
+constexpr const char* InvalidNames = "Fehler: Ungültige Dateinamen !\\n \\n ";
+constexpr const char* InFile = "in Datei = ";
+constexpr const char* Or = "\\n oder ";
+constexpr const char* RenameFailed = "Fehler: Rename konnte nicht ausgeführt werden !\\n \\n ";
+constexpr const char* RenameLine = "Rename \\n ";
+constexpr const char* Arrow = "\\n => ";
+constexpr const char* BlankLine = "\\n \\n ";
+constexpr const char* GoOnOrStop = "Rest Dateien umbenenen oder Aktion abbrechen ?";
+constexpr const char* LogBusy =
     "Das Undo-Log wird gerade von einem anderen Quonabix-Programm benutzt:\\n ";
-constexpr const char* VerzeichnisErsetzt =
+constexpr const char* FolderReplaced =
     "Fehler: Das Verzeichnis ist nicht mehr das eingelesene !\\n ";
-constexpr const char* NeuWaehlen = "\\n \\n Bitte das Verzeichnis neu auswählen.\\n \\n ";
-constexpr const char* LogVoll =
+constexpr const char* ChooseAgain = "\\n \\n Bitte das Verzeichnis neu auswählen.\\n \\n ";
+constexpr const char* LogFull =
     "Fehler: Undo-Log konnte nicht geschrieben werden (Datenträger voll ?) !\\n ";
-constexpr const char* AngehaltenNach = "\\n \\n Die Aktion wurde angehalten. Umbenannt wurden ";
-constexpr const char* AngehaltenDateien =
+constexpr const char* StoppedAfter = "\\n \\n Die Aktion wurde angehalten. Umbenannt wurden ";
+constexpr const char* StoppedFiles =
     " Dateien;\\n \"Rückgängig (l.ren)\" benennt genau diese zurück.";
-constexpr const char* NichtsUmbenannt = "\\n \\n Die Aktion wurde angehalten. Es wurde keine Datei umbenannt.";
+constexpr const char* NothingRenamed = "\\n \\n Die Aktion wurde angehalten. Es wurde keine Datei umbenannt.";
 
 // Undo.
-constexpr const char* AllesZurueck = "Alle Änderungen rückgängig gemacht !";
-constexpr const char* NichtZurueck =
+constexpr const char* AllUndone = "Alle Änderungen rückgängig gemacht !";
+constexpr const char* NotUndone =
     "Fehler: Folgende Dateien konnten nicht zurück umbenannt werden:\\n ";
-constexpr const char* WeitereFehler = "... und weitere Zeilen: ";
-constexpr const char* NochmalMoeglich =
+constexpr const char* MoreLines = "... und weitere Zeilen: ";
+constexpr const char* RunAgainHint =
     "Nach Beheben der Ursache führt \"Rückgängig\" nur diese Zeilen noch einmal aus.";
-constexpr const char* SkriptNichtGeschrieben =
+constexpr const char* ScriptNotWritten =
     "Fehler: Undo-Datei konnte nicht vollständig geschrieben werden !\\n ";
-constexpr const char* SkriptImSpeicher =
+constexpr const char* ScriptInMemory =
     "\\n \\n \"Rückgängig (l.ren)\" nimmt die Umbenennungen trotzdem vollständig zurück."
     "\\n Die Zeilen zum Zurückbenennen stehen auch im Undo-Log:\\n ";
-constexpr const char* SkriptUnlesbar = "Fehler: Undo-Datei konnte nicht gelesen werden !\\n ";
+constexpr const char* UndoScriptUnreadable = "Fehler: Undo-Datei konnte nicht gelesen werden !\\n ";
 
 // Interpreter: "Zeile " n ": " what ": " reason.
-constexpr const char* Zeile = "Zeile ";
-constexpr const char* GrundZielDa = "Eine Datei dieses Namens existiert bereits";
-constexpr const char* GrundQuelleFehlt = "Datei nicht gefunden";
-constexpr const char* GrundRenameFehler = "Umbenennen nicht möglich";
-constexpr const char* GrundVerzeichnisFehlt = "Verzeichnis nicht gefunden";
-constexpr const char* GrundVerzeichnisErsetzt =
+constexpr const char* Line = "Zeile ";
+constexpr const char* ReasonTargetExists = "Eine Datei dieses Namens existiert bereits";
+constexpr const char* ReasonSourceMissing = "Datei nicht gefunden";
+constexpr const char* ReasonRenameFailed = "Umbenennen nicht möglich";
+constexpr const char* ReasonFolderMissing = "Verzeichnis nicht gefunden";
+constexpr const char* ReasonFolderReplaced =
     "Verzeichnis wurde ersetzt, es ist nicht mehr das umbenannte";
-constexpr const char* GrundOhneVerzeichnis = "nicht ausgeführt, Verzeichnis fehlt";
-constexpr const char* GrundUngueltigerName = "Ungültiger Dateiname";
-constexpr const char* GrundUnbekannt = "Unbekannter Befehl";
+constexpr const char* ReasonNotRunNoFolder = "nicht ausgeführt, Verzeichnis fehlt";
+constexpr const char* ReasonInvalidName = "Ungültiger Dateiname";
+constexpr const char* ReasonUnknownCommand = "Unbekannter Befehl";
 
 // The command for running a script by hand.
-constexpr const char* AufrufHilfe =
+constexpr const char* Usage =
     "Aufruf: quonabix-undo <Skript> [Arbeitsverzeichnis]\n"
     "        quonabix-undo --log [Undo-Log]\n"
     "\n"
@@ -101,8 +101,8 @@ constexpr const char* AufrufHilfe =
     "Verzeichnis), etwa nach einem Absturz während des Umbenennens.\n"
     "Jede Zeile, die nicht ausgeführt werden konnte, wird genannt. Rückgabewert:\n"
     "0 alles zurückbenannt, 1 mindestens eine Zeile fehlgeschlagen, 2 falscher Aufruf.\n";
-constexpr const char* SkriptNichtLesbar = "Fehler: Undo-Datei konnte nicht gelesen werden: ";
-constexpr const char* LogNichtLesbar = "Fehler: Undo-Log konnte nicht gelesen werden: ";
-constexpr const char* FehlerKopf = "Fehler: Folgende Zeilen konnten nicht ausgeführt werden:\n";
+constexpr const char* ScriptNotReadable = "Fehler: Undo-Datei konnte nicht gelesen werden: ";
+constexpr const char* LogNotReadable = "Fehler: Undo-Log konnte nicht gelesen werden: ";
+constexpr const char* FailedLinesHead = "Fehler: Folgende Zeilen konnten nicht ausgeführt werden:\n";
 
 }  // namespace engine::text

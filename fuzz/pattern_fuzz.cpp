@@ -17,13 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string rest(reinterpret_cast<const char*>(data) + 5, size - 5);
     const std::size_t cut = rest.find('\0');
     if (cut == std::string::npos) return 0;
-    engine::RegelEingaben in;
-    in.muster = rest.substr(0, cut);
-    in.stellen = digits;
+    engine::RuleInputs in;
+    in.pattern = rest.substr(0, cut);
+    in.digits = digits;
     const std::string name = rest.substr(cut + 1);
     const std::string path = "/nicht/vorhanden/" + name;   // date placeholders find no file
-    const std::string stepByStep = engine::NeuerName(in, path, name, number);
-    in.stuecke = engine::zerlegeMuster(in.muster);
-    if (!in.stuecke.empty() && engine::NeuerName(in, path, name, number) != stepByStep) std::abort();
+    const std::string stepByStep = engine::newNameFor(in, path, name, number);
+    in.pieces = engine::splitPattern(in.pattern);
+    if (!in.pieces.empty() && engine::newNameFor(in, path, name, number) != stepByStep) std::abort();
     return 0;
 }

@@ -23,7 +23,7 @@ bool actionWouldRename(const std::string& name) {
 
 void mustReadBack(const std::string& from, const std::string& to) {
     std::string readFrom, readTo;
-    if (!engine::readRenLine(engine::yBatchRenZeile(from, to), readFrom, readTo) || readFrom != from ||
+    if (!engine::readRenLine(engine::batchRenLine(from, to), readFrom, readTo) || readFrom != from ||
         readTo != to)
         std::abort();
 }

@@ -27,7 +27,7 @@ std::string yGetCurrentDirectory() {
 std::string yGetEnvironment(const std::string& name) {
     const std::string value = platform::environmentValue(name);
     // A value that would not fit is dropped whole rather than cut.
-    if (yCharCount(value) > EnvironmentLimit) return "";
+    if (charCount(value) > EnvironmentLimit) return "";
     return value;
 }
 
@@ -45,7 +45,7 @@ std::string absolute(const std::string& dir) {
 std::string yGetTempDirectory() {
     // A variable holding only blanks names no directory, so the next one is asked.
     for (const char* name : {"TEMP", "TMP", "TMPDIR"}) {
-        const std::string dir = yTrimBlanks(yGetEnvironment(name));
+        const std::string dir = trimBlanks(yGetEnvironment(name));
         if (!dir.empty()) return absolute(dir);
     }
     // Without any, a folder of this user alone, as every user has one on

@@ -16,7 +16,7 @@ namespace {
 constexpr std::size_t CopyBlock = 4096;
 
 bool hasOption(const std::string& options, const char* keyword) {
-    return yUpper(options).find(keyword) != std::string::npos;
+    return toUpper(options).find(keyword) != std::string::npos;
 }
 
 std::string copyFailure(const std::string& path, const char* ending) {
@@ -117,7 +117,7 @@ std::string yCopyFile(const std::string& mode, const std::string& source, const 
 
 int yCreateDirectoryAll(const std::string& dir) {
     const int token = yPgmCheck("#S", "yCreateDirectoryAll", 0);
-    const std::string path = withTrailingSlash(yTrimBlanks(dir));
+    const std::string path = withTrailingSlash(trimBlanks(dir));
     if (!path.empty() && !platform::isDirectory(path)) {
         // An absolute path starts from its root, a relative one from here.
         std::string built = platform::pathRoot(path);
@@ -135,8 +135,8 @@ int yCreateDirectoryAll(const std::string& dir) {
 
 std::string DateiVerzKorr(const std::string& relPath, const std::string& baseDir) {
     const int token = yPgmCheck("#S", "DateiVerzKorr", 0);
-    std::string dirPart = yDirectoryPart(relPath);
-    std::string name = yFileName(relPath);
+    std::string dirPart = directoryPart(relPath);
+    std::string name = fileNamePart(relPath);
     if (name == "." || name == "..") {
         dirPart = relPath + platform::PathSeparator;
         name.clear();
@@ -163,7 +163,7 @@ std::string DateiVerzKorr(const std::string& relPath, const std::string& baseDir
     return result + name;
 }
 
-long long yWriteTextFile(const std::string& path, const std::string& text) {
+long long writeTextFile(const std::string& path, const std::string& text) {
     const int handle = yCreateFile(path);
     if (handle == 0) return 0;
     const bool written = platform::fileWrite(handle, text);
@@ -183,7 +183,7 @@ bool readWholeFile(const std::string& path, std::string& out) {
     return got == 0;
 }
 
-std::string yReadTextFile(const std::string& path, const std::string& options) {
+std::string readTextFile(const std::string& path, const std::string& options) {
     std::string raw;
     if (!readWholeFile(path, raw)) return "";
     const bool withEnds = hasOption(options, "#WNL");
@@ -205,7 +205,7 @@ std::string yReadLine(const std::string& text, int command) {
     const int token = yPgmCheck("#S", "yReadLine", 0);
     if (command == 0) {
         lineReader.number = 0;
-        lineReader.count = yCountLines(text, "\r\n");
+        lineReader.count = countLines(text, "\r\n");
     } else if (command == -1) {
         ++lineReader.number;
     }
@@ -217,7 +217,7 @@ std::string yReadLine(const std::string& text, int command) {
     return line.empty() && number < lineReader.count ? std::string(" ") : line;
 }
 
-int yCountLines(const std::string& text, const std::string& separator) {
+int countLines(const std::string& text, const std::string& separator) {
     if (text.empty()) return 0;
     if (separator.empty()) return 1;
     int count = 0;
@@ -229,9 +229,9 @@ int yCountLines(const std::string& text, const std::string& separator) {
     return pos < text.size() ? count + 1 : count;
 }
 
-int ySearchBackward(const std::string& text, const std::string& search, int start) {
-    const std::vector<std::string> chars = yChars(text);
-    const std::vector<std::string> wanted = yChars(search);
+int searchBackward(const std::string& text, const std::string& search, int start) {
+    const std::vector<std::string> chars = charsOf(text);
+    const std::vector<std::string> wanted = charsOf(search);
     if (wanted.empty() || wanted.size() > chars.size() || start < 0) return 0;
     const int last = static_cast<int>(chars.size() - wanted.size()) + 1;
     for (int pos = (start == 0 || start > last) ? last : start; pos >= 1; --pos) {
@@ -240,11 +240,11 @@ int ySearchBackward(const std::string& text, const std::string& search, int star
     return 0;
 }
 
-std::string yOverwriteAt(const std::string& text, const std::string& insert, int position) {
-    const std::vector<std::string> chars = yChars(text);
+std::string overwriteAt(const std::string& text, const std::string& insert, int position) {
+    const std::vector<std::string> chars = charsOf(text);
     if (position < 1 || static_cast<std::size_t>(position) > chars.size()) return text;
     const std::size_t first = static_cast<std::size_t>(position) - 1;
-    const std::size_t covered = std::min(yCharCount(insert), chars.size() - first);
+    const std::size_t covered = std::min(charCount(insert), chars.size() - first);
     std::string out;
     for (std::size_t i = 0; i < first; ++i) out += chars[i];
     out += insert;
@@ -252,12 +252,12 @@ std::string yOverwriteAt(const std::string& text, const std::string& insert, int
     return out;
 }
 
-std::string yReplaceInBrackets(const std::string& text, const std::string& ch,
-                               const std::string& replacement, const std::string& open,
-                               const std::string& close) {
+std::string replaceInBrackets(const std::string& text, const std::string& ch,
+                              const std::string& replacement, const std::string& open,
+                              const std::string& close) {
     std::string out;
     int depth = 0;
-    for (const std::string& c : yChars(text)) {
+    for (const std::string& c : charsOf(text)) {
         if (c == open) ++depth;
         else if (c == close) --depth;
         else if (c == ch && depth >= 1) { out += replacement; continue; }
@@ -266,19 +266,19 @@ std::string yReplaceInBrackets(const std::string& text, const std::string& ch,
     return out;
 }
 
-std::string yFileNameWithExtension(const std::string& /*unused*/, const std::string& path) {
-    const std::string name = yFileName(path);
+std::string fileNameWithExtension(const std::string& /*unused*/, const std::string& path) {
+    const std::string name = fileNamePart(path);
     return name.find('.') == std::string::npos ? std::string() : name;
 }
 
-std::string yDriveOfPath(const std::string& /*unused*/, const std::string& path) {
+std::string driveOfPath(const std::string& /*unused*/, const std::string& path) {
     // A colon later in a Linux path is part of a name, not a drive.
     const bool drive = path.size() >= 2 && path[1] == ':' &&
                        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
     return drive ? path.substr(0, 2) : std::string();
 }
 
-std::string yDirectoryWithoutDrive(const std::string& /*unused*/, const std::string& path) {
+std::string directoryWithoutDrive(const std::string& /*unused*/, const std::string& path) {
     std::size_t first = 0;
     while (first < path.size() && !platform::isSeparator(path[first])) ++first;
     if (first == path.size()) return "";
@@ -288,9 +288,9 @@ std::string yDirectoryWithoutDrive(const std::string& /*unused*/, const std::str
 // Which spelling is asked for must not matter: every spelling reaches the
 // same file, also when several spellings exist at once. The name in small
 // letters (the program's own spelling) wins, then the first in byte order.
-std::string yFindFileNoCase(const std::string& path) {
-    const std::string dir = yDirectoryPart(path);
-    const std::string name = yFileName(path);
+std::string findFileNoCase(const std::string& path) {
+    const std::string dir = directoryPart(path);
+    const std::string name = fileNamePart(path);
     if (name.empty()) return path;
     const int list = platform::openDirList(dir.empty() ? "./" : dir);
     if (list == 0) return path;
@@ -303,7 +303,7 @@ std::string yFindFileNoCase(const std::string& path) {
     std::string best, entry;
     platform::EntryKind kind;
     while (platform::nextDirEntry(list, entry, kind)) {
-        if (kind != platform::EntryKind::File || !yEqualsFoldAZ(entry, name)) continue;
+        if (kind != platform::EntryKind::File || !equalsFoldAZ(entry, name)) continue;
         if (best.empty() || rank(entry) < rank(best) || (rank(entry) == rank(best) && entry < best)) best = entry;
     }
     platform::closeDirList(list);

@@ -23,9 +23,9 @@ int yCreateDirectoryAll(const std::string& dir);
 std::string DateiVerzKorr(const std::string& relPath, const std::string& baseDir);
 
 // Writes text as it stands; the byte count, 0 when the file cannot be written.
-long long yWriteTextFile(const std::string& path, const std::string& text);
+long long writeTextFile(const std::string& path, const std::string& text);
 // The file's lines joined; "#WNL" in the options ends each with CR LF.
-std::string yReadTextFile(const std::string& path, const std::string& options);
+std::string readTextFile(const std::string& path, const std::string& options);
 // The whole content of an existing file; false when it cannot be read.
 bool readWholeFile(const std::string& path, std::string& out);
 
@@ -36,26 +36,26 @@ bool readWholeFile(const std::string& path, std::string& out);
 std::string yReadLine(const std::string& text, int command);
 
 // Pieces of the text ended by separator; a last piece without one counts too.
-int yCountLines(const std::string& text, const std::string& separator);
+int countLines(const std::string& text, const std::string& separator);
 // Last position at or before start where search begins; start 0 means the end.
-int ySearchBackward(const std::string& text, const std::string& search, int start);
+int searchBackward(const std::string& text, const std::string& search, int start);
 // The text with insert written over it from position on.
-std::string yOverwriteAt(const std::string& text, const std::string& insert, int position);
+std::string overwriteAt(const std::string& text, const std::string& insert, int position);
 // Every ch between open and close (nesting counted) becomes replacement.
-std::string yReplaceInBrackets(const std::string& text, const std::string& ch,
-                               const std::string& replacement, const std::string& open,
-                               const std::string& close);
+std::string replaceInBrackets(const std::string& text, const std::string& ch,
+                              const std::string& replacement, const std::string& open,
+                              const std::string& close);
 
 // The file name when it has an extension, else "".
-std::string yFileNameWithExtension(const std::string& unused, const std::string& path);
+std::string fileNameWithExtension(const std::string& unused, const std::string& path);
 // "X:" of a path that starts with a drive letter; "" for Linux paths.
-std::string yDriveOfPath(const std::string& unused, const std::string& path);
+std::string driveOfPath(const std::string& unused, const std::string& path);
 // From the first to the last "/", both included.
-std::string yDirectoryWithoutDrive(const std::string& unused, const std::string& path);
+std::string directoryWithoutDrive(const std::string& unused, const std::string& path);
 
 // The path of an existing file whose name equals path's ignoring A-Z case,
 // the same one for every spelling (small letters first, then byte order);
 // path itself when nothing matches.
-std::string yFindFileNoCase(const std::string& path);
+std::string findFileNoCase(const std::string& path);
 
 }  // namespace support

@@ -21,8 +21,8 @@ int yInfoBox(const std::string& title, const std::string& text, int kind) {
 
 std::string yUnescape(const std::string& /*unused*/, const std::string& text) {
     // The blank belongs to each sequence, so "\n" at the very end stays as typed.
-    const std::string lines = yReplaceAll(text, "\\n ", "\r\n", false);
-    return yReplaceAll(lines, "\\' ", "\"", false);
+    const std::string lines = replaceAll(text, "\\n ", "\r\n", false);
+    return replaceAll(lines, "\\' ", "\"", false);
 }
 
 int yPgmCheck(const std::string& /*selector*/, const std::string& /*text*/, int token) {

@@ -42,7 +42,7 @@ platform::LocalTime buildTime() {
 
 std::string titleSection(const std::string& title) {
     const std::string line = title + VersionText;
-    return line + "\\n " + std::string(yCharCount(line), '-') + "\\n ";
+    return line + "\\n " + std::string(charCount(line), '-') + "\\n ";
 }
 
 std::string feedbackSection() {
@@ -51,15 +51,15 @@ std::string feedbackSection() {
 }
 
 std::string buildSection() {
-    return std::string(texts::BuildPrefix) + yFormatDate(texts::BuildMask, buildTime()) + "\\n \\n ";
+    return std::string(texts::BuildPrefix) + formatDate(texts::BuildMask, buildTime()) + "\\n \\n ";
 }
 
 std::string versionSection() {
     std::string text = std::string(texts::VersionsHead) + "\r\n" + std::string(18, '-') + "\r\n";
     // The first entry is the version text itself, not a row of the history.
-    for (std::size_t i = 1; i < std::size(texts::VersionListe); ++i) {
-        if (std::strcmp(texts::VersionListe[i], texts::VersionsEnd) == 0) break;
-        text += texts::VersionListe[i];
+    for (std::size_t i = 1; i < std::size(texts::VersionList); ++i) {
+        if (std::strcmp(texts::VersionList[i], texts::VersionsEnd) == 0) break;
+        text += texts::VersionList[i];
     }
     return text + "\\n ";
 }
@@ -73,7 +73,7 @@ void fillInfoWindow(const std::string& text) {
     w.createControl(platform::ControlKind::Button, ids::InfoCloseButton, 270, 350, ButtonWidth,
                     ButtonHeight, texts::InfoCloseCaption, platform::CtlNone);
     w.setText(ids::InfoEditor, text);
-    w.setSizeHandler(ids::InfoWindow, yInfoWindowSized);
+    w.setSizeHandler(ids::InfoWindow, infoWindowSized);
     w.setEditorReadOnly(ids::InfoEditor);
     w.setFocus(ids::InfoEditor);
 }
@@ -91,20 +91,20 @@ void runInfoLoop() {
 
 }  // namespace
 
-std::string yInfoText(const std::string& templ, const std::string& title) {
+std::string infoText(const std::string& templ, const std::string& title) {
     const std::pair<const char*, std::string> sections[] = {
         {"{ANWENDUNG}", titleSection(title)},     {"{COPYRIGHT}", texts::MakerSection},
         {"{KRITIK}", feedbackSection()},          {"{AUSSCHLUSS}", texts::DisclaimerSection},
         {"{COMPILE}", buildSection()},            {"{PGMVERSION}", versionSection()},
     };
     std::string text = templ;
-    for (const auto& [marker, section] : sections) text = yReplaceAll(text, marker, section, false);
+    for (const auto& [marker, section] : sections) text = replaceAll(text, marker, section, false);
     return yUnescape("", text);
 }
 
 void yWindowInfo(const std::string& templ, const std::string& title) {
     const int token = yPgmCheck("#S", "yWindowInfo", 0);
-    const std::string text = yInfoText(templ, title);
+    const std::string text = infoText(templ, title);
     const unsigned options = platform::WinCloseBox | platform::WinResizable | platform::WinMinMaxBoxes;
     // Without a window there is nothing to close, so the loop would never end.
     if (platform::win().openWindow(ids::InfoWindow, OpenX, OpenY, MinWidth, MinHeight, title, options) != 0) {
@@ -115,7 +115,7 @@ void yWindowInfo(const std::string& templ, const std::string& title) {
     yPgmCheck("#E", "yWindowInfo", token);
 }
 
-void yInfoWindowSized(int windowId) {
+void infoWindowSized(int windowId) {
     platform::WindowSystem& w = platform::win();
     int width = 0, height = 0;
     if (w.windowInnerSize(windowId, width, height) == 0) return;

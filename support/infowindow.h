@@ -13,8 +13,8 @@ extern std::string BuildTime;
 // window and returns when the user has closed it.
 void yWindowInfo(const std::string& templ, const std::string& title);
 // The finished text that yWindowInfo shows (markers replaced, unescaped).
-std::string yInfoText(const std::string& templ, const std::string& title);
+std::string infoText(const std::string& templ, const std::string& title);
 // Keeps the minimum size and lays out editor and button.
-void yInfoWindowSized(int windowId);
+void infoWindowSized(int windowId);
 
 }  // namespace support

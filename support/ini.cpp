@@ -87,12 +87,12 @@ Place locate(const std::vector<IniLine>& lines, const std::string& section, cons
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (isSectionLine(lines[i].text, name)) {
             if (place.section != std::string::npos) break;
-            if (yEqualsFoldAZ(name, section)) place.section = place.lastContent = i;
+            if (equalsFoldAZ(name, section)) place.section = place.lastContent = i;
             continue;
         }
         if (place.section == std::string::npos) continue;
         if (!trimWhite(lines[i].text).empty()) place.lastContent = i;
-        if (place.key == std::string::npos && isKeyLine(lines[i].text, k, v) && yEqualsFoldAZ(k, key)) {
+        if (place.key == std::string::npos && isKeyLine(lines[i].text, k, v) && equalsFoldAZ(k, key)) {
             place.key = i;
             place.keyAsWritten = k;
             place.value = v;
@@ -169,12 +169,12 @@ int writeSettings(const std::string& path, const std::string& text) {
 std::string yIniRead(const std::string& section, const std::string& key,
                      const std::string& file, const std::string& defaultValue) {
     std::string raw;
-    if (key.empty() || !readWholeFile(yFindFileNoCase(file), raw)) return defaultValue;
+    if (key.empty() || !readWholeFile(findFileNoCase(file), raw)) return defaultValue;
     raw = platform::fromProfileBytes(raw);
     const Place place = locate(splitLines(raw), section, key);
     if (place.key == std::string::npos) return defaultValue;
-    const std::string kept = yLeftChars(unquote(place.value), ValueLimit);
-    return yTrimBlanks(kept).empty() ? defaultValue : kept;
+    const std::string kept = leftChars(unquote(place.value), ValueLimit);
+    return trimBlanks(kept).empty() ? defaultValue : kept;
 }
 
 int yIniWrite(const std::string& section, const std::string& key,
@@ -184,7 +184,7 @@ int yIniWrite(const std::string& section, const std::string& key,
         return 0;
     }
     // A file found under another letter case is updated under its own name.
-    const std::string path = yFindFileNoCase(file);
+    const std::string path = findFileNoCase(file);
     std::string raw;
     if (platform::fileExists(path) && !readWholeFile(path, raw)) return 0;
     raw = platform::fromProfileBytes(raw);

@@ -11,7 +11,7 @@ namespace support {
 namespace {
 
 int openForLog(const std::string& mode, const std::string& file) {
-    if (yUpper(mode).find("#ADD") == std::string::npos) {
+    if (toUpper(mode).find("#ADD") == std::string::npos) {
         return platform::fileOpen(file, platform::OpenMode::Create);
     }
     // A missing or empty log starts fresh; only a file with content is appended to.
@@ -35,7 +35,7 @@ int yLogFileWrite(const std::string& mode, const std::string& file,
         if (showMessage != 0) yInfoBox(texts::LogTitle, texts::LogOpenFailed, platform::BoxOk);
         return 0;
     }
-    const std::string text = yReplaceAll(line, "\\'", "\"", false) + "\r\n";
+    const std::string text = replaceAll(line, "\\'", "\"", false) + "\r\n";
     const bool written = platform::fileWrite(handle, text);
     // A close that fails may have lost the data: that is no success either.
     const bool closed = platform::fileClose(handle);

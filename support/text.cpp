@@ -18,7 +18,7 @@ std::string mapCase(const std::string& text, bool upper) {
             ++i;
             continue;
         }
-        const std::size_t n = yCharLength(out, i);
+        const std::size_t n = charLength(out, i);
         if (n == 2 && c == 0xC3) {
             // U+00C0..U+00FF are C3 80..C3 BF; the second byte carries the letter.
             const auto d = static_cast<unsigned char>(out[i + 1]);
@@ -33,7 +33,7 @@ std::string mapCase(const std::string& text, bool upper) {
 
 }  // namespace
 
-std::size_t yCharLength(std::string_view s, std::size_t i) {
+std::size_t charLength(std::string_view s, std::size_t i) {
     const auto c = static_cast<unsigned char>(s[i]);
     std::size_t n = 1;
     if (c >= 0xC2 && c <= 0xDF) n = 2;
@@ -47,38 +47,38 @@ std::size_t yCharLength(std::string_view s, std::size_t i) {
     return n;
 }
 
-std::string yUpper(const std::string& text) { return mapCase(text, true); }
-std::string yLower(const std::string& text) { return mapCase(text, false); }
+std::string toUpper(const std::string& text) { return mapCase(text, true); }
+std::string toLower(const std::string& text) { return mapCase(text, false); }
 
-char yFoldAZ(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char foldAZ(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
-bool yEqualsFoldAZ(const std::string& a, const std::string& b) {
+bool equalsFoldAZ(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (yFoldAZ(a[i]) != yFoldAZ(b[i])) return false;
+        if (foldAZ(a[i]) != foldAZ(b[i])) return false;
     }
     return true;
 }
 
-std::size_t yFindFoldAZ(const std::string& text, const std::string& find, std::size_t start) {
+std::size_t findFoldAZ(const std::string& text, const std::string& find, std::size_t start) {
     if (find.empty() || find.size() > text.size()) return std::string::npos;
-    const char first = yFoldAZ(find[0]);
+    const char first = foldAZ(find[0]);
     for (std::size_t i = start; i + find.size() <= text.size(); ++i) {
-        if (yFoldAZ(text[i]) != first) continue;
+        if (foldAZ(text[i]) != first) continue;
         std::size_t k = 1;
-        while (k < find.size() && yFoldAZ(text[i + k]) == yFoldAZ(find[k])) ++k;
+        while (k < find.size() && foldAZ(text[i + k]) == foldAZ(find[k])) ++k;
         if (k == find.size()) return i;
     }
     return std::string::npos;
 }
 
-std::string yReplaceAll(const std::string& text, const std::string& find,
-                        const std::string& by, bool ignoreCase) {
+std::string replaceAll(const std::string& text, const std::string& find,
+                       const std::string& by, bool ignoreCase) {
     if (find.empty()) return text;
     std::string out;
     std::size_t pos = 0;
     for (;;) {
-        const std::size_t hit = ignoreCase ? yFindFoldAZ(text, find, pos) : text.find(find, pos);
+        const std::size_t hit = ignoreCase ? findFoldAZ(text, find, pos) : text.find(find, pos);
         if (hit == std::string::npos) break;
         out.append(text, pos, hit - pos);
         out += by;
@@ -89,36 +89,36 @@ std::string yReplaceAll(const std::string& text, const std::string& find,
     return out;
 }
 
-std::vector<std::string> yChars(const std::string& text) {
+std::vector<std::string> charsOf(const std::string& text) {
     std::vector<std::string> out;
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t n = yCharLength(text, i);
+        const std::size_t n = charLength(text, i);
         out.push_back(text.substr(i, n));
         i += n;
     }
     return out;
 }
 
-std::size_t yCharCount(const std::string& text) {
+std::size_t charCount(const std::string& text) {
     std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); i += yCharLength(text, i)) ++count;
+    for (std::size_t i = 0; i < text.size(); i += charLength(text, i)) ++count;
     return count;
 }
 
-std::string yLeftChars(const std::string& text, std::size_t n) {
+std::string leftChars(const std::string& text, std::size_t n) {
     std::size_t i = 0;
-    for (std::size_t k = 0; k < n && i < text.size(); ++k) i += yCharLength(text, i);
+    for (std::size_t k = 0; k < n && i < text.size(); ++k) i += charLength(text, i);
     return text.substr(0, i);
 }
 
-std::string yTrimBlanks(const std::string& text) {
+std::string trimBlanks(const std::string& text) {
     const std::size_t a = text.find_first_not_of(' ');
     if (a == std::string::npos) return "";
     const std::size_t b = text.find_last_not_of(' ');
     return text.substr(a, b - a + 1);
 }
 
-std::string yTrimSpace(const std::string& text) {
+std::string trimSpace(const std::string& text) {
     const char* ws = " \t\r\n";
     const std::size_t a = text.find_first_not_of(ws);
     if (a == std::string::npos) return "";
@@ -126,7 +126,7 @@ std::string yTrimSpace(const std::string& text) {
     return text.substr(a, b - a + 1);
 }
 
-std::string yFormatDate(const std::string& mask, const platform::LocalTime& t) {
+std::string formatDate(const std::string& mask, const platform::LocalTime& t) {
     struct Token { const char* name; int value; int width; };
     const Token tokens[] = {{"%yyyy", t.year, 4}, {"%mm", t.month, 2}, {"%dd", t.day, 2},
                             {"%hh", t.hour, 2},  {"%ii", t.minute, 2}, {"%ss", t.second, 2}};
@@ -134,17 +134,17 @@ std::string yFormatDate(const std::string& mask, const platform::LocalTime& t) {
     for (const Token& token : tokens) {
         char buffer[16];
         std::snprintf(buffer, sizeof buffer, "%0*d", token.width, token.value);
-        out = yReplaceAll(out, token.name, buffer, true);
+        out = replaceAll(out, token.name, buffer, true);
     }
     return out;
 }
 
-std::string yFileName(const std::string& path) {
+std::string fileNamePart(const std::string& path) {
     const std::size_t slash = platform::lastSeparator(path);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string yDirectoryPart(const std::string& path) {
+std::string directoryPart(const std::string& path) {
     const std::size_t slash = platform::lastSeparator(path);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }

@@ -15,42 +15,42 @@ namespace support {
 
 // Latin-1 case table: a-z and U+00E0..U+00FE (÷ included) up by 32;
 // ß, ÿ and everything above U+00FF stay.
-std::string yUpper(const std::string& text);
-std::string yLower(const std::string& text);
+std::string toUpper(const std::string& text);
+std::string toLower(const std::string& text);
 
 // Folds only A-Z / a-z, as every case-ignoring comparison of the program does.
-char yFoldAZ(char c);
-bool yEqualsFoldAZ(const std::string& a, const std::string& b);
+char foldAZ(char c);
+bool equalsFoldAZ(const std::string& a, const std::string& b);
 
 // Replaces every occurrence of find by by, scanning left to right, never
 // rescanning inserted text; ignoreCase folds A-Z / a-z.
-std::string yReplaceAll(const std::string& text, const std::string& find,
-                        const std::string& by, bool ignoreCase);
+std::string replaceAll(const std::string& text, const std::string& find,
+                       const std::string& by, bool ignoreCase);
 // Position (0-based byte offset) of find in text from start, folding A-Z; npos when none.
-std::size_t yFindFoldAZ(const std::string& text, const std::string& find, std::size_t start = 0);
+std::size_t findFoldAZ(const std::string& text, const std::string& find, std::size_t start = 0);
 
 // Bytes of the character that starts at byte i: a whole UTF-8 sequence,
 // or 1 for a stray byte.
-std::size_t yCharLength(std::string_view text, std::size_t i);
+std::size_t charLength(std::string_view text, std::size_t i);
 // Characters of a text: each a code point's bytes (or one stray byte).
-std::vector<std::string> yChars(const std::string& text);
-std::size_t yCharCount(const std::string& text);
+std::vector<std::string> charsOf(const std::string& text);
+std::size_t charCount(const std::string& text);
 // The first n characters of the text.
-std::string yLeftChars(const std::string& text, std::size_t n);
+std::string leftChars(const std::string& text, std::size_t n);
 
 // Removes blanks (only " ") at both ends.
-std::string yTrimBlanks(const std::string& text);
+std::string trimBlanks(const std::string& text);
 // Removes blanks, tabs, CR and LF at both ends.
-std::string yTrimSpace(const std::string& text);
+std::string trimSpace(const std::string& text);
 
 // Date masks: "%yyyy" "%mm" "%dd" "%hh" "%ii" "%ss", tokens in any case,
 // other characters copied.
-std::string yFormatDate(const std::string& mask, const platform::LocalTime& time);
+std::string formatDate(const std::string& mask, const platform::LocalTime& time);
 
 // File part of a path: the text after the last "/".
-std::string yFileName(const std::string& path);
+std::string fileNamePart(const std::string& path);
 // Directory part: up to and including the last "/"; "" when there is none.
-std::string yDirectoryPart(const std::string& path);
+std::string directoryPart(const std::string& path);
 // A directory text as the program holds it, ending with "/"; "" stays "".
 std::string withTrailingSlash(std::string dir);
 

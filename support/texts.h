@@ -6,7 +6,7 @@
 namespace support::texts {
 
 // The product's name: window titles, message boxes, the start log.
-constexpr const char* Produkt = "Quonabix";
+constexpr const char* Product = "Quonabix";
 
 // ---- yLogFileWrite -------------------------------------------------------------
 inline constexpr const char* LogTitle = "yLogFileWrite";
@@ -64,7 +64,7 @@ inline constexpr const char* VersionsEnd = "###ENDE###";
 
 // The version data: the version text first, then the history oldest first,
 // a continuation row indented by 24 blanks to stand under the change text.
-inline constexpr const char* VersionListe[] = {
+inline constexpr const char* VersionList[] = {
     "  V 2.09",
     "V1.00 14.03.2003 (qbix) Erste Version: Muster mit laufender Nummer\\n ",
     "V1.10 02.05.2003 (qbix) Zeichen ersetzen\\n ",

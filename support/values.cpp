@@ -8,7 +8,7 @@ std::string ProgrammPfad;
 std::string ProgrammVerzeichnis;
 std::string TempVerzeichnis;
 std::string BenutzerName;
-std::string VersionText = texts::VersionListe[0];
+std::string VersionText = texts::VersionList[0];
 int EntwicklungsLauf = 0;
 
 }  // namespace support

@@ -233,12 +233,12 @@ TEST_F(LoopTest, PatternRebuildsOnlyAfterStrictlyMoreThan1500ms) {
         h.pushEvent(EventCode::Other, 0, EventKind::None);   // a mouse move, right away
         ASSERT_EQ(h.waitEvent(-1), EventCode::Control);
         app::ElementEreignis();
-        app::PruefenVerzoegerung();
+        app::runDueRebuild();
         ASSERT_EQ(h.waitEvent(-1), EventCode::Other);
-        app::PruefenVerzoegerung();
+        app::runDueRebuild();
         EXPECT_EQ(newName(0), "neu_001.jpg") << "no rebuild while typing";
         h.advance(c.waited);
-        app::PruefenVerzoegerung();
+        app::runDueRebuild();
         EXPECT_EQ(newName(0), c.rebuilt ? "x001" : "neu_001.jpg");
         app::NeuAufbauenAb = {};
     }
@@ -260,7 +260,7 @@ TEST_F(LoopTest, RejectedKeyDoesNotDisarmThePendingRebuild) {
         h.userType(ids::PatternField, text);
         ASSERT_EQ(h.waitEvent(-1), EventCode::Control);
         app::ElementEreignis();
-        app::PruefenVerzoegerung();
+        app::runDueRebuild();
     };
     typeAndHandle("ab%nr%");
     typeAndHandle("a b%nr%");   // a blank is not allowed
@@ -268,9 +268,9 @@ TEST_F(LoopTest, RejectedKeyDoesNotDisarmThePendingRebuild) {
     EXPECT_EQ(h.shownBoxes()[0].text, "Position 2 =  \r in a b%nr%\r ist ein ungültiges Zeichen !");
     EXPECT_EQ(h.focusedControl(), ids::PatternField);
     EXPECT_EQ(h.getText(ids::PatternField), "a b%nr%") << "the text is kept";
-    EXPECT_TRUE(app::NeuAufbauenAb.scharf) << "the rejected key leaves the rebuild armed";
+    EXPECT_TRUE(app::NeuAufbauenAb.armed) << "the rejected key leaves the rebuild armed";
     run();
-    EXPECT_FALSE(app::NeuAufbauenAb.scharf);
+    EXPECT_FALSE(app::NeuAufbauenAb.armed);
     EXPECT_EQ(newName(0), "a b001") << "the rebuild reads the field as it stands then";
 }
 
@@ -293,7 +293,7 @@ TEST_F(LoopTest, EveryWayToEndLeavesTheLoop) {
 
 // ---- the whole program: start-up, loop, settings save ------------------------
 
-TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
+TEST(Program, EachWayToEndSavesTheSettingsAndExitsWithZero) {
     const testutil::TempDir temp;
     const fs::path folder = fs::path(temp.path()).parent_path();
     std::ofstream(folder / "a.t1") << "a";
@@ -322,10 +322,10 @@ TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
             end(h);
             h.pushEvent(EventCode::Control, ids::MaskField, EventKind::Change);   // never reached
         });
-        EXPECT_EQ(app::Programm(), 0);
+        EXPECT_EQ(app::runProgram(), 0);
         EXPECT_EQ(h.pendingEvents(), 1u) << "the loop ends right after the end request";
         EXPECT_EQ(h.windowTitle(ids::MainWindow), "Quonabix  V 2.09");
-        EXPECT_EQ(support::VersionText, support::texts::VersionListe[0]) << "one place for the version";
+        EXPECT_EQ(support::VersionText, support::texts::VersionList[0]) << "one place for the version";
         std::ifstream in(ini, std::ios::binary);
         const std::string saved((std::istreambuf_iterator<char>(in)), {});
         EXPECT_NE(saved.find("Start-Verzeichnis=" + testutil::utf8(folder) + platform::PathSeparator + "\r\n"), std::string::npos) << saved;
@@ -333,7 +333,7 @@ TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
     }
 }
 
-TEST(Programm, WithoutItsWindowNeitherLoopsNorSaves) {
+TEST(Program, WithoutItsWindowNeitherLoopsNorSaves) {
     struct NoWindow : platform::HeadlessWindowSystem {
         int openWindow(int, int, int, int, int, const std::string&, unsigned) override { return 0; }
     } h;
@@ -341,7 +341,7 @@ TEST(Programm, WithoutItsWindowNeitherLoopsNorSaves) {
     const fs::path ini = fs::path(platform::programPath()).parent_path() / "quonabix.ini";
     { std::ofstream(ini, std::ios::binary) << "[Standard]\r\nDatei-Muster=*.keep\r\n"; }
     h.userOther();
-    EXPECT_NE(app::Programm(), 0);
+    EXPECT_NE(app::runProgram(), 0);
     EXPECT_EQ(h.pendingEvents(), 1u) << "no event may be taken without a window";
     std::ifstream in(ini, std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "[Standard]\r\nDatei-Muster=*.keep\r\n");
@@ -361,8 +361,8 @@ TEST(StartLog, FallsBackToTheLaufDateiFolderWithoutAMessage) {
         return std::string((std::istreambuf_iterator<char>(in)), {});
     };
 
-    app::SchreibenStartLog();
-    app::SchreibenStartLog();
+    app::writeStartLog();
+    app::writeStartLog();
     EXPECT_EQ(read(program / "lauf.txt"),
               "2006-03-14-09:05:07;Quonabix;anna\r\n2006-03-14-09:05:07;Quonabix;anna\r\n");
 
@@ -371,7 +371,7 @@ TEST(StartLog, FallsBackToTheLaufDateiFolderWithoutAMessage) {
     fs::create_directory(program / "lauf.txt");
     std::ofstream(program / "Quonabix.ini", std::ios::binary)
         << "[standard]\r\nlaufdatei = " << other.string() << "/\r\n";
-    app::SchreibenStartLog();
+    app::writeStartLog();
     EXPECT_EQ(read(other / "lauf.txt"), "2006-03-14-09:05:07;Quonabix;anna\r\n");
     EXPECT_TRUE(h.shownBoxes().empty());
 

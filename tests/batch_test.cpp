@@ -41,9 +41,9 @@ protected:
         return out;
     }
     // Line numbers of the failures, read from their "Zeile n: " prefix.
-    static std::vector<int> failedLines(const engine::BatchErgebnis& r) {
+    static std::vector<int> failedLines(const engine::BatchResult& r) {
         std::vector<int> out;
-        for (const std::string& f : r.fehler) out.push_back(std::stoi(f.substr(6)));
+        for (const std::string& f : r.failures) out.push_back(std::stoi(f.substr(6)));
         return out;
     }
 };
@@ -51,20 +51,20 @@ protected:
 }  // namespace
 
 TEST(BatchLines, WritersEscapePercentAndKnowNoDriveOnLinux) {
-    EXPECT_EQ(engine::yBatchEscape("50% off %%x"), "50%% off %%%%x");
-    EXPECT_EQ(engine::yBatchRenZeile("neu 1%.jpg", "a.jpg"), "ren \"neu 1%%.jpg\" \"a.jpg\"");
+    EXPECT_EQ(engine::batchEscape("50% off %%x"), "50%% off %%%%x");
+    EXPECT_EQ(engine::batchRenLine("neu 1%.jpg", "a.jpg"), "ren \"neu 1%%.jpg\" \"a.jpg\"");
     // Windows quotes the folder: "&" in its name is no command there.
     if (platform::PathSeparator == '/') {
-        EXPECT_EQ(engine::yBatchCdZeile("/tmp/100%/"), "cd /tmp/100%%/");
+        EXPECT_EQ(engine::batchCdLine("/tmp/100%/"), "cd /tmp/100%%/");
         EXPECT_EQ(engine::directoryLines("/tmp/a&b/"), "cd /tmp/a&b/\r\n");
     } else {
-        EXPECT_EQ(engine::yBatchCdZeile("C:\\100%\\"), "cd \"C:\\100%%\\\"");
+        EXPECT_EQ(engine::batchCdLine("C:\\100%\\"), "cd \"C:\\100%%\\\"");
         EXPECT_EQ(engine::directoryLines("C:\\a&b\\"), "C:\r\ncd \"C:\\a&b\\\"\r\n");
     }
     struct Case { const char* path; const char* drive; };
     for (const Case& c : {Case{"/home/x/", ""}, Case{"C:\\Bilder\\", "C:"}, Case{"d:/x", "d:"},
                           Case{"1:/x", ""}, Case{"", ""}, Case{"C", ""}})
-        EXPECT_EQ(engine::yBatchLaufwerk(c.path), c.drive) << c.path;
+        EXPECT_EQ(engine::batchDrive(c.path), c.drive) << c.path;
 }
 
 TEST_F(BatchTest, RunsWhatTheProgramWrites) {
@@ -79,10 +79,10 @@ TEST_F(BatchTest, RunsWhatTheProgramWrites) {
                 "ren \"neu 100%%.jpg\" \"x 100%.jpg\"\r\n"
                 "RENAME neu_2.jpg   \"  y.jpg\"\r\n"
                 "ren \"same\" \"same\"\r\n");
-    const engine::BatchErgebnis r = engine::yRunBatch(script, dir);
-    EXPECT_TRUE(r.gestartet);
-    EXPECT_TRUE(r.fehler.empty()) << r.fehler.front();
-    EXPECT_EQ(r.restSkript, "");
+    const engine::BatchResult r = engine::runBatchScript(script, dir);
+    EXPECT_TRUE(r.started);
+    EXPECT_TRUE(r.failures.empty()) << r.failures.front();
+    EXPECT_EQ(r.restScript, "");
     EXPECT_EQ(files(dir + "a b/"), (Files{{"x 100%.jpg", "1"}, {"  y.jpg", "2"}, {"same", "3"}}));
 }
 
@@ -105,13 +105,13 @@ TEST_F(BatchTest, ReportsEveryFailingLineAndRunsTheOthers) {
                 "ren w w3\r\n"                 // 13 runs
                 "ren q\"x\" q2\r\n"              // 14 a quote inside a name
                 "ren \"w3\" \"w4.");              // 15 cut short: no closing quote
-    const engine::BatchErgebnis r = engine::yRunBatch(script, dir);
+    const engine::BatchResult r = engine::runBatchScript(script, dir);
     EXPECT_EQ(failedLines(r), (std::vector<int>{2, 3, 5, 6, 7, 8, 9, 10, 11, 14, 15}));
     EXPECT_EQ(files(dir + "d/"), (Files{{"a", "A"}, {"b2", "B"}, {"taken", "T"}, {"c", "C"}}));
     EXPECT_EQ(files(dir).count("w3"), 1u);
-    ASSERT_GE(r.fehler.size(), 2u);
-    EXPECT_EQ(r.fehler[0], "Zeile 2: " + dir + "d/a => taken: Eine Datei dieses Namens existiert bereits");
-    EXPECT_EQ(r.fehler[1], "Zeile 3: " + dir + "d/gone => x: Datei nicht gefunden");
+    ASSERT_GE(r.failures.size(), 2u);
+    EXPECT_EQ(r.failures[0], "Zeile 2: " + dir + "d/a => taken: Eine Datei dieses Namens existiert bereits");
+    EXPECT_EQ(r.failures[1], "Zeile 3: " + dir + "d/gone => x: Datei nicht gefunden");
 }
 
 TEST_F(BatchTest, RestScriptHoldsOnlyLinesThatMayRunAgain) {
@@ -123,14 +123,14 @@ TEST_F(BatchTest, RestScriptHoldsOnlyLinesThatMayRunAgain) {
                 "ren \"neu_002\" \"x\"\r\n"         // fails: gone, and its name is restored next
                 "ren \"neu_001\" \"neu_002\"\r\n"
                 "ren \"p2\" \"q\"\r\n");            // fails: blocked, may run again
-    const engine::BatchErgebnis r = engine::yRunBatch(script, dir);
+    const engine::BatchResult r = engine::runBatchScript(script, dir);
     EXPECT_EQ(failedLines(r), (std::vector<int>{2, 4}));
-    EXPECT_EQ(r.restSkript, engine::directoryLines(dir) + "ren \"p2\" \"q\"\r\n");
+    EXPECT_EQ(r.restScript, engine::directoryLines(dir) + "ren \"p2\" \"q\"\r\n");
 
     fs::remove(dir + "q");
-    put(dir + "rest.bat", r.restSkript);
-    const engine::BatchErgebnis again = engine::yRunBatch(dir + "rest.bat", "/");
-    EXPECT_TRUE(again.fehler.empty());
+    put(dir + "rest.bat", r.restScript);
+    const engine::BatchResult again = engine::runBatchScript(dir + "rest.bat", "/");
+    EXPECT_TRUE(again.failures.empty());
     EXPECT_EQ(files(dir).at("q"), "was p");
     EXPECT_EQ(files(dir).at("neu_002"), "was neu_002") << "the restored file is not touched again";
 }
@@ -147,14 +147,14 @@ TEST_F(BatchTest, StartCommandRunsQuotedAndRelativeScriptsAndWaits) {
         SCOPED_TRACE(c.parameters);
         put(dir + "with blank/a", "1");
         fs::remove(dir + "with blank/b");
-        const engine::BatchErgebnis r = engine::yStartCommand(c.program, c.parameters, c.workdir);
-        EXPECT_TRUE(r.gestartet);
-        EXPECT_TRUE(r.fehler.empty());
+        const engine::BatchResult r = engine::startCommand(c.program, c.parameters, c.workdir);
+        EXPECT_TRUE(r.started);
+        EXPECT_TRUE(r.failures.empty());
         EXPECT_TRUE(fs::exists(dir + "with blank/b")) << "the script has run when the call returns";
     }
-    EXPECT_FALSE(engine::yStartCommand("cmd.exe", "/c call \"" + dir + "none.bat\"", dir).gestartet);
-    EXPECT_FALSE(engine::yStartCommand("cmd.exe", "/k s.bat", dir + "with blank/").gestartet);
-    EXPECT_FALSE(engine::yRunBatch("", dir).gestartet);
+    EXPECT_FALSE(engine::startCommand("cmd.exe", "/c call \"" + dir + "none.bat\"", dir).started);
+    EXPECT_FALSE(engine::startCommand("cmd.exe", "/k s.bat", dir + "with blank/").started);
+    EXPECT_FALSE(engine::runBatchScript("", dir).started);
     // Any other program is started, not waited for.
-    EXPECT_TRUE(engine::yStartCommand(platform::programPath(), "--gtest_list_tests", dir).gestartet);
+    EXPECT_TRUE(engine::startCommand(platform::programPath(), "--gtest_list_tests", dir).started);
 }

@@ -63,22 +63,22 @@ protected:
     }
 };
 
-std::string infoText() { return support::yInfoText(app::InfoVorlage(), "Quonabix"); }
+std::string shownText() { return support::infoText(app::infoTemplate(), "Quonabix"); }
 
 // ---- the text ----------------------------------------------------------------------
 
 TEST(InfoText, NoMarkerNoEscapeAndATitleOfSixteenCharacters) {
-    const std::string text = infoText();
+    const std::string text = shownText();
     for (const char* left : {"{ANWENDUNG}", "{COPYRIGHT}", "{KRITIK}", "{AUSSCHLUSS}", "{COMPILE}",
                              "{PGMVERSION}", "\\n ", "\\' ", "###ENDE###"}) {
         EXPECT_EQ(text.find(left), std::string::npos) << left;
     }
     EXPECT_EQ(text.rfind("Quonabix  V 2.09\r\n----------------\r\nMit diesem", 0), 0u) << text.substr(0, 60);
-    EXPECT_EQ(text, infoText()) << "built anew, nothing accumulates";
+    EXPECT_EQ(text, shownText()) << "built anew, nothing accumulates";
 }
 
 TEST(InfoText, UsageLinesKeepTheirLoneCarriageReturns) {
-    const std::string text = infoText();
+    const std::string text = shownText();
     const char* lines[] = {
         "Mit diesem Rename Tool (Quonabix) haben Sie die Möglichkeit,\r",
         "die Namen aller Dateien in einem Verzeichnisses einen \r",
@@ -94,7 +94,7 @@ TEST(InfoText, UsageLinesKeepTheirLoneCarriageReturns) {
 }
 
 TEST(InfoText, SectionsStandInTheTemplatesOrder) {
-    const std::string text = infoText();
+    const std::string text = shownText();
     const std::string frame = "  +----------------------------+\r\n";
     const std::string heads[] = {
         "Mit diesem", "Programm-Versionen\r\n------------------\r\nV1.00 ", "Kompiliert: ", "Quonabix-Team",
@@ -116,12 +116,12 @@ TEST(InfoText, SectionsStandInTheTemplatesOrder) {
     // The time the program was built, as the program sets it at start.
     const std::string saved = support::BuildTime;
     support::BuildTime = "2026-02-03 04:05:06";
-    EXPECT_NE(infoText().find("\r\nKompiliert: 03.02.2026 / 21:05:06  pc:04\r\n\r\n"), std::string::npos);
+    EXPECT_NE(shownText().find("\r\nKompiliert: 03.02.2026 / 21:05:06  pc:04\r\n\r\n"), std::string::npos);
     support::BuildTime = saved;
 }
 
 TEST(InfoText, VersionRowsLineUpAndEndWithTheCurrentVersion) {
-    const auto& list = support::texts::VersionListe;
+    const auto& list = support::texts::VersionList;
     EXPECT_EQ(std::string(list[0]), support::VersionText);
     EXPECT_EQ(std::string(std::end(list)[-1]), "###ENDE###");
     std::string lastVersion;
@@ -147,7 +147,7 @@ TEST_F(InfoWindowTest, OpensWithEditorAndButtonInPlace) {
         EXPECT_EQ(rect(ids::InfoEditor), (Rect{10, 10, 650, 330}));
         EXPECT_EQ(rect(ids::InfoCloseButton), (Rect{270, 350, 130, 30}));
         EXPECT_EQ(h.getText(ids::InfoCloseButton), "Fenster schließen");
-        EXPECT_EQ(h.getText(ids::InfoEditor), infoText());
+        EXPECT_EQ(h.getText(ids::InfoEditor), shownText());
         EXPECT_TRUE(h.isReadOnly(ids::InfoEditor));
         EXPECT_EQ(h.controlFont(ids::InfoEditor), ids::FontCourier);
         EXPECT_EQ(h.focusedControl(), ids::InfoEditor);
@@ -204,7 +204,7 @@ TEST_F(InfoWindowTest, NoLoopWithoutAWindow) {
     h.pushEvent(EventCode::Control, ids::RenameButton, EventKind::LeftClick);
     bool waited = false;
     h.onWait = [&](int) { waited = true; };
-    support::yWindowInfo(app::InfoVorlage(), "Quonabix");
+    support::yWindowInfo(app::infoTemplate(), "Quonabix");
     EXPECT_FALSE(waited);
     EXPECT_EQ(h.pendingEvents(), 1u);
     EXPECT_EQ(h.windowTitle(ids::InfoWindow), "belegt") << "someone else's window is left alone";

@@ -190,15 +190,15 @@ TEST(IniFile, TemporaryFileLeftByAnInterruptedSaveIsReplaced) {
 class SettingsTest : public testutil::MainWindowTest {
 protected:
     TempDir dir;
-    const std::string savedPfad = support::ProgrammPfad, savedVerzeichnis = support::ProgrammVerzeichnis;
+    const std::string savedPath = support::ProgrammPfad, savedFolder = support::ProgrammVerzeichnis;
     void SetUp() override {
         testutil::MainWindowTest::SetUp();
         support::ProgrammPfad = dir.path() + "quonabix";
         support::ProgrammVerzeichnis = dir.path();
     }
     void TearDown() override {
-        support::ProgrammPfad = savedPfad;
-        support::ProgrammVerzeichnis = savedVerzeichnis;
+        support::ProgrammPfad = savedPath;
+        support::ProgrammVerzeichnis = savedFolder;
         testutil::MainWindowTest::TearDown();
     }
     std::string ini() const { return dir.path() + "quonabix.ini"; }
@@ -216,26 +216,26 @@ TEST_F(SettingsTest, FirstRunCreatesAnEmptyFileAndShowsAllFiles) {
 
 TEST_F(SettingsTest, SaveWritesExactlyTheSectionAndBothKeys) {
     app::LesenEinstellungen();
-    const std::string bilder = dir.folder("bilder/");
-    h.setText(ids::FolderTree, bilder);
+    const std::string pictures = dir.folder("bilder/");
+    h.setText(ids::FolderTree, pictures);
     h.setText(ids::MaskField, "*.txt");
     app::SchreibenEinstellungen();
-    EXPECT_EQ(slurp(ini()), "[Standard]\r\nStart-Verzeichnis=" + bilder + "\r\nDatei-Muster=*.txt\r\n");
+    EXPECT_EQ(slurp(ini()), "[Standard]\r\nStart-Verzeichnis=" + pictures + "\r\nDatei-Muster=*.txt\r\n");
     EXPECT_EQ(filesIn(dir.path()), 2) << "the settings file and the folder, nothing else";
 }
 
 TEST_F(SettingsTest, SavedValuesComeBackAtTheNextStart) {
-    const std::string bilder = dir.folder("bilder/");
-    dir.file("Quonabix.ini", "[STANDARD]\r\nstart-verzeichnis = " + bilder +
+    const std::string pictures = dir.folder("bilder/");
+    dir.file("Quonabix.ini", "[STANDARD]\r\nstart-verzeichnis = " + pictures +
                                  "\r\ndatei-muster = *.png\r\nLaufDatei=/log/\r\n");
     app::LesenEinstellungen();
-    EXPECT_EQ(h.getText(ids::FolderTree), bilder);
+    EXPECT_EQ(h.getText(ids::FolderTree), pictures);
     EXPECT_EQ(h.getText(ids::MaskField), "*.png");
     ASSERT_GE(h.pendingEvents(), 1u) << "the tree reports the selected folder";
     h.setText(ids::MaskField, "*.gif");
     app::SchreibenEinstellungen();
     EXPECT_EQ(slurp(dir.path() + "Quonabix.ini"),
-              "[STANDARD]\r\nstart-verzeichnis=" + bilder + "\r\ndatei-muster=*.gif\r\nLaufDatei=/log/\r\n");
+              "[STANDARD]\r\nstart-verzeichnis=" + pictures + "\r\ndatei-muster=*.gif\r\nLaufDatei=/log/\r\n");
     EXPECT_FALSE(std::filesystem::exists(ini())) << "the file keeps its own name";
 }
 

@@ -10,7 +10,7 @@
 namespace {
 
 std::vector<std::string> sortedNames(std::vector<std::string> paths, const std::string& dir) {
-    engine::ySortFileList(paths);
+    engine::sortFileList(paths);
     for (auto& p : paths) p = p.compare(0, dir.size(), dir) == 0 ? p.substr(dir.size()) : "?" + p;
     return paths;
 }

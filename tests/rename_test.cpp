@@ -40,8 +40,8 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-const std::string Trenner = "REM " + std::string(80, '-') + "\r\n";
-const std::string Zurueck = "Alle Änderungen rückgängig gemacht !";
+const std::string RemLine = "REM " + std::string(80, '-') + "\r\n";
+const std::string AllUndoneText = "Alle Änderungen rückgängig gemacht !";
 
 class RenameTest : public ::testing::Test {
 protected:
@@ -168,7 +168,7 @@ TEST_F(RenameTest, RenameWritesExactUndoFilesAndUndoRestoresNames) {
     EXPECT_EQ(read(script), "cd " + dir + "\r\n"
                             "ren \"neu_002.jpg\" \"b.jpg\"\r\n"
                             "ren \"neu_001.jpg\" \"a.jpg\"\r\n");
-    EXPECT_EQ(log(), Trenner + "REM .Datei.:" + script + "\r\n" + Trenner + "cd " + dir + "\r\n"
+    EXPECT_EQ(log(), RemLine + "REM .Datei.:" + script + "\r\n" + RemLine + "cd " + dir + "\r\n"
                      "ren \"neu_001.jpg\" \"a.jpg\"\r\n"
                      "ren \"neu_002.jpg\" \"b.jpg\"\r\n");
     struct stat st;
@@ -177,7 +177,7 @@ TEST_F(RenameTest, RenameWritesExactUndoFilesAndUndoRestoresNames) {
 
     engine::RenameRueckgaengig();
     EXPECT_EQ(files(), (Files{{"a.jpg", "A"}, {"b.jpg", "B"}, {"c.txt", "C"}}));
-    EXPECT_EQ(boxTexts(), Texts{Zurueck});
+    EXPECT_EQ(boxTexts(), Texts{AllUndoneText});
     EXPECT_FALSE(h.isEnabled(ids::UndoButton));
     EXPECT_EQ(engine::RenameErfolgt, 0);
     EXPECT_EQ(column(ids::ColNew), (Texts{"neu_001.jpg", "neu_002.jpg"}));
@@ -198,7 +198,7 @@ TEST_F(RenameTest, UnusualRowsEndOkAndUndoStillRestoresEverything) {
                                             "ren \"same.jpg\" \"same.jpg\"\r\n");
     engine::RenameRueckgaengig();
     EXPECT_EQ(files(), (Files{{"same.jpg", "S"}, {"b.jpg", "B"}, {"50% off.jpg", "P"}, {"untouched", "U"}}));
-    EXPECT_EQ(boxTexts(), Texts{Zurueck});
+    EXPECT_EQ(boxTexts(), Texts{AllUndoneText});
 }
 
 TEST_F(RenameTest, UndoRestoresChainedRenames) {
@@ -211,29 +211,29 @@ TEST_F(RenameTest, UndoRestoresChainedRenames) {
                                        "ren \"neu_001.jpg\" \"neu_002.jpg\"\r\n");
     engine::RenameRueckgaengig();
     EXPECT_EQ(files(), (Files{{"neu_002.jpg", "was neu_002"}, {"x.jpg", "was x"}}));
-    EXPECT_EQ(boxTexts(), Texts{Zurueck});
+    EXPECT_EQ(boxTexts(), Texts{AllUndoneText});
 }
 
 TEST_F(RenameTest, InvalidNamesAskAndAreNeverRenamed) {
-    const std::string alle = "Aktion wird komplett abgebrochen !";
-    const std::string leer = "Fehler: Ungültiger neuer Dateiname !\r\n\r\n" + alle;
-    auto ungueltig = [&](const std::string& alt, const std::string& neu) {
-        return "Fehler: Ungültige Dateinamen !\r\n\r\nin Datei = " + dir + alt + "\r\noder " + dir +
-               neu + "\r\n\r\n" + alle;
+    const std::string actionAborted = "Aktion wird komplett abgebrochen !";
+    const std::string emptyName = "Fehler: Ungültiger neuer Dateiname !\r\n\r\n" + actionAborted;
+    auto invalidNames = [&](const std::string& oldName, const std::string& newName) {
+        return "Fehler: Ungültige Dateinamen !\r\n\r\nin Datei = " + dir + oldName + "\r\noder " + dir +
+               newName + "\r\n\r\n" + actionAborted;
     };
     Rows rows;
     Texts expected;
-    for (const char* neu : {"a:b", "a\\b", "a?b", "a*b", "a<b", "a>b", "a|b", "a\"b", "a/b",
-                            "tab\tx", "\x1f", ".", ".."}) {
-        rows.push_back({"f.jpg", neu});
-        expected.push_back(ungueltig("f.jpg", neu));
+    for (const char* newName : {"a:b", "a\\b", "a?b", "a*b", "a<b", "a>b", "a|b", "a\"b", "a/b",
+                                "tab\tx", "\x1f", ".", ".."}) {
+        rows.push_back({"f.jpg", newName});
+        expected.push_back(invalidNames("f.jpg", newName));
     }
     rows.push_back({"f.jpg", ""});
-    expected.push_back(leer);
+    expected.push_back(emptyName);
     rows.push_back({"", "g.jpg"});
-    expected.push_back(leer);
+    expected.push_back(emptyName);
     rows.push_back({"x:y.jpg", "fine.jpg"});
-    expected.push_back(ungueltig("x:y.jpg", "fine.jpg"));
+    expected.push_back(invalidNames("x:y.jpg", "fine.jpg"));
     fill({{"f.jpg", "F"}, {"x:y.jpg", "X"}});
     setRows(rows);
     engine::RenameAusfuehren();
@@ -268,21 +268,21 @@ TEST_F(RenameTest, ProductNameInCurrentPathKeepsFilesAsTheyAre) {
         ASSERT_EQ(h.isEnabled(ids::UndoButton), c.renames);
         if (!c.renames) continue;
         engine::RenameRueckgaengig();
-        EXPECT_EQ(boxTexts(), Texts{Zurueck}) << "no line renames back a file that never moved";
+        EXPECT_EQ(boxTexts(), Texts{AllUndoneText}) << "no line renames back a file that never moved";
         EXPECT_EQ(files(), c.before);
     }
 }
 
 TEST_F(RenameTest, ExistingTargetAsksAndCancelRevertsEverythingDoneSoFar) {
     const Files before{{"a", "A"}, {"b", "B"}, {"c", "C"}, {"taken", "T"}};
-    const std::string frage = "Fehler: Rename konnte nicht ausgeführt werden !\r\n\r\nRename \r\n" +
+    const std::string question = "Fehler: Rename konnte nicht ausgeführt werden !\r\n\r\nRename \r\n" +
                               dir + "b\r\n=> " + dir + "taken\r\n\r\n"
                               "Rest Dateien umbenenen oder Aktion abbrechen ?";
     struct Case { int answer; Texts statusAtQuestion; Files after; Texts boxes; bool undoOn; };
     const Case cases[] = {
         {platform::AnswerOk, {"Ok", "Fehler", ""}, {{"x", "A"}, {"b", "B"}, {"z", "C"}, {"taken", "T"}},
-         {frage}, true},
-        {platform::AnswerCancel, {"Ok", "Fehler", ""}, before, {frage, Zurueck}, false},
+         {question}, true},
+        {platform::AnswerCancel, {"Ok", "Fehler", ""}, before, {question, AllUndoneText}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.answer);
@@ -325,8 +325,8 @@ TEST_F(RenameTest, TwoActionsInOneRunGetTheirOwnScriptsAndUndoRevertsTheSecond) 
     EXPECT_EQ(read(first), "cd " + dir + "\r\nren \"neu_001.jpg\" \"a.jpg\"\r\n");
     EXPECT_FALSE(fs::exists(root + "victim"));
     const std::string l = log();
-    EXPECT_EQ(l.find(Trenner + "REM .Datei.:" + first), 0u);
-    EXPECT_NE(l.find(Trenner + "REM .Datei.:" + engine::UndoDatei + "\r\n" + Trenner + "cd " + dir),
+    EXPECT_EQ(l.find(RemLine + "REM .Datei.:" + first), 0u);
+    EXPECT_NE(l.find(RemLine + "REM .Datei.:" + engine::UndoDatei + "\r\n" + RemLine + "cd " + dir),
               std::string::npos);
     engine::RenameRueckgaengig();
     EXPECT_EQ(files(), (Files{{"neu_001.jpg", "A"}}));
@@ -346,7 +346,7 @@ TEST_F(RenameTest, UndoReportsFilesItCouldNotRenameBackAndLaterRunsOnlyThose) {
     EXPECT_EQ(box.text.find("Fehler: Folgende Dateien konnten nicht zurück umbenannt werden:\r\n"), 0u);
     EXPECT_NE(box.text.find(dir + "y => b: Eine Datei dieses Namens existiert bereits"), std::string::npos);
     EXPECT_NE(box.text.find(dir + "z => c: Datei nicht gefunden"), std::string::npos);
-    EXPECT_EQ(box.text.find(Zurueck), std::string::npos);
+    EXPECT_EQ(box.text.find(AllUndoneText), std::string::npos);
     EXPECT_TRUE(h.isEnabled(ids::UndoButton));
     EXPECT_EQ(files(), (Files{{"a", "A"}, {"b", "blocker"}, {"y", "B"}}));
 
@@ -354,7 +354,7 @@ TEST_F(RenameTest, UndoReportsFilesItCouldNotRenameBackAndLaterRunsOnlyThose) {
     fill({{"z", "C"}});
     h.clearBoxes();
     engine::RenameRueckgaengig();
-    EXPECT_EQ(boxTexts(), Texts{Zurueck});
+    EXPECT_EQ(boxTexts(), Texts{AllUndoneText});
     EXPECT_FALSE(h.isEnabled(ids::UndoButton));
     EXPECT_EQ(files(), (Files{{"a", "A"}, {"b", "B"}, {"c", "C"}}));
 }
@@ -416,7 +416,7 @@ TEST_F(RenameTest, AnActionThatRenamedNothingKeepsTheUndoOfTheOneBefore) {
     EXPECT_TRUE(h.isEnabled(ids::UndoButton));
     h.clearBoxes();
     engine::RenameRueckgaengig();
-    EXPECT_EQ(boxTexts(), Texts{Zurueck});
+    EXPECT_EQ(boxTexts(), Texts{AllUndoneText});
     EXPECT_EQ(files(), (Files{{"a.jpg", "A"}, {"b.jpg", "B"}}));
 }
 
@@ -475,7 +475,7 @@ TEST_F(RenameTest, FullTempFolderStopsBeforeARenameItCannotRecord) {
         EXPECT_EQ(lines, std::size_t(ok)) << "one line for each rename, none for a rename not done";
         h.clearBoxes();
         engine::RenameRueckgaengig();
-        EXPECT_EQ(boxTexts(), Texts{Zurueck});
+        EXPECT_EQ(boxTexts(), Texts{AllUndoneText});
         EXPECT_EQ(files(), before);
         unmountTemp();
         fs::remove_all(dir);
@@ -503,8 +503,8 @@ TEST_F(RenameTest, KillDuringARenumberingIsTakenBackFromTheLog) {
         waitpid(child, &status, 0);
         const Files atKill = files();
         if (atKill != before && atKill.count(numbered(3000))) ++killedMidway;
-        const engine::BatchErgebnis r = engine::undoFromLog(temp + "undo_quonabix.log");
-        EXPECT_TRUE(r.fehler.empty()) << r.fehler.front();
+        const engine::BatchResult r = engine::undoFromLog(temp + "undo_quonabix.log");
+        EXPECT_TRUE(r.failures.empty()) << r.failures.front();
         EXPECT_EQ(files(), before);
         fs::remove_all(dir);
         fs::remove_all(temp);
@@ -516,10 +516,10 @@ TEST_F(RenameTest, KillDuringARenumberingIsTakenBackFromTheLog) {
 // The newest action of the log only, in reverse order, without the crash
 // tail, and without the line whose rename never started.
 TEST_F(RenameTest, LogRecoverySkipsACrashTailAndARenameThatNeverStarted) {
-    const std::string older = Trenner + "REM .Datei.:x.bat\r\n" + Trenner + "cd " + dir + "\r\nren \"c\" \"old\"\r\n";
+    const std::string older = RemLine + "REM .Datei.:x.bat\r\n" + RemLine + "cd " + dir + "\r\nren \"c\" \"old\"\r\n";
     // b became neu_1 and neu_1 became neu_2; the line for a => neu_1 was
     // written, then the program died.
-    const std::string newest = Trenner + "REM .Datei.:y.bat\r\n" + Trenner + "cd " + dir +
+    const std::string newest = RemLine + "REM .Datei.:y.bat\r\n" + RemLine + "cd " + dir +
                                "\r\nren \"neu_2\" \"neu_1\"\r\nren \"neu_1\" \"b\"\r\nren \"neu_9\" \"a\"\r\n";
     const Files before{{"a", "A"}, {"neu_1", "N"}, {"b", "B"}, {"c", "C"}};
     for (const std::string& tail : {std::string(), std::string("ren \"neu_3\" \"x"), std::string(700, '\0')}) {
@@ -527,19 +527,19 @@ TEST_F(RenameTest, LogRecoverySkipsACrashTailAndARenameThatNeverStarted) {
         for (const auto& e : fs::directory_iterator(dir)) fs::remove(e.path());
         fill({{"a", "A"}, {"neu_2", "N"}, {"neu_1", "B"}, {"c", "C"}});
         std::ofstream(temp + "undo_quonabix.log", std::ios::binary) << older + newest + tail;
-        const engine::BatchErgebnis r = engine::undoFromLog(temp + "undo_quonabix.log");
-        EXPECT_TRUE(r.gestartet);
-        EXPECT_EQ(r.fehler, Texts{});
+        const engine::BatchResult r = engine::undoFromLog(temp + "undo_quonabix.log");
+        EXPECT_TRUE(r.started);
+        EXPECT_EQ(r.failures, Texts{});
         EXPECT_EQ(files(), before);
     }
     EXPECT_EQ(engine::logUndoScript(older + newest), "cd " + dir + "\r\nren \"neu_9\" \"a\"\r\n"
                                                       "ren \"neu_1\" \"b\"\r\nren \"neu_2\" \"neu_1\"\r\n");
-    EXPECT_FALSE(engine::undoFromLog(temp + "missing.log").gestartet);
+    EXPECT_FALSE(engine::undoFromLog(temp + "missing.log").started);
     // Killed before the first line, or before the header was complete.
     for (const std::string& log : {std::string(), std::string("REM ---"), std::string(300, '\0')}) {
         std::ofstream(temp + "undo_quonabix.log", std::ios::binary) << log;
-        const engine::BatchErgebnis r = engine::undoFromLog(temp + "undo_quonabix.log");
-        EXPECT_TRUE(r.gestartet && r.fehler.empty()) << log.size();
+        const engine::BatchResult r = engine::undoFromLog(temp + "undo_quonabix.log");
+        EXPECT_TRUE(r.started && r.failures.empty()) << log.size();
     }
     EXPECT_EQ(files(), before);
 }
@@ -676,7 +676,7 @@ TEST_F(RenameTest, RenameThenUndoAlwaysRestoresTheFolder) {
         EXPECT_EQ(files(), before);
         if (undone) {
             ASSERT_FALSE(h.shownBoxes().empty());
-            EXPECT_EQ(h.shownBoxes().back().text, Zurueck);
+            EXPECT_EQ(h.shownBoxes().back().text, AllUndoneText);
         }
         EXPECT_FALSE(h.isEnabled(ids::UndoButton));
         if (HasFailure()) break;

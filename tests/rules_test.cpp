@@ -15,58 +15,58 @@
 #include "engine/table.h"
 #include "testutil.h"
 
-using engine::EntfernenWo;
-using engine::Regel;
-using engine::RegelEingaben;
-using engine::Schreibweise;
+using engine::RemoveAt;
+using engine::Rule;
+using engine::RuleInputs;
+using engine::LetterCase;
 
 namespace {
 
 struct RuleCase {
     const char* what;
-    RegelEingaben in;
+    RuleInputs in;
     const char* file;
     int32_t number;
     const char* expected;
 };
 
-RegelEingaben muster(const char* pattern, int digits = 3) {
-    RegelEingaben in;
-    in.muster = pattern;
-    in.stellen = digits;
+RuleInputs patternRule(const char* pattern, int digits = 3) {
+    RuleInputs in;
+    in.pattern = pattern;
+    in.digits = digits;
     return in;
 }
-RegelEingaben ersetzen(const char* find, const char* by) {
-    RegelEingaben in;
-    in.regel = Regel::Ersetzen;
-    in.suchen = find;
-    in.ersetzen = by;
+RuleInputs replaceRule(const char* find, const char* by) {
+    RuleInputs in;
+    in.rule = Rule::Replace;
+    in.findText = find;
+    in.replaceBy = by;
     return in;
 }
-RegelEingaben entfernen(const char* text, EntfernenWo wo) {
-    RegelEingaben in;
-    in.regel = Regel::Entfernen;
-    in.entfernen = text;
-    in.wo = wo;
+RuleInputs removeRule(const char* text, RemoveAt where) {
+    RuleInputs in;
+    in.rule = Rule::Remove;
+    in.removeText = text;
+    in.where = where;
     return in;
 }
-RegelEingaben gross(Schreibweise s) {
-    RegelEingaben in;
-    in.regel = Regel::Schreibweise;
-    in.schreibweise = s;
+RuleInputs caseRule(LetterCase s) {
+    RuleInputs in;
+    in.rule = Rule::LetterCase;
+    in.letterCase = s;
     return in;
 }
-RegelEingaben tausch(const char* sep, const char* order) {
-    RegelEingaben in;
-    in.regel = Regel::Vertauschen;
-    in.trennzeichen = sep;
-    in.reihenfolge = order;
+RuleInputs swapRule(const char* sep, const char* order) {
+    RuleInputs in;
+    in.rule = Rule::Swap;
+    in.separator = sep;
+    in.order = order;
     return in;
 }
 
 void runCases(const std::vector<RuleCase>& cases, const std::string& folder = "/nowhere/") {
     for (const auto& c : cases) {
-        EXPECT_EQ(engine::NeuerName(c.in, folder + c.file, c.file, c.number), c.expected)
+        EXPECT_EQ(engine::newNameFor(c.in, folder + c.file, c.file, c.number), c.expected)
             << c.what << ": file \"" << c.file << "\" number " << c.number;
     }
 }
@@ -93,21 +93,21 @@ long long setLocalTime(const std::string& path, bool access, int y, int mo, int 
 
 TEST(PatternRule, PlaceholdersInTheirOrderAndAnyCase) {
     runCases({
-        {"worked example", muster("Tiere_%nr%.%erw%"), "IMG_2456.bmp", 1, "Tiere_001.bmp"},
-        {"step 5, second file", muster("Tiere_%nr%.%erw%"), "IMG_2457.bmp", 6, "Tiere_006.bmp"},
-        {"any case", muster("%Nr%|%NR%|%nr%"), "a.jpg", 4, "004|004|004"},
-        {"base name", muster("%datei%-%nr%", 2), "Holiday.JPG", 7, "Holiday-07"},
-        {"whole name", muster("%dateinamen%"), "report.final.pdf", 1, "report.final.pdf"},
-        {"base and extension", muster("%datei%|%erw%"), "report.final.pdf", 1, "report.final|pdf"},
-        {"no dot", muster("neu_%nr%.%erw%[%datei%]"), "README", 1, "neu_001.[]"},
-        {"dot file", muster("[%datei%][%erw%]"), ".profile", 1, "[][profile]"},
-        {"inserted text is replaced later", muster("%dateinamen%"), "%erw%.txt", 1, "txt.txt"},
-        {"only the last digits", muster("%nr%"), "a", 1000, "000"},
-        {"digits 0", muster("neu_%nr%.%erw%", 0), "a.jpg", 5, "neu_.jpg"},
-        {"other texts copied", muster("%x%_%nr_%.%ERW%"), "a.JpG", 1, "%x%_%nr_%.JpG"},
-        {"date of a missing file", muster("x%dm%y%TA%z"), "a.jpg", 1, "xyz"},
+        {"worked example", patternRule("Tiere_%nr%.%erw%"), "IMG_2456.bmp", 1, "Tiere_001.bmp"},
+        {"step 5, second file", patternRule("Tiere_%nr%.%erw%"), "IMG_2457.bmp", 6, "Tiere_006.bmp"},
+        {"any case", patternRule("%Nr%|%NR%|%nr%"), "a.jpg", 4, "004|004|004"},
+        {"base name", patternRule("%datei%-%nr%", 2), "Holiday.JPG", 7, "Holiday-07"},
+        {"whole name", patternRule("%dateinamen%"), "report.final.pdf", 1, "report.final.pdf"},
+        {"base and extension", patternRule("%datei%|%erw%"), "report.final.pdf", 1, "report.final|pdf"},
+        {"no dot", patternRule("neu_%nr%.%erw%[%datei%]"), "README", 1, "neu_001.[]"},
+        {"dot file", patternRule("[%datei%][%erw%]"), ".profile", 1, "[][profile]"},
+        {"inserted text is replaced later", patternRule("%dateinamen%"), "%erw%.txt", 1, "txt.txt"},
+        {"only the last digits", patternRule("%nr%"), "a", 1000, "000"},
+        {"digits 0", patternRule("neu_%nr%.%erw%", 0), "a.jpg", 5, "neu_.jpg"},
+        {"other texts copied", patternRule("%x%_%nr_%.%ERW%"), "a.JpG", 1, "%x%_%nr_%.JpG"},
+        {"date of a missing file", patternRule("x%dm%y%TA%z"), "a.jpg", 1, "xyz"},
     });
-    EXPECT_EQ(engine::NeuerName(muster("%nr%", 2000000000), "/x/a", "a", 12), std::string(253, '0') + "12");
+    EXPECT_EQ(engine::newNameFor(patternRule("%nr%", 2000000000), "/x/a", "a", 12), std::string(253, '0') + "12");
 }
 
 TEST(FormatNumber, FillsTheMaskFromTheRight) {
@@ -126,51 +126,51 @@ TEST(FormatNumber, FillsTheMaskFromTheRight) {
 
 TEST(ReplaceAndRemoveRules, WorkedExamples) {
     runCases({
-        {"replace", ersetzen("a", "o"), "Banana.JPG", 1, "Bonono.JPG"},
-        {"replace, capitals match", ersetzen("a", "o"), "ABBA.txt", 1, "oBBo.txt"},
-        {"replace by nothing", ersetzen("a", ""), "Banana.JPG", 1, "Banana.JPG"},
-        {"replace, no rescan", ersetzen("aa", "a"), "aaaa.x", 1, "aa.x"},
-        {"replace, accents exact", ersetzen("ä", "ae"), "Äpfel-äpfel", 1, "Äpfel-aepfel"},
-        {"start", entfernen("IMG_", EntfernenWo::Anfang), "IMG_2456.bmp", 1, "2456.bmp"},
-        {"start, case counts", entfernen("IMG_", EntfernenWo::Anfang), "img_2456.bmp", 1, "img_2456.bmp"},
-        {"everywhere, any case", entfernen("IMG_", EntfernenWo::Alle), "img_1_IMG_.bmp", 1, "1_.bmp"},
-        {"end", entfernen(".bak", EntfernenWo::Ende), "notes.txt.bak", 1, "notes.txt"},
-        {"end, case counts", entfernen(".BAK", EntfernenWo::Ende), "notes.txt.bak", 1, "notes.txt.bak"},
-        {"empty, start", entfernen("", EntfernenWo::Anfang), "a.jpg", 1, "a.jpg"},
-        {"empty, end", entfernen("", EntfernenWo::Ende), "a.jpg", 1, "a.jpg"},
-        {"empty, everywhere", entfernen("", EntfernenWo::Alle), "a.jpg", 1, "a.jpg"},
-        {"longer than the name", entfernen("a.jpg.x", EntfernenWo::Ende), "a.jpg", 1, "a.jpg"},
-        {"umlaut at the end", entfernen("ö", EntfernenWo::Ende), "xö", 1, "x"},
-        {"never half a character", entfernen("\xC3", EntfernenWo::Anfang), "äpfel", 1, "äpfel"},
+        {"replace", replaceRule("a", "o"), "Banana.JPG", 1, "Bonono.JPG"},
+        {"replace, capitals match", replaceRule("a", "o"), "ABBA.txt", 1, "oBBo.txt"},
+        {"replace by nothing", replaceRule("a", ""), "Banana.JPG", 1, "Banana.JPG"},
+        {"replace, no rescan", replaceRule("aa", "a"), "aaaa.x", 1, "aa.x"},
+        {"replace, accents exact", replaceRule("ä", "ae"), "Äpfel-äpfel", 1, "Äpfel-aepfel"},
+        {"start", removeRule("IMG_", RemoveAt::Start), "IMG_2456.bmp", 1, "2456.bmp"},
+        {"start, case counts", removeRule("IMG_", RemoveAt::Start), "img_2456.bmp", 1, "img_2456.bmp"},
+        {"everywhere, any case", removeRule("IMG_", RemoveAt::All), "img_1_IMG_.bmp", 1, "1_.bmp"},
+        {"end", removeRule(".bak", RemoveAt::End), "notes.txt.bak", 1, "notes.txt"},
+        {"end, case counts", removeRule(".BAK", RemoveAt::End), "notes.txt.bak", 1, "notes.txt.bak"},
+        {"empty, start", removeRule("", RemoveAt::Start), "a.jpg", 1, "a.jpg"},
+        {"empty, end", removeRule("", RemoveAt::End), "a.jpg", 1, "a.jpg"},
+        {"empty, everywhere", removeRule("", RemoveAt::All), "a.jpg", 1, "a.jpg"},
+        {"longer than the name", removeRule("a.jpg.x", RemoveAt::End), "a.jpg", 1, "a.jpg"},
+        {"umlaut at the end", removeRule("ö", RemoveAt::End), "xö", 1, "x"},
+        {"never half a character", removeRule("\xC3", RemoveAt::Start), "äpfel", 1, "äpfel"},
     });
 }
 
 TEST(CaseRule, LatinOneTableOnCharacters) {
     runCases({
-        {"capital first", gross(Schreibweise::AnfangGross), "mY fILE.TXT", 1, "My file.txt"},
-        {"capital first, umlaut", gross(Schreibweise::AnfangGross), "äBC_DEF", 1, "Äbc_def"},
-        {"upper", gross(Schreibweise::Gross), "äpfel.jpg", 1, "ÄPFEL.JPG"},
-        {"upper keeps ß and ÿ", gross(Schreibweise::Gross), "straße_ÿ", 1, "STRAßE_ÿ"},
-        {"÷ maps like a letter", gross(Schreibweise::Gross), "àþ÷", 1, "ÀÞ×"},
-        {"lower", gross(Schreibweise::Klein), "ÀÞ×ÄPFEL.JPG", 1, "àþ÷äpfel.jpg"},
-        {"above U+00FF unchanged", gross(Schreibweise::Gross), "ωψ€日本", 1, "ωψ€日本"},
-        {"above U+00FF, lower", gross(Schreibweise::Klein), "ΩΨĀ", 1, "ΩΨĀ"},
-        {"stray bytes stay", gross(Schreibweise::Gross), "\xE4\xF6\xFC.\xE9", 1, "\xE4\xF6\xFC.\xE9"},
-        {"stray bytes stay, lower", gross(Schreibweise::Klein), "\xC4\xD6\xDC", 1, "\xC4\xD6\xDC"},
-        {"stray byte beside letters", gross(Schreibweise::Gross), "\xE4pfel.jpg", 1, "\xE4PFEL.JPG"},
+        {"capital first", caseRule(LetterCase::CapitalFirst), "mY fILE.TXT", 1, "My file.txt"},
+        {"capital first, umlaut", caseRule(LetterCase::CapitalFirst), "äBC_DEF", 1, "Äbc_def"},
+        {"upper", caseRule(LetterCase::Upper), "äpfel.jpg", 1, "ÄPFEL.JPG"},
+        {"upper keeps ß and ÿ", caseRule(LetterCase::Upper), "straße_ÿ", 1, "STRAßE_ÿ"},
+        {"÷ maps like a letter", caseRule(LetterCase::Upper), "àþ÷", 1, "ÀÞ×"},
+        {"lower", caseRule(LetterCase::Lower), "ÀÞ×ÄPFEL.JPG", 1, "àþ÷äpfel.jpg"},
+        {"above U+00FF unchanged", caseRule(LetterCase::Upper), "ωψ€日本", 1, "ωψ€日本"},
+        {"above U+00FF, lower", caseRule(LetterCase::Lower), "ΩΨĀ", 1, "ΩΨĀ"},
+        {"stray bytes stay", caseRule(LetterCase::Upper), "\xE4\xF6\xFC.\xE9", 1, "\xE4\xF6\xFC.\xE9"},
+        {"stray bytes stay, lower", caseRule(LetterCase::Lower), "\xC4\xD6\xDC", 1, "\xC4\xD6\xDC"},
+        {"stray byte beside letters", caseRule(LetterCase::Upper), "\xE4pfel.jpg", 1, "\xE4PFEL.JPG"},
     });
 }
 
 TEST(SwapRule, PartsOfTheBaseNameInANewOrder) {
     runCases({
-        {"worked example", tausch("-", "%3%_%2%_%1%.%erw%"), "Urlaub-2024-Rom.jpg", 1, "Rom_2024_Urlaub.jpg"},
-        {"no separator in the name", tausch("-", "%3%_%2%_%1%.%erw%"), "Urlaub.jpg", 1, "%3%_%2%_Urlaub.jpg"},
-        {"empty separator", tausch("", "%1%"), "Urlaub-Rom.jpg", 1, "Urlaub-Rom.jpg"},
-        {"first character only", tausch("-+", "%2%.%ERW%"), "a-b+c.txt", 1, "b+c.txt"},
-        {"extension stays out", tausch(".", "%2%|%1%|%erw%"), "a.b.c", 1, "b|a|c"},
-        {"others stay", tausch("-", "%nr%_%0%_%1%"), "a-b.x", 1, "%nr%_%0%_a"},
-        {"each part on the text before", tausch("-", "%1%"), "%2%-x.txt", 1, "x"},
-        {"ten parts", tausch("_", "%10%%1%"), "a_b_c_d_e_f_g_h_i_j.x", 1, "ja"},
+        {"worked example", swapRule("-", "%3%_%2%_%1%.%erw%"), "Urlaub-2024-Rom.jpg", 1, "Rom_2024_Urlaub.jpg"},
+        {"no separator in the name", swapRule("-", "%3%_%2%_%1%.%erw%"), "Urlaub.jpg", 1, "%3%_%2%_Urlaub.jpg"},
+        {"empty separator", swapRule("", "%1%"), "Urlaub-Rom.jpg", 1, "Urlaub-Rom.jpg"},
+        {"first character only", swapRule("-+", "%2%.%ERW%"), "a-b+c.txt", 1, "b+c.txt"},
+        {"extension stays out", swapRule(".", "%2%|%1%|%erw%"), "a.b.c", 1, "b|a|c"},
+        {"others stay", swapRule("-", "%nr%_%0%_%1%"), "a-b.x", 1, "%nr%_%0%_a"},
+        {"each part on the text before", swapRule("-", "%1%"), "%2%-x.txt", 1, "x"},
+        {"ten parts", swapRule("_", "%10%%1%"), "a_b_c_d_e_f_g_h_i_j.x", 1, "ja"},
     });
 }
 
@@ -192,11 +192,11 @@ TEST(FileDate, LocalTimeWithoutAnyShift) {
     EXPECT_TRUE(created.empty() || created.size() == 10) << created;
 
     runCases({
-        {"modification", muster("%dm%_%TM%.%erw%"), "late.jpg", 1, "2024_03_15_23-30-05.jpg"},
-        {"access", muster("%Da% %ta%"), "late.jpg", 1, "2023_12_31 00-00-59"},
+        {"modification", patternRule("%dm%_%TM%.%erw%"), "late.jpg", 1, "2024_03_15_23-30-05.jpg"},
+        {"access", patternRule("%Da% %ta%"), "late.jpg", 1, "2023_12_31 00-00-59"},
     }, d.path());
     setLocalTime(d.file("%dm%.txt"), false, 2020, 2, 29, 12, 0, 0);
-    runCases({{"placeholder from the name", muster("%datei%"), "%dm%.txt", 1, "2020_02_29"}}, d.path());
+    runCases({{"placeholder from the name", patternRule("%datei%"), "%dm%.txt", 1, "2020_02_29"}}, d.path());
 }
 
 // ---- the same rules read from the window and run through the table -------------
@@ -253,15 +253,15 @@ TEST(RulesInTable, InputsAreReadOncePerRebuildFromTheControls) {
     h.setText(ids::SeparatorField, "äx");
     h.setState(ids::OptLower, 1);
     h.setState(ids::OptRemoveEnd, 1);
-    RegelEingaben in = engine::LesenRegelEingaben();
-    EXPECT_EQ(in.regel, Regel::Vertauschen);
-    EXPECT_EQ(in.stellen, 255);
-    EXPECT_EQ(in.trennzeichen, "ä");
-    EXPECT_EQ(in.muster, "neu_%nr%.%erw%");
-    EXPECT_EQ(in.schreibweise, Schreibweise::Klein);
-    EXPECT_EQ(in.wo, EntfernenWo::Ende);
+    RuleInputs in = engine::readRuleInputs();
+    EXPECT_EQ(in.rule, Rule::Swap);
+    EXPECT_EQ(in.digits, 255);
+    EXPECT_EQ(in.separator, "ä");
+    EXPECT_EQ(in.pattern, "neu_%nr%.%erw%");
+    EXPECT_EQ(in.letterCase, LetterCase::Lower);
+    EXPECT_EQ(in.where, RemoveAt::End);
     h.setText(ids::DigitsField, "-3");
-    EXPECT_EQ(engine::LesenRegelEingaben().stellen, 0);
+    EXPECT_EQ(engine::readRuleInputs().digits, 0);
 }
 
 // A pattern taken apart once per rebuild must name every file exactly as
@@ -278,19 +278,19 @@ TEST(PatternPieces, GiveTheSameNamesAsTheStepByStepRule) {
     h.setState(ids::OptPattern, 1);
     for (const char* pattern : patterns) {
         h.setText(ids::PatternField, pattern);
-        const engine::RegelEingaben read = engine::LesenRegelEingaben();   // pieces prepared
+        const engine::RuleInputs read = engine::readRuleInputs();   // pieces prepared
         if (std::string(pattern) == "neu_%nr%.%erw%") {
-            EXPECT_FALSE(read.stuecke.empty());
+            EXPECT_FALSE(read.pieces.empty());
         }
         if (std::string(pattern) == "%E%DATEI%W%") {
-            EXPECT_TRUE(read.stuecke.empty());
+            EXPECT_TRUE(read.pieces.empty());
         }
-        engine::RegelEingaben steps = read;
-        steps.stuecke.clear();
+        engine::RuleInputs steps = read;
+        steps.pieces.clear();
         for (const char* name : names) {
             SCOPED_TRACE(std::string(pattern) + " on " + name);
             const std::string path = std::string("/nowhere/") + name;
-            EXPECT_EQ(engine::NeuerName(read, path, name, 7), engine::NeuerName(steps, path, name, 7));
+            EXPECT_EQ(engine::newNameFor(read, path, name, 7), engine::newNameFor(steps, path, name, 7));
         }
     }
 }

@@ -228,12 +228,12 @@ TEST(FileHelpers, DirectoriesAndTextFiles) {
     EXPECT_EQ(support::yCreateDirectoryAll(dir.file("datei") + "/x/"), 0);
 
     const std::string path = dir.path() + "text.txt";
-    EXPECT_EQ(support::yWriteTextFile(path, "eins\r\nzwei\ndrei"), 15);
+    EXPECT_EQ(support::writeTextFile(path, "eins\r\nzwei\ndrei"), 15);
     EXPECT_EQ(slurp(path), "eins\r\nzwei\ndrei") << "no line end is added";
-    EXPECT_EQ(support::yReadTextFile(path, ""), "einszweidrei");
-    EXPECT_EQ(support::yReadTextFile(path, "#wnl"), "eins\r\nzwei\r\ndrei\r\n");
-    EXPECT_EQ(support::yReadTextFile(dir.path() + "fehlt.txt", "#WNL"), "");
-    EXPECT_EQ(support::yWriteTextFile(dir.path() + "kein/text.txt", "x"), 0);
+    EXPECT_EQ(support::readTextFile(path, ""), "einszweidrei");
+    EXPECT_EQ(support::readTextFile(path, "#wnl"), "eins\r\nzwei\r\ndrei\r\n");
+    EXPECT_EQ(support::readTextFile(dir.path() + "fehlt.txt", "#WNL"), "");
+    EXPECT_EQ(support::writeTextFile(dir.path() + "kein/text.txt", "x"), 0);
 }
 
 TEST(FileHelpers, ReadLineWalksTheLinesAndKeepsItsPlace) {
@@ -249,19 +249,19 @@ TEST(FileHelpers, ReadLineWalksTheLinesAndKeepsItsPlace) {
 }
 
 TEST(FileHelpers, SmallTextRoutinesCountCharacters) {
-    EXPECT_EQ(support::yCountLines("", ","), 0);
-    EXPECT_EQ(support::yCountLines("a,b", ","), 2);
-    EXPECT_EQ(support::yCountLines("a\r\nb\r\n", "\r\n"), 2);
+    EXPECT_EQ(support::countLines("", ","), 0);
+    EXPECT_EQ(support::countLines("a,b", ","), 2);
+    EXPECT_EQ(support::countLines("a\r\nb\r\n", "\r\n"), 2);
     const struct { const char* search; int start; int expected; } back[] = {
         {"b", 0, 5}, {"b", 4, 2}, {"b", 99, 5}, {"äb", 3, 1}, {"x", 0, 0}, {"äbcäbc", 0, 0}};
     for (const auto& c : back) {
-        EXPECT_EQ(support::ySearchBackward("äbcäb", c.search, c.start), c.expected) << c.search << " from " << c.start;
+        EXPECT_EQ(support::searchBackward("äbcäb", c.search, c.start), c.expected) << c.search << " from " << c.start;
     }
-    EXPECT_EQ(support::yOverwriteAt("äöüß", "XY", 2), "äXYß");
-    EXPECT_EQ(support::yOverwriteAt("abc", "XYZ", 3), "abXYZ");
-    EXPECT_EQ(support::yOverwriteAt("abc", "X", 4), "abc");
-    EXPECT_EQ(support::yReplaceInBrackets("a,b(c,d(e,f)g,h)i,j", ",", ";", "(", ")"), "a,b(c;d(e;f)g;h)i,j");
-    EXPECT_EQ(support::yReplaceInBrackets("a),b(c,d", ",", ";", "(", ")"), "a),b(c,d");   // depth -1, then 0
+    EXPECT_EQ(support::overwriteAt("äöüß", "XY", 2), "äXYß");
+    EXPECT_EQ(support::overwriteAt("abc", "XYZ", 3), "abXYZ");
+    EXPECT_EQ(support::overwriteAt("abc", "X", 4), "abc");
+    EXPECT_EQ(support::replaceInBrackets("a,b(c,d(e,f)g,h)i,j", ",", ";", "(", ")"), "a,b(c;d(e;f)g;h)i,j");
+    EXPECT_EQ(support::replaceInBrackets("a),b(c,d", ",", ";", "(", ")"), "a),b(c,d");   // depth -1, then 0
 }
 
 TEST(FileHelpers, PathParts) {
@@ -273,9 +273,9 @@ TEST(FileHelpers, PathParts) {
         {"f", "", "", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(support::yFileNameWithExtension("", c.path), c.withExt) << c.path;
-        EXPECT_EQ(support::yDriveOfPath("", c.path), c.drive) << c.path;
-        EXPECT_EQ(support::yDirectoryWithoutDrive("", c.path), c.dir) << c.path;
+        EXPECT_EQ(support::fileNameWithExtension("", c.path), c.withExt) << c.path;
+        EXPECT_EQ(support::driveOfPath("", c.path), c.drive) << c.path;
+        EXPECT_EQ(support::directoryWithoutDrive("", c.path), c.dir) << c.path;
     }
 }
 

@@ -125,7 +125,7 @@ TEST(ReadNumber, LeadingBlanksOneSignDigitsAndClamping) {
         {"2147483648", max},         {"-2147483648", min},         {"-2147483649", min},
         {"99999999999999999999999", max},              {"-99999999999999999999999", min},
     };
-    for (const auto& c : cases) EXPECT_EQ(engine::yReadNumber(c.text), c.expected) << "\"" << c.text << "\"";
+    for (const auto& c : cases) EXPECT_EQ(engine::readNumber(c.text), c.expected) << "\"" << c.text << "\"";
 }
 
 TEST_F(TableTest, NamesOnlyKeepsTicksAndFullRebuildTicksEveryRowAgain) {
@@ -211,7 +211,7 @@ TEST_F(TableTest, StarSuffixMasksAgreeWithTheMatcher) {
         Names expected;
         for (const std::string& path : engine::DateiListe) {
             const std::string name = path.substr(path.rfind('/') + 1);
-            if (engine::yMatchPattern(support::yUpper(mask), support::yUpper(name), 0)) expected.push_back(name);
+            if (engine::yMatchPattern(support::toUpper(mask), support::toUpper(name), 0)) expected.push_back(name);
         }
         EXPECT_EQ(column(ids::ColCurrent), expected);
     }

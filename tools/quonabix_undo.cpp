@@ -16,37 +16,37 @@
 
 namespace {
 
-int melden(const engine::BatchErgebnis& r, const std::string& datei, const char* unlesbar) {
-    if (!r.gestartet) {
-        std::cerr << unlesbar << datei << "\n";
+int report(const engine::BatchResult& r, const std::string& path, const char* unreadable) {
+    if (!r.started) {
+        std::cerr << unreadable << path << "\n";
         return 1;
     }
-    if (r.fehler.empty()) {
-        std::cout << engine::text::AllesZurueck << "\n";
+    if (r.failures.empty()) {
+        std::cout << engine::text::AllUndone << "\n";
         return 0;
     }
-    std::cerr << engine::text::FehlerKopf;
-    for (const std::string& f : r.fehler) std::cerr << "  " << f << "\n";
+    std::cerr << engine::text::FailedLinesHead;
+    for (const std::string& f : r.failures) std::cerr << "  " << f << "\n";
     return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string erstes = argc > 1 ? argv[1] : "";
-    if (erstes == "--help" || erstes == "-h") {
-        std::cout << engine::text::AufrufHilfe;
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--help" || first == "-h") {
+        std::cout << engine::text::Usage;
         return 0;
     }
-    if (erstes == "--log" && argc <= 3) {
+    if (first == "--log" && argc <= 3) {
         const std::string log = argc == 3 ? std::string(argv[2])
                                           : support::yGetTempDirectory() + engine::text::LogName;
-        return melden(engine::undoFromLog(log), log, engine::text::LogNichtLesbar);
+        return report(engine::undoFromLog(log), log, engine::text::LogNotReadable);
     }
-    if (argc < 2 || argc > 3 || erstes.rfind("--", 0) == 0) {
-        std::cerr << engine::text::AufrufHilfe;
+    if (argc < 2 || argc > 3 || first.rfind("--", 0) == 0) {
+        std::cerr << engine::text::Usage;
         return 2;
     }
-    return melden(engine::yRunBatch(erstes, argc == 3 ? argv[2] : ""), erstes,
-                  engine::text::SkriptNichtLesbar);
+    return report(engine::runBatchScript(first, argc == 3 ? argv[2] : ""), first,
+                  engine::text::ScriptNotReadable);
 }

@@ -94,7 +94,7 @@ TEST_F(WindowsTest, CmdRunsTheUndoScriptAndEveryNameComesBack) {
 
     // The drive line, the folder in quotes, the console's code page.
     const std::string script = platform::fromScriptBytes(bytesOf(engine::UndoDatei));
-    const std::string lines = dir.substr(0, 2) + "\r\ncd \"" + engine::yBatchEscape(dir) + "\"\r\n";
+    const std::string lines = dir.substr(0, 2) + "\r\ncd \"" + engine::batchEscape(dir) + "\"\r\n";
     EXPECT_EQ(script.substr(0, lines.size()), lines);
     EXPECT_NE(script.find("ren \"100%%%%.jpg\" \"x%%y.jpg\"\r\n"), std::string::npos) << script;
     EXPECT_EQ(platform::toScriptBytes(script), bytesOf(engine::UndoDatei));
@@ -121,8 +121,8 @@ TEST_F(WindowsTest, AFailedLineOfCmdIsReportedAndMayRunAgain) {
     std::ofstream(fsPath(dir + "Ö.JPG")) << "Ö";
     std::ofstream(fsPath(temp + "case.bat")) << platform::toScriptBytes(engine::directoryLines(dir) +
                                                                        "ren \"Ö.JPG\" \"ö.jpg\"\r\n");
-    const engine::BatchErgebnis r = engine::yStartCommand("cmd.exe", "/c call \"" + temp + "case.bat\"", temp);
-    EXPECT_EQ(r.fehler.empty(), files().count("ö.jpg") == 1) << "said done only where it is done";
+    const engine::BatchResult r = engine::startCommand("cmd.exe", "/c call \"" + temp + "case.bat\"", temp);
+    EXPECT_EQ(r.failures.empty(), files().count("ö.jpg") == 1) << "said done only where it is done";
     EXPECT_TRUE(h.isEnabled(ids::UndoButton)) << "the line may run again";
 }
 
