@@ -57,6 +57,7 @@ TEST(SortFileList, FoldsOnlyAToZAndGivesOneOrderWhateverTheListing) {
 }
 
 TEST(ReadDir, RecursionModesListFilesOrFoldersAndNeverEnterALink) {
+    if (platform::PathSeparator == '\\') GTEST_SKIP() << "links to folders need rights on Windows";
     testutil::TempDir d;
     d.file("top.jpg");
     d.file("top.txt");

@@ -1,8 +1,14 @@
 // The five new-name rules, the number text and the file times, each with
 // the worked examples users rely on, directly and through the file table.
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/wide.h"
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
+#endif
 
 #include <cstdint>
 #include <ctime>
@@ -81,12 +87,23 @@ long long setLocalTime(const std::string& path, bool access, int y, int mo, int 
     wall.tm_hour = h;
     wall.tm_min = mi;
     wall.tm_sec = s;
+#ifdef _WIN32
+    SYSTEMTIME local{WORD(y), WORD(mo), 0, WORD(d), WORD(h), WORD(mi), WORD(s), 0}, utc;
+    FILETIME t;
+    EXPECT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) && SystemTimeToFileTime(&utc, &t));
+    const HANDLE f = CreateFileW(platform::win32::widen(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_TRUE(SetFileTime(f, nullptr, access ? &t : nullptr, access ? nullptr : &t)) << path;
+    CloseHandle(f);
+    return static_cast<long long>(_mkgmtime(&wall));
+#else
     std::tm local = wall;
     local.tm_isdst = -1;
     struct timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
     times[access ? 0 : 1] = {std::mktime(&local), 0};
     EXPECT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
     return static_cast<long long>(timegm(&wall));
+#endif
 }
 
 }  // namespace
