@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -48,7 +49,13 @@ std::string fromScriptBytes(const std::string& bytes);
 std::string toProfileBytes(const std::string& text);
 std::string fromProfileBytes(const std::string& bytes);
 
-// Standard output without line end (for message boxes of negative kind).
+// Standard output without line end (for message boxes of negative kind),
+// and standard error; a console shows the UTF-8 text as it is.
 void writeStdout(const std::string& text);
+void writeStderr(const std::string& text);
+
+// The command line as UTF-8 texts, the program's name first (Windows hands
+// main() its arguments in the ANSI code page, which cannot hold every name).
+std::vector<std::string> commandArguments(int argc, char** argv);
 
 }  // namespace platform

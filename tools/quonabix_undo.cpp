@@ -6,47 +6,49 @@
 // Prints every line that failed; exit code 0 only when every line was
 // carried out, 1 when a line failed or the file could not be read, 2 on a
 // wrong call.
-#include <iostream>
 #include <string>
+#include <vector>
 
 #include "engine/batch.h"
 #include "engine/recovery.h"
 #include "engine/texts.h"
+#include "platform/process.h"
 #include "support/environment.h"
 
 namespace {
 
 int report(const engine::BatchResult& r, const std::string& path, const char* unreadable) {
     if (!r.started) {
-        std::cerr << unreadable << path << "\n";
+        platform::writeStderr(unreadable + path + "\n");
         return 1;
     }
     if (r.failures.empty()) {
-        std::cout << engine::text::AllUndone << "\n";
+        platform::writeStdout(std::string(engine::text::AllUndone) + "\n");
         return 0;
     }
-    std::cerr << engine::text::FailedLinesHead;
-    for (const std::string& f : r.failures) std::cerr << "  " << f << "\n";
+    platform::writeStderr(engine::text::FailedLinesHead);
+    for (const std::string& f : r.failures) platform::writeStderr("  " + f + "\n");
     return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string first = argc > 1 ? argv[1] : "";
+    const std::vector<std::string> args = platform::commandArguments(argc, argv);
+    const std::size_t count = args.size();
+    const std::string first = count > 1 ? args[1] : "";
     if (first == "--help" || first == "-h") {
-        std::cout << engine::text::Usage;
+        platform::writeStdout(engine::text::Usage);
         return 0;
     }
-    if (first == "--log" && argc <= 3) {
-        const std::string log = argc == 3 ? std::string(argv[2])
-                                          : support::yGetTempDirectory() + engine::text::LogName;
+    if (first == "--log" && count <= 3) {
+        const std::string log = count == 3 ? args[2] : support::yGetTempDirectory() + engine::text::LogName;
         return report(engine::undoFromLog(log), log, engine::text::LogNotReadable);
     }
-    if (argc < 2 || argc > 3 || first.rfind("--", 0) == 0) {
-        std::cerr << engine::text::Usage;
+    if (count < 2 || count > 3 || first.rfind("--", 0) == 0) {
+        platform::writeStderr(engine::text::Usage);
         return 2;
     }
-    return report(engine::runBatchScript(first, argc == 3 ? argv[2] : ""), first,
+    return report(engine::runBatchScript(first, count == 3 ? args[2] : ""), first,
                   engine::text::ScriptNotReadable);
 }

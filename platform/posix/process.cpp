@@ -186,11 +186,13 @@ std::string fromScriptBytes(const std::string& bytes) { return bytes; }
 std::string toProfileBytes(const std::string& text) { return text; }
 std::string fromProfileBytes(const std::string& bytes) { return bytes; }
 
-void writeStdout(const std::string& text) {
+namespace {
+
+void writeAll(int fd, const std::string& text) {
     const char* p = text.data();
     std::size_t left = text.size();
     while (left > 0) {
-        ssize_t n = write(STDOUT_FILENO, p, left);
+        ssize_t n = write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
             return;
@@ -199,5 +201,12 @@ void writeStdout(const std::string& text) {
         left -= static_cast<std::size_t>(n);
     }
 }
+
+}  // namespace
+
+void writeStdout(const std::string& text) { writeAll(STDOUT_FILENO, text); }
+void writeStderr(const std::string& text) { writeAll(STDERR_FILENO, text); }
+
+std::vector<std::string> commandArguments(int argc, char** argv) { return {argv, argv + argc}; }
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include "platform/win32/wide.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstring>
 #include <mutex>
@@ -187,18 +188,33 @@ std::string fromProfileBytes(const std::string& bytes) {
     return narrow(wide);
 }
 
-void writeStdout(const std::string& text) {
-    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+namespace {
+
+void writeTo(DWORD which, const std::string& text) {
+    const HANDLE out = GetStdHandle(which);
     if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
-    DWORD mode;
+    DWORD mode, written;
     if (GetConsoleMode(out, &mode)) {
         const std::wstring wide = widen(text);
-        DWORD written;
         WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
         return;
     }
-    DWORD written;
     WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+}  // namespace
+
+void writeStdout(const std::string& text) { writeTo(STD_OUTPUT_HANDLE, text); }
+void writeStderr(const std::string& text) { writeTo(STD_ERROR_HANDLE, text); }
+
+std::vector<std::string> commandArguments(int argc, char** argv) {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return {argv, argv + argc};
+    std::vector<std::string> out;
+    for (int i = 0; i < count; ++i) out.push_back(narrow(wide[i]));
+    LocalFree(wide);
+    return out;
 }
 
 }  // namespace platform
