@@ -145,7 +145,14 @@ void HeadlessWindowSystem::setText(int id, const std::string& text) {
         c->text.clear();
         return;
     }
-    c->text = clean == "/" ? clean : clean + "/";
+    // A folder text ends with the separator of the platform; a root ("/",
+    // "C:\\") already does.
+#ifdef _WIN32
+    const char separator = '\\';
+#else
+    const char separator = '/';
+#endif
+    c->text = clean.back() == separator ? clean : clean + separator;
     s_->queueIfEnabled(id, EventKind::Change);
 }
 
