@@ -69,7 +69,8 @@ bool argumente(const std::string& text, std::vector<std::string>& out) {
 bool einfacherName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     for (unsigned char c : name)
-        if (c < 32 || c == '/' || c == '*' || c == '?' || c == '"') return false;
+        if (c < 32 || platform::isSeparator(static_cast<char>(c)) || c == '*' || c == '?' || c == '"')
+            return false;
     return true;
 }
 
@@ -90,6 +91,7 @@ struct Offen {
 
 struct Lauf {
     BatchPruefung pruefung;
+    bool nurPruefen = false;   // the renames ran already: only look whether they took place
     std::string verzeichnis;   // current directory, ending with "/"
     bool verzeichnisOk = true;
     int handle = 0;            // rename handle of verzeichnis, opened on first use
@@ -106,7 +108,16 @@ void melden(Lauf& l, int nr, const std::string& was, const char* grund) {
 void wechsleVerzeichnis(Lauf& l, int nr, const std::string& argument) {
     std::string ziel = ohneAnfuehrung(argument);
     if (ziel.empty()) return;   // "cd" alone only shows the directory
-    if (ziel.front() != '/') ziel = l.verzeichnis + ziel;
+    // "\x" on Windows lies on the drive of the current directory.
+    if (!platform::isAbsolutePath(ziel) && platform::isSeparator(ziel[0]) && platform::PathSeparator == '\\')
+        ziel = platform::pathRoot(l.verzeichnis).substr(0, 2) + ziel;
+    // A directory relative to one that is missing is missing too.
+    const bool relativ = !platform::isAbsolutePath(ziel);
+    if (relativ) ziel = l.verzeichnis + ziel;
+    if (relativ && !l.verzeichnisOk) {
+        melden(l, nr, yBatchCdZeile(ziel), text::GrundVerzeichnisFehlt);
+        return;
+    }
     ziel = support::withTrailingSlash(ziel);
     if (l.handle > 0) platform::closeDirForRename(l.handle);
     l.handle = 0;
@@ -138,6 +149,16 @@ int oeffnen(Lauf& l) {
     return -1;
 }
 
+// After the command interpreter ran the script: what its rename of a line
+// left behind, as the rename itself would have reported it.
+platform::RenameResult nachgeprueft(const Lauf& l, const std::string& von, const std::string& nach) {
+    const bool alt = platform::fileExists(l.verzeichnis + von);
+    const bool neu = platform::fileExists(l.verzeichnis + nach);
+    if (neu && (!alt || support::yLower(von) == support::yLower(nach))) return platform::RenameResult::Ok;
+    if (alt && neu) return platform::RenameResult::TargetExists;
+    return alt ? platform::RenameResult::Failed : platform::RenameResult::SourceMissing;
+}
+
 void benenneUm(Lauf& l, int nr, const std::string& von, const std::string& nach) {
     const char* grund = nullptr;
     platform::RenameResult r = platform::RenameResult::Failed;
@@ -146,7 +167,8 @@ void benenneUm(Lauf& l, int nr, const std::string& von, const std::string& nach)
     } else {
         if (l.handle == 0) l.handle = oeffnen(l);
         r = l.handle <= 0 ? platform::RenameResult::Failed
-                          : platform::renameNoReplaceAt(l.handle, von, nach);
+            : l.nurPruefen ? nachgeprueft(l, von, nach)
+                           : platform::renameNoReplaceAt(l.handle, von, nach);
         if (r != platform::RenameResult::Ok)
             grund = l.handle < 0    ? text::GrundVerzeichnisErsetzt
                     : l.handle == 0 ? text::GrundVerzeichnisFehlt
@@ -189,8 +211,10 @@ void zeileAusfuehren(Lauf& l, int nr, const std::string& roh) {
     if (zeile.empty()) return;
     if (wort == "rem") return;
     // Drive lines select a drive on Windows; Linux paths have none.
-    if (wort.size() == 2 && wort[1] == ':' && wort[0] >= 'a' && wort[0] <= 'z' && rest.empty())
+    if (wort.size() == 2 && wort[1] == ':' && wort[0] >= 'a' && wort[0] <= 'z' && rest.empty()) {
+        if (platform::PathSeparator == '\\') wechsleVerzeichnis(l, nr, zeile + "\\");
         return;
+    }
     if (wort == "cd" || wort == "chdir") {
         wechsleVerzeichnis(l, nr, rest);
         return;
@@ -229,7 +253,7 @@ std::string restSkript(const std::vector<Offen>& offen) {
     for (const Offen& o : offen) {
         if (!o.sicher) continue;
         if (o.verzeichnis != verzeichnis) {
-            text += yBatchCdZeile(o.verzeichnis) + ZeilenEnde;
+            text += directoryLines(o.verzeichnis);
             verzeichnis = o.verzeichnis;
         }
         text += yBatchRenZeile(o.von, o.nach) + ZeilenEnde;
@@ -271,7 +295,17 @@ bool readRenLine(const std::string& line, std::string& fromName, std::string& to
     return (b.wort == "ren" || b.wort == "rename") && renNamen(b.rest, fromName, toName);
 }
 
-std::string yBatchCdZeile(const std::string& directory) { return "cd " + yBatchEscape(directory); }
+// On Windows in quotes: a folder name may hold "&" or "^", which the
+// command interpreter would otherwise take as its own.
+std::string yBatchCdZeile(const std::string& directory) {
+    if (platform::PathSeparator == '\\') return "cd \"" + yBatchEscape(directory) + "\"";
+    return "cd " + yBatchEscape(directory);
+}
+
+std::string directoryLines(const std::string& directory) {
+    const std::string drive = yBatchLaufwerk(directory);
+    return (drive.empty() ? "" : drive + ZeilenEnde) + yBatchCdZeile(directory) + ZeilenEnde;
+}
 
 // Written once per renamed file, so it goes straight into the caller's text.
 void yBatchRenZeileAnhaengen(std::string& out, const std::string& fromName, const std::string& toName) {
@@ -292,13 +326,16 @@ BatchErgebnis yRunBatch(const std::string& scriptPath, const std::string& workin
                         const BatchPruefung& pruefung) {
     std::string inhalt;
     if (scriptPath.empty() || !readUndoFile(scriptPath, pruefung.hoechstensBytes, false, inhalt)) return {};
-    return runBatchText(inhalt, workingDirectory, pruefung);
+    return runBatchText(platform::fromScriptBytes(inhalt), workingDirectory, pruefung);
 }
 
-BatchErgebnis runBatchText(const std::string& inhalt, const std::string& workingDirectory,
-                            const BatchPruefung& pruefung) {
+namespace {
+
+BatchErgebnis ausfuehren(const std::string& inhalt, const std::string& workingDirectory,
+                         const BatchPruefung& pruefung, bool nurPruefen) {
     Lauf l;
     l.pruefung = pruefung;
+    l.nurPruefen = nurPruefen;
     l.ergebnis.gestartet = true;
     l.verzeichnis = support::withTrailingSlash(workingDirectory.empty() ? platform::currentDirectory()
                                                         : workingDirectory);
@@ -315,6 +352,29 @@ BatchErgebnis runBatchText(const std::string& inhalt, const std::string& working
     if (l.handle > 0) platform::closeDirForRename(l.handle);
     l.ergebnis.restSkript = restSkript(l.offen);
     return l.ergebnis;
+}
+
+// Windows runs the script with its own command interpreter, and the lines
+// then tell which renames did not take place. In a folder swapped for
+// another one nothing runs: the interpreter below refuses every line there.
+BatchErgebnis durchDenInterpreter(const std::string& skript, const std::string& wd,
+                                  const BatchPruefung& pruefung) {
+    std::string inhalt;
+    if (!readUndoFile(skript, pruefung.hoechstensBytes, false, inhalt)) return {};
+    inhalt = platform::fromScriptBytes(inhalt);
+    platform::FileIdentity jetzt;
+    if (pruefung.kennungBekannt &&
+        !(platform::directoryIdentity(pruefung.verzeichnis, jetzt) && jetzt == pruefung.kennung))
+        return ausfuehren(inhalt, wd, pruefung, false);
+    if (platform::runProgram("cmd.exe", "/c call \"" + skript + "\"", wd) < 0) return {};
+    return ausfuehren(inhalt, wd, pruefung, true);
+}
+
+}  // namespace
+
+BatchErgebnis runBatchText(const std::string& inhalt, const std::string& workingDirectory,
+                            const BatchPruefung& pruefung) {
+    return ausfuehren(inhalt, workingDirectory, pruefung, false);
 }
 
 BatchErgebnis yStartCommand(const std::string& program, const std::string& parameters,
@@ -337,7 +397,8 @@ BatchErgebnis yStartCommand(const std::string& program, const std::string& param
     std::string skript = ohneAnfuehrung(rest);
     if (skript.empty()) return {};
     const std::string wd = workingDirectory.empty() ? platform::currentDirectory() : workingDirectory;
-    if (skript.front() != '/') skript = support::withTrailingSlash(wd) + skript;
+    if (!platform::isAbsolutePath(skript)) skript = support::withTrailingSlash(wd) + skript;
+    if (platform::PathSeparator == '\\') return durchDenInterpreter(skript, wd, pruefung);
     return yRunBatch(skript, wd, pruefung);
 }
 

@@ -53,6 +53,9 @@ std::string yBatchEscape(const std::string& text);
 // The "X:" drive of a path; "" where paths have none (always on Linux).
 std::string yBatchLaufwerk(const std::string& path);
 std::string yBatchCdZeile(const std::string& directory);
+// The lines that put a script into a directory: its drive line where it
+// has a drive, then its cd line, each with its line end.
+std::string directoryLines(const std::string& directory);
 std::string yBatchRenZeile(const std::string& fromName, const std::string& toName);
 void yBatchRenZeileAnhaengen(std::string& out, const std::string& fromName, const std::string& toName);
 // Reads a ren line back as the interpreter does: false unless it renames

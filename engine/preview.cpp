@@ -382,7 +382,7 @@ void previewListing(const std::string& folder, const std::vector<std::string>& f
     names.text.reserve(bytes);
     names.start.reserve(files.size() + others.size() + 1);
     for (const std::string& f : files) {
-        const std::size_t slash = f.rfind('/');
+        const std::size_t slash = platform::lastSeparator(f);
         addName(std::string_view(f).substr(slash == std::string::npos ? 0 : slash + 1));
     }
     for (const std::string& o : others) addName(o);

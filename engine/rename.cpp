@@ -163,12 +163,7 @@ Schritt entscheiden(const Aktion& a, const std::string& alt, const std::string& 
 
 // The drive and cd lines that put a script or the log into the action's
 // directory.
-std::string verzeichnisZeilen(const Aktion& a) {
-    const std::string laufwerk = yBatchLaufwerk(a.verzeichnis);
-    std::string text;
-    if (!laufwerk.empty()) text += laufwerk + ZeilenEnde;
-    return text + yBatchCdZeile(a.verzeichnis) + ZeilenEnde;
-}
+std::string verzeichnisZeilen(const Aktion& a) { return directoryLines(a.verzeichnis); }
 
 // Write-ahead: the line that renames the file back is in the log before
 // the rename starts. Every row lies in the one directory of the action, so
@@ -269,7 +264,7 @@ void abschliessen(Aktion& a, const std::string& skript) {
             ende = *it;
         }
     }
-    bool geschrieben = text.empty() || platform::fileWrite(a.skript, text);
+    bool geschrieben = text.empty() || platform::fileWrite(a.skript, platform::toScriptBytes(text));
     geschrieben = platform::fileSync(a.skript) && geschrieben;
     geschrieben = platform::fileClose(a.skript) && geschrieben;
     platform::journalClose(a.log);
@@ -309,7 +304,7 @@ void undoMelden(const BatchErgebnis& r) {
     if (nochmal) {
         std::string rest;
         const int h = undoDateiAnlegen(rest);
-        bool geschrieben = h != 0 && platform::fileWrite(h, r.restSkript);
+        bool geschrieben = h != 0 && platform::fileWrite(h, platform::toScriptBytes(r.restSkript));
         if (h != 0) geschrieben = platform::fileClose(h) && geschrieben;
         if (h != 0) UndoDatei = rest;
         undoStand.skript = UndoDatei;
@@ -332,7 +327,7 @@ BatchErgebnis undoAusfuehren(const std::string& parameter, const std::string& ar
     if (u.skript != UndoDatei || UndoDatei.empty())
         return yStartCommand("cmd.exe", parameter, arbeitsVerzeichnis);
     BatchPruefung p;
-    p.hoechstensBytes = u.text.size();
+    p.hoechstensBytes = platform::toScriptBytes(u.text).size();
     p.verzeichnis = u.verzeichnis;
     p.kennung = u.kennung;
     p.kennungBekannt = u.kennungBekannt;

@@ -140,7 +140,7 @@ void FuellenTabelle(const std::string& directory, int mode, std::vector<std::str
     std::string name;
     for (const std::string& eintrag : list) {
         ++index;
-        const std::size_t slash = eintrag.rfind('/');
+        const std::size_t slash = platform::lastSeparator(eintrag);
         name.assign(eintrag, slash == std::string::npos ? 0 : slash + 1, std::string::npos);
         if (!alle && !filter.accepts(name))
             continue;

@@ -1,9 +1,9 @@
 // The file-system door of Quonabix.
 //
 // Paths are UTF-8 (or any bytes) std::string; a directory text ends with
-// "/". Handles are small positive integers, 0 is failure. The one backend is
-// platform/posix. Listing, matching and sorting are written once in engine/
-// over the primitives here.
+// the platform's separator. Handles are small positive integers, 0 is
+// failure. The backends are platform/posix and platform/win32. Listing,
+// matching and sorting are written once in engine/ over the primitives here.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +12,23 @@
 #include <vector>
 
 namespace platform {
+
+// ---- path texts ------------------------------------------------------------------
+// The separator a directory text ends with: "/" on Linux; "\" on Windows,
+// where "/" separates too. A file name is the text after the last one.
+#ifdef _WIN32
+constexpr char PathSeparator = '\\';
+constexpr bool isSeparator(char c) { return c == '\\' || c == '/'; }
+#else
+constexpr char PathSeparator = '/';
+constexpr bool isSeparator(char c) { return c == '/'; }
+#endif
+// The root an absolute path starts with, separator included: "/" on Linux;
+// "C:\" or "\\server\share\" on Windows. "" for a relative path.
+std::string pathRoot(const std::string& path);
+inline bool isAbsolutePath(const std::string& path) { return !pathRoot(path).empty(); }
+// Position of the last separator; npos when there is none.
+std::size_t lastSeparator(const std::string& path);
 
 // ---- directory listing ------------------------------------------------------
 enum class EntryKind { File, Directory, Other };

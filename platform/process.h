@@ -1,6 +1,7 @@
 // The process-environment door of Quonabix: program path, directories,
-// environment variables, clocks and starting other programs. The backend
-// is platform/posix; tests replace the tick clock and the local time.
+// environment variables, clocks and starting other programs. The backends
+// are platform/posix and platform/win32; tests replace the tick clock and
+// the local time.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,18 @@ void setNowSource(std::function<LocalTime()> source);
 // Starts a program without waiting; non-zero when it started.
 int startProgram(const std::string& program, const std::string& parameters,
                  const std::string& workingDirectory);
+
+// Starts a program and waits for its end: its exit code, -1 when it did
+// not start.
+int runProgram(const std::string& program, const std::string& parameters,
+               const std::string& workingDirectory);
+
+// The bytes of an undo script as the command interpreter reads them, and
+// back: the text itself on Linux; on Windows the console's code page, or
+// UTF-8 after a line that switches the interpreter to it where that code
+// page cannot hold every character.
+std::string toScriptBytes(const std::string& text);
+std::string fromScriptBytes(const std::string& bytes);
 
 // Standard output without line end (for message boxes of negative kind).
 void writeStdout(const std::string& text);

@@ -36,7 +36,7 @@ namespace {
 // The undo script's path is handed to the interpreter with another working
 // directory, so a relative temporary directory is made absolute once.
 std::string absolute(const std::string& dir) {
-    if (dir.empty() || dir.front() == '/') return withTrailingSlash(dir);
+    if (dir.empty() || platform::isAbsolutePath(dir)) return withTrailingSlash(dir);
     return yGetCurrentDirectory() + withTrailingSlash(dir);
 }
 
@@ -52,11 +52,11 @@ std::string yGetTempDirectory() {
     // the program's home platform: in a shared /tmp the first user's undo
     // log would lock every other user out, and others could plant files.
     std::string cache = yGetEnvironment("XDG_CACHE_HOME");
-    if (cache.empty() || cache.front() != '/') {
+    if (!platform::isAbsolutePath(cache)) {
         const std::string home = yGetEnvironment("HOME");
-        cache = home.empty() || home.front() != '/' ? "" : withTrailingSlash(home) + ".cache";
+        cache = !platform::isAbsolutePath(home) ? "" : withTrailingSlash(home) + ".cache";
     }
-    const std::string own = cache.empty() ? "" : withTrailingSlash(cache) + "quonabix/";
+    const std::string own = cache.empty() ? "" : withTrailingSlash(withTrailingSlash(cache) + "quonabix");
     if (!own.empty() && platform::makePrivateDirectory(own)) return own;
     return yGetCurrentDirectory();
 }

@@ -23,12 +23,14 @@ std::string copyFailure(const std::string& path, const char* ending) {
     return std::string("0/") + texts::FilePrefix + path + ending;
 }
 
-// Splits at "/" keeping empty fields, so "/a/" gives "", "a", "".
+// Splits at separators keeping empty fields, so "/a/" gives "", "a", "".
 std::vector<std::string> splitFields(const std::string& path) {
     std::vector<std::string> fields;
     std::size_t pos = 0;
     for (;;) {
-        const std::size_t slash = path.find('/', pos);
+        std::size_t slash = pos;
+        while (slash < path.size() && !platform::isSeparator(path[slash])) ++slash;
+        if (slash == path.size()) slash = std::string::npos;
         fields.push_back(path.substr(pos, slash == std::string::npos ? slash : slash - pos));
         if (slash == std::string::npos) return fields;
         pos = slash + 1;
@@ -117,13 +119,13 @@ int yCreateDirectoryAll(const std::string& dir) {
     const int token = yPgmCheck("#S", "yCreateDirectoryAll", 0);
     const std::string path = withTrailingSlash(yTrimBlanks(dir));
     if (!path.empty() && !platform::isDirectory(path)) {
-        // An absolute path starts from the root, a relative one from here.
-        std::string built = path.front() == '/' ? "/" : "";
-        for (const std::string& field : splitFields(path)) {
+        // An absolute path starts from its root, a relative one from here.
+        std::string built = platform::pathRoot(path);
+        for (const std::string& field : splitFields(path.substr(built.size()))) {
             if (field.empty()) continue;
             built += field;
             if (!platform::isDirectory(built)) platform::createDirectory(built);
-            built += '/';
+            built += platform::PathSeparator;
         }
     }
     const int result = !path.empty() && platform::isDirectory(path) ? 1 : 0;
@@ -136,15 +138,16 @@ std::string DateiVerzKorr(const std::string& relPath, const std::string& baseDir
     std::string dirPart = yDirectoryPart(relPath);
     std::string name = yFileName(relPath);
     if (name == "." || name == "..") {
-        dirPart = relPath + "/";
+        dirPart = relPath + platform::PathSeparator;
         name.clear();
     }
     // An absolute path needs no base; the root is never climbed above.
-    const bool absolute = !relPath.empty() && relPath.front() == '/';
-    const std::string base = absolute ? "/" : baseDir;
-    const bool rooted = !base.empty() && base.front() == '/';
+    const std::string root = platform::pathRoot(platform::isAbsolutePath(relPath) ? relPath : baseDir);
+    const bool rooted = !root.empty();
+    const std::string base = platform::isAbsolutePath(relPath) ? "" : baseDir.substr(root.size());
+    if (platform::isAbsolutePath(relPath)) dirPart = dirPart.substr(root.size());
     std::vector<std::string> levels;
-    for (const std::string& field : splitFields(base + "/" + dirPart)) {
+    for (const std::string& field : splitFields(base + platform::PathSeparator + dirPart)) {
         if (field.empty() || field == ".") continue;
         if (field != "..") {
             levels.push_back(field);
@@ -154,8 +157,8 @@ std::string DateiVerzKorr(const std::string& relPath, const std::string& baseDir
             levels.push_back(field);   // a relative base may still go up
         }
     }
-    std::string result = rooted ? "/" : "";
-    for (const std::string& level : levels) result += level + "/";
+    std::string result = root;
+    for (const std::string& level : levels) result += level + platform::PathSeparator;
     yPgmCheck("#E", "DateiVerzKorr", token);
     return result + name;
 }
@@ -276,9 +279,10 @@ std::string yDriveOfPath(const std::string& /*unused*/, const std::string& path)
 }
 
 std::string yDirectoryWithoutDrive(const std::string& /*unused*/, const std::string& path) {
-    const std::size_t first = path.find('/');
-    if (first == std::string::npos) return "";
-    return path.substr(first, path.rfind('/') - first + 1);
+    std::size_t first = 0;
+    while (first < path.size() && !platform::isSeparator(path[first])) ++first;
+    if (first == path.size()) return "";
+    return path.substr(first, platform::lastSeparator(path) - first + 1);
 }
 
 // Which spelling is asked for must not matter: every spelling reaches the

@@ -140,17 +140,17 @@ std::string yFormatDate(const std::string& mask, const platform::LocalTime& t) {
 }
 
 std::string yFileName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = platform::lastSeparator(path);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string yDirectoryPart(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = platform::lastSeparator(path);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string withTrailingSlash(std::string dir) {
-    if (!dir.empty() && dir.back() != '/') dir += '/';
+    if (!dir.empty() && !platform::isSeparator(dir.back())) dir += platform::PathSeparator;
     return dir;
 }
 

@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "platform/files.h"
 
 #include "app/mainwindow.h"
 #include "platform/headless/headless.h"
@@ -17,18 +21,33 @@
 
 namespace testutil {
 
-// A folder made by mkdtemp and removed with everything in it. path() ends
-// with "/", as the folder tree gives a directory.
+// The UTF-8 text of a path as the program holds it, and back.
+inline std::string utf8(const std::filesystem::path& p) {
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+}
+inline std::filesystem::path fsPath(const std::string& text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+// A new folder in the system's temporary folder, removed with everything
+// in it. path() ends with the separator, as the folder tree gives a directory.
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qbx-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed for " << pattern;
-        path_ = pattern + "/";
+        static std::atomic<unsigned> count{0};
+        const auto base = std::filesystem::temp_directory_path();
+        const auto seed = std::chrono::steady_clock::now().time_since_epoch().count();
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const auto dir = base / ("qbx-" + std::to_string(seed % 1000000007) + "-" + std::to_string(++count));
+            std::error_code error;
+            if (std::filesystem::create_directory(dir, error)) path_ = utf8(dir) + platform::PathSeparator;
+        }
+        if (path_.empty()) ADD_FAILURE() << "no temporary folder in " << utf8(base);
     }
     ~TempDir() {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(fsPath(path_), ignored);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -36,11 +55,11 @@ public:
     const std::string& path() const { return path_; }
     // Creates a file (name may hold sub-folders that exist); returns its full path.
     std::string file(const std::string& name, const std::string& content = "") const {
-        std::ofstream(path_ + name, std::ios::binary) << content;
+        std::ofstream(fsPath(path_ + name), std::ios::binary) << content;
         return path_ + name;
     }
     std::string folder(const std::string& name) const {
-        std::filesystem::create_directories(path_ + name);
+        std::filesystem::create_directories(fsPath(path_ + name));
         return path_ + name;
     }
 

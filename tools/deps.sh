@@ -4,6 +4,8 @@
 #   deps.sh test    the above and GoogleTest
 #   deps.sh bench   the above, Google Benchmark and the peer renamers
 #   deps.sh fuzz    the build packages, clang and its sanitizer and fuzzer runtime
+#   deps.sh windows       the mingw-w64 cross compiler, CMake, Ninja
+#   deps.sh windows-test  the above, GoogleTest's sources, Wine and Xvfb
 set -euo pipefail
 
 packages=(g++ cmake ninja-build qt6-base-dev libgl-dev fonts-liberation)
@@ -11,7 +13,12 @@ case "${1:-build}" in
   test)  packages+=(libgtest-dev) ;;
   bench) packages+=(libgtest-dev libbenchmark-dev mmv rename) ;;
   fuzz)  packages+=(clang libclang-rt-dev) ;;
+  windows) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix) ;;
+  windows-test) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth) ;;
 esac
+# Wine's recommendations (more runtimes, fonts, 32-bit parts) are not needed.
+options=()
+case "${1:-build}" in windows*) options=(--no-install-recommends) ;; esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,5 +29,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   sudo_cmd=""
   [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
   $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${options[@]}" "${missing[@]}"
 fi

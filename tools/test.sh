@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds Quonabix with its tests (installing what is missing) and runs every
 # test case twice: built by clang with sanitizers, and built as the program
-# is; each fuzz target runs for a few seconds in between. The window tests
-# run on Qt's offscreen platform, no display needed.
+# is; each fuzz target runs for a few seconds in between, and the Windows
+# build's cases run under Wine. The Linux window tests run on Qt's offscreen
+# platform, no display needed.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/tools/deps.sh" test
@@ -19,6 +20,9 @@ cmake --build "$root/build-fuzz" --target quonabix_tests quonabix_window_tests
 (cd "$root/build-fuzz" &&
   ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -E '^qt[.]' &&
   QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -R '^qt[.]')
+
+# The Windows build of the program and its tests, run under Wine.
+bash "$root/tools/wine-test.sh"
 
 # The suite as the program is built (g++). One case after the other: the
 # start-up tests share the program's folder.

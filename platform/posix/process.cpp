@@ -135,8 +135,11 @@ void setNowSource(std::function<LocalTime()> source) {
     state().nowSource = std::move(source);
 }
 
-int startProgram(const std::string& program, const std::string& parameters,
-                 const std::string& workingDirectory) {
+namespace {
+
+// Spawns the program with its parameters in the working directory; 0 when
+// it could not be started.
+pid_t spawn(const std::string& program, const std::string& parameters, const std::string& workingDirectory) {
     if (program.empty()) return 0;
     std::vector<std::string> args = splitParameters(parameters);
     args.insert(args.begin(), program);
@@ -151,14 +154,35 @@ int startProgram(const std::string& program, const std::string& parameters,
     pid_t pid = 0;
     int rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : 0;
+}
 
+}  // namespace
+
+int startProgram(const std::string& program, const std::string& parameters,
+                 const std::string& workingDirectory) {
+    const pid_t pid = spawn(program, parameters, workingDirectory);
     ProcessState& s = state();
     std::lock_guard<std::mutex> g(s.lock);
     reapFinishedChildren(s);
-    if (rc != 0) return 0;
+    if (pid == 0) return 0;
     s.children.push_back(pid);
     return 1;
 }
+
+int runProgram(const std::string& program, const std::string& parameters,
+               const std::string& workingDirectory) {
+    const pid_t pid = spawn(program, parameters, workingDirectory);
+    if (pid == 0) return -1;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Scripts are UTF-8 like every file the program writes on Linux.
+std::string toScriptBytes(const std::string& text) { return text; }
+std::string fromScriptBytes(const std::string& bytes) { return bytes; }
 
 void writeStdout(const std::string& text) {
     const char* p = text.data();

@@ -1,0 +1,45 @@
+// The path texts of platform/files.h: roots and separators of the platform.
+#include "platform/files.h"
+
+namespace platform {
+
+namespace {
+
+#ifdef _WIN32
+bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// "\\server\share\": the two names after the leading pair of separators.
+std::string shareRoot(const std::string& path) {
+    std::size_t end = 2;
+    for (int names = 0; names < 2; ++names) {
+        const std::size_t start = end;
+        while (end < path.size() && !isSeparator(path[end])) ++end;
+        if (end == start) return "";
+        if (end < path.size()) ++end;
+    }
+    return path.substr(0, end);
+}
+#endif
+
+}  // namespace
+
+std::string pathRoot(const std::string& path) {
+#ifdef _WIN32
+    if (path.size() >= 3 && isLetter(path[0]) && path[1] == ':' && isSeparator(path[2]))
+        return path.substr(0, 3);
+    if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) return shareRoot(path);
+    return "";
+#else
+    return !path.empty() && path[0] == '/' ? "/" : "";
+#endif
+}
+
+std::size_t lastSeparator(const std::string& path) {
+#ifdef _WIN32
+    return path.find_last_of("\\/");
+#else
+    return path.rfind('/');
+#endif
+}
+
+}  // namespace platform

@@ -1,0 +1,61 @@
+// Windows side of the file facts of platform/files.h: the final path of a
+// file, its attributes and its read-only flag.
+#include "platform/files.h"
+#include "platform/win32/wide.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace platform {
+
+using win32::narrow;
+using win32::widen;
+
+std::string linkTarget(const std::string& path) {
+    const HANDLE h = CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return path;
+    std::vector<wchar_t> buf(MAX_PATH);
+    DWORD n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), FILE_NAME_NORMALIZED);
+    if (n >= buf.size()) {
+        buf.resize(n + 1);
+        n = GetFinalPathNameByHandleW(h, buf.data(), static_cast<DWORD>(buf.size()), FILE_NAME_NORMALIZED);
+    }
+    CloseHandle(h);
+    if (n == 0 || n >= buf.size()) return path;
+    std::wstring target(buf.data(), n);
+    // "\\?\C:\x" is "C:\x"; "\\?\UNC\server\share" is "\\server\share".
+    if (target.rfind(L"\\\\?\\UNC\\", 0) == 0) target = L"\\\\" + target.substr(8);
+    else if (target.rfind(L"\\\\?\\", 0) == 0) target = target.substr(4);
+    return narrow(target);
+}
+
+FileFacts fileFacts(const std::string& path) {
+    FileFacts facts;
+    const HANDLE h = CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return facts;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(h, &info)) {
+        facts.exists = true;
+        // Windows knows a read-only flag, not permission bits for three kinds of user.
+        facts.permissions = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+        facts.ownFile = true;
+        facts.links = info.nNumberOfLinks;
+    }
+    CloseHandle(h);
+    return facts;
+}
+
+bool setPermissions(const std::string& path, int permissions) {
+    const std::wstring wide = widen(path);
+    const DWORD a = GetFileAttributesW(wide.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD readOnly = (permissions & 0200) ? 0 : FILE_ATTRIBUTE_READONLY;
+    DWORD next = (a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) | readOnly;
+    if (next == 0) next = FILE_ATTRIBUTE_NORMAL;
+    return SetFileAttributesW(wide.c_str(), next) != 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,396 @@
+// Windows backend of platform/files.h.
+//
+// Listing with FindFirstFileExW, file times converted to local time by the
+// rule of their own date, the never-replacing rename with MoveFileExW (no
+// MOVEFILE_REPLACE_EXISTING), and plain file I/O over file handles. Handles
+// are small integers that index one table of open files, listings and
+// rename directories. A reparse point (symbolic link, junction) is treated
+// as the link itself: listed as a File, renamed as a link, never descended
+// and never followed when a private file is opened.
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
+
+#include <windows.h>
+
+#include <mutex>
+#include <vector>
+
+namespace platform {
+namespace {
+
+using win32::narrow;
+using win32::widen;
+
+enum class Slot { Free, Listing, File, RenameDir };
+
+struct Entry {
+    Slot slot = Slot::Free;
+    HANDLE handle = INVALID_HANDLE_VALUE;   // file, directory or find handle
+    std::wstring dir;                       // listing: first entry pending; rename: folder
+    WIN32_FIND_DATAW first{};
+    bool firstPending = false;
+};
+
+struct FilesState {
+    std::mutex lock;
+    std::vector<Entry> table;   // handle h is table[h - 1]
+};
+
+FilesState& state() {
+    static FilesState s;
+    return s;
+}
+
+int addEntry(const Entry& e) {
+    FilesState& s = state();
+    std::lock_guard<std::mutex> g(s.lock);
+    for (std::size_t i = 0; i < s.table.size(); ++i)
+        if (s.table[i].slot == Slot::Free) {
+            s.table[i] = e;
+            return static_cast<int>(i + 1);
+        }
+    s.table.push_back(e);
+    return static_cast<int>(s.table.size());
+}
+
+Entry* find(int handle, Slot slot) {   // caller holds the lock
+    FilesState& s = state();
+    if (handle < 1 || static_cast<std::size_t>(handle) > s.table.size()) return nullptr;
+    Entry& e = s.table[handle - 1];
+    return e.slot == slot ? &e : nullptr;
+}
+
+Entry lookup(int handle, Slot slot) {
+    std::lock_guard<std::mutex> g(state().lock);
+    const Entry* e = find(handle, slot);
+    return e ? *e : Entry{};
+}
+
+Entry release(int handle, Slot slot) {
+    std::lock_guard<std::mutex> g(state().lock);
+    Entry* e = find(handle, slot);
+    if (!e) return {};
+    Entry out = *e;
+    *e = Entry{};
+    return out;
+}
+
+EntryKind kindOf(DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::File;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::Directory;
+    return EntryKind::File;
+}
+
+bool attributesOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    return GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data) != 0;
+}
+
+std::wstring withSeparator(std::wstring dir) {
+    if (!dir.empty() && dir.back() != L'\\' && dir.back() != L'/') dir += L'\\';
+    return dir;
+}
+
+bool identityOfHandle(HANDLE h, FileIdentity& out) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info)) return false;
+    out.device = info.dwVolumeSerialNumber;
+    out.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return true;
+}
+
+// A directory opened for its identity; it may not be renamed or removed
+// while the handle is open.
+HANDLE openDirectory(const std::string& dir, bool shareDelete) {
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (shareDelete ? FILE_SHARE_DELETE : 0);
+    return CreateFileW(widen(dir).c_str(), FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+RenameResult renameResultOf(DWORD error, const std::wstring& from) {
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return RenameResult::TargetExists;
+    if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
+        GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return RenameResult::SourceMissing;
+    return RenameResult::Failed;
+}
+
+}  // namespace
+
+// ---- directory listing -----------------------------------------------------------
+
+int openDirList(const std::string& dir) {
+    Entry e;
+    e.slot = Slot::Listing;
+    const std::wstring pattern = withSeparator(widen(dir)) + L"*";
+    e.handle = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &e.first, FindExSearchNameMatch,
+                                nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (e.handle == INVALID_HANDLE_VALUE) return 0;
+    e.firstPending = true;
+    return addEntry(e);
+}
+
+bool nextDirEntry(int handle, std::string& name, EntryKind& kind) {
+    WIN32_FIND_DATAW data;
+    {
+        std::lock_guard<std::mutex> g(state().lock);
+        Entry* e = find(handle, Slot::Listing);
+        if (!e) return false;
+        if (e->firstPending) {
+            e->firstPending = false;
+            data = e->first;
+        } else if (!FindNextFileW(e->handle, &data)) {
+            return false;
+        }
+    }
+    name = narrow(data.cFileName);
+    kind = kindOf(data.dwFileAttributes);
+    return true;
+}
+
+void closeDirList(int handle) {
+    Entry e = release(handle, Slot::Listing);
+    if (e.handle != INVALID_HANDLE_VALUE) FindClose(e.handle);
+}
+
+std::vector<std::string> folderParts(const std::string& path) {
+    std::vector<std::string> parts;
+    const std::string root = pathRoot(path);
+    if (!root.empty()) parts.push_back(root.substr(0, root.size() - 1));
+    const std::size_t fixed = parts.size();
+    for (std::size_t start = root.size(); start <= path.size();) {
+        std::size_t end = start;
+        while (end < path.size() && !isSeparator(path[end])) ++end;
+        const std::string part = path.substr(start, end - start);
+        if (part == "..") {
+            if (parts.size() > fixed) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    return parts;
+}
+
+std::string cleanFolderPath(const std::string& path) {
+    std::string full = path;
+    if (!isAbsolutePath(full)) {
+        const std::string here = currentDirectory();
+        // "\x" lies on the current drive; anything else below the current folder.
+        full = !full.empty() && isSeparator(full[0]) ? pathRoot(here) + full.substr(1)
+                                                     : here + PathSeparator + full;
+    }
+    std::string clean;
+    for (const std::string& part : folderParts(full)) clean += part + PathSeparator;
+    if (clean.size() > 3 && clean.back() == PathSeparator) clean.pop_back();   // "C:\" keeps its own
+    return clean;
+}
+
+bool isDirectory(const std::string& path) {
+    const DWORD a = GetFileAttributesW(widen(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool fileExists(const std::string& path) {
+    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+long long fileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!attributesOf(path, data)) return -1;
+    return static_cast<long long>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+bool createDirectory(const std::string& path) { return CreateDirectoryW(widen(path).c_str(), nullptr) != 0; }
+
+bool makePrivateDirectory(const std::string& path) {
+    // The temporary folder of a Windows user is the user's own already;
+    // the folder is made where missing and must be a real folder, no link.
+    for (std::size_t p = pathRoot(path).size(); p < path.size(); ++p)
+        if (isSeparator(path[p])) CreateDirectoryW(widen(path.substr(0, p)).c_str(), nullptr);
+    CreateDirectoryW(widen(path).c_str(), nullptr);
+    const DWORD a = GetFileAttributesW(widen(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool directoryIdentity(const std::string& dir, FileIdentity& out) {
+    if (!isDirectory(dir)) return false;
+    const HANDLE h = openDirectory(dir, true);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool ok = identityOfHandle(h, out);
+    CloseHandle(h);
+    return ok;
+}
+
+bool folderStamp(const std::string& dir, FolderStamp& out) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!attributesOf(dir, data) || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (!directoryIdentity(dir, out.identity)) return false;
+    const uint64_t ticks = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                           data.ftLastWriteTime.dwLowDateTime;   // 100 ns since 1601
+    out.changedSec = static_cast<int64_t>(ticks / 10000000u);
+    out.changedNsec = static_cast<int64_t>(ticks % 10000000u) * 100;
+    return true;
+}
+
+// ---- times -------------------------------------------------------------------
+
+bool fileTime(const std::string& path, FileTimeKind kind, LocalTime& out) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!attributesOf(path, data)) return false;
+    const FILETIME& t = kind == FileTimeKind::Creation ? data.ftCreationTime
+                        : kind == FileTimeKind::Access ? data.ftLastAccessTime
+                                                       : data.ftLastWriteTime;
+    if (t.dwHighDateTime == 0 && t.dwLowDateTime == 0) return false;   // not kept
+    // The time zone rule of the file's own date, not today's: a summer
+    // photo keeps its hour in winter (FileTimeToLocalFileTime would shift it).
+    SYSTEMTIME utc, local;
+    if (!FileTimeToSystemTime(&t, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return false;
+    out = {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+    return true;
+}
+
+// ---- renaming ------------------------------------------------------------------
+
+int openDirForRename(const std::string& dir) {
+    if (!isDirectory(dir)) return 0;
+    Entry e;
+    e.slot = Slot::RenameDir;
+    // Held without delete sharing: the folder cannot be renamed, removed or
+    // swapped for another one while the action renames in it.
+    e.handle = openDirectory(dir, false);
+    if (e.handle == INVALID_HANDLE_VALUE) return 0;
+    e.dir = withSeparator(widen(dir));
+    return addEntry(e);
+}
+
+RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName) {
+    const Entry e = lookup(dirHandle, Slot::RenameDir);
+    if (e.handle == INVALID_HANDLE_VALUE) return RenameResult::Failed;
+    const std::wstring from = e.dir + widen(fromName);
+    if (fromName == toName)
+        return GetFileAttributesW(from.c_str()) != INVALID_FILE_ATTRIBUTES ? RenameResult::Ok
+                                                                           : RenameResult::SourceMissing;
+    // Without MOVEFILE_REPLACE_EXISTING an existing target is never
+    // replaced; a change of case alone renames the file itself.
+    if (MoveFileExW(from.c_str(), (e.dir + widen(toName)).c_str(), 0)) return RenameResult::Ok;
+    return renameResultOf(GetLastError(), from);
+}
+
+bool renameDirIdentity(int dirHandle, FileIdentity& out) {
+    const Entry e = lookup(dirHandle, Slot::RenameDir);
+    return e.handle != INVALID_HANDLE_VALUE && identityOfHandle(e.handle, out);
+}
+
+void closeDirForRename(int dirHandle) {
+    const Entry e = release(dirHandle, Slot::RenameDir);
+    if (e.handle != INVALID_HANDLE_VALUE) CloseHandle(e.handle);
+}
+
+bool replaceFileAtomic(const std::string& source, const std::string& target) {
+    return MoveFileExW(widen(source).c_str(), widen(target).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool removeFile(const std::string& path) { return DeleteFileW(widen(path).c_str()) != 0; }
+
+// ---- files ---------------------------------------------------------------------
+
+int fileOpen(const std::string& path, OpenMode mode) {
+    DWORD access = GENERIC_READ, disposition = OPEN_EXISTING, flags = FILE_ATTRIBUTE_NORMAL;
+    bool privateFile = false, append = false;
+    switch (mode) {
+        case OpenMode::Create: access = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+        case OpenMode::OpenOrCreate: access |= GENERIC_WRITE; disposition = OPEN_ALWAYS; break;
+        case OpenMode::Read: break;
+        case OpenMode::Append: access |= GENERIC_WRITE; disposition = OPEN_ALWAYS; append = true; break;
+        case OpenMode::CreatePrivate: access |= GENERIC_WRITE; disposition = CREATE_NEW; privateFile = true; break;
+        case OpenMode::AppendPrivate:
+            access |= GENERIC_WRITE;
+            disposition = OPEN_ALWAYS;
+            privateFile = append = true;
+            break;
+        case OpenMode::ReadPrivate: privateFile = true; break;
+    }
+    // A private file is opened as itself, never through a link, and only a
+    // plain file with a single name is accepted.
+    if (privateFile) flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+    const HANDLE h = CreateFileW(widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 disposition, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    if (privateFile) {
+        BY_HANDLE_FILE_INFORMATION info;
+        const DWORD odd = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+        if (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & odd) ||
+            info.nNumberOfLinks != 1 || GetFileType(h) != FILE_TYPE_DISK) {
+            CloseHandle(h);
+            return 0;
+        }
+    }
+    if (append) {
+        LARGE_INTEGER zero{};
+        SetFilePointerEx(h, zero, nullptr, FILE_END);
+    }
+    Entry e;
+    e.slot = Slot::File;
+    e.handle = h;
+    return addEntry(e);
+}
+
+namespace win32 {
+
+HANDLE nativeHandleOf(int handle) { return lookup(handle, Slot::File).handle; }
+
+}  // namespace win32
+
+bool fileWrite(int handle, const char* data, std::size_t size) {
+    const HANDLE h = win32::nativeHandleOf(handle);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    while (size > 0) {
+        const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(h, data, chunk, &written, nullptr) || written == 0) return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool fileWrite(int handle, const std::string& text) { return fileWrite(handle, text.data(), text.size()); }
+
+long long fileRead(int handle, char* data, std::size_t size) {
+    const HANDLE h = win32::nativeHandleOf(handle);
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    DWORD got = 0;
+    const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    if (!ReadFile(h, data, want, &got, nullptr)) return -1;
+    return got;
+}
+
+bool fileSeekEnd(int handle) {
+    const HANDLE h = win32::nativeHandleOf(handle);
+    LARGE_INTEGER zero{};
+    return h != INVALID_HANDLE_VALUE && SetFilePointerEx(h, zero, nullptr, FILE_END);
+}
+
+bool fileSeek(int handle, long long offset) {
+    const HANDLE h = win32::nativeHandleOf(handle);
+    LARGE_INTEGER to;
+    to.QuadPart = offset;
+    return h != INVALID_HANDLE_VALUE && SetFilePointerEx(h, to, nullptr, FILE_BEGIN);
+}
+
+bool fileSync(int handle) {
+    const HANDLE h = win32::nativeHandleOf(handle);
+    return h != INVALID_HANDLE_VALUE && FlushFileBuffers(h);
+}
+
+bool fileClose(int handle) {
+    const Entry e = release(handle, Slot::File);
+    return e.handle != INVALID_HANDLE_VALUE && CloseHandle(e.handle);
+}
+
+}  // namespace platform

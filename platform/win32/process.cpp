@@ -1,0 +1,175 @@
+// Windows backend of platform/process.h: program path, environment,
+// clocks (replaceable by tests), starting other programs with
+// CreateProcessW, and the code page the command interpreter reads scripts in.
+#include "platform/process.h"
+#include "platform/win32/wide.h"
+
+#include <windows.h>
+
+#include <mutex>
+#include <vector>
+
+namespace platform {
+namespace {
+
+using win32::narrow;
+using win32::widen;
+
+struct ProcessState {
+    std::mutex lock;
+    std::function<uint32_t()> tickSource;
+    std::function<LocalTime()> nowSource;
+};
+
+ProcessState& state() {
+    static ProcessState s;
+    return s;
+}
+
+template <typename Clock>
+Clock clockOf(Clock ProcessState::*which) {
+    ProcessState& s = state();
+    std::lock_guard<std::mutex> g(s.lock);
+    return s.*which;
+}
+
+// The program in quotes (it may hold blanks), then the parameters as given:
+// Windows hands a program its command line as one text.
+HANDLE start(const std::string& program, const std::string& parameters, const std::string& workingDirectory) {
+    if (program.empty()) return nullptr;
+    std::wstring line = L"\"" + widen(program) + L"\"";
+    if (!parameters.empty()) line += L" " + widen(parameters);
+    const std::wstring dir = widen(workingDirectory);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        dir.empty() ? nullptr : dir.c_str(), &si, &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+// The code page cmd.exe reads a batch file in: the console's, which is
+// the OEM code page unless a "chcp" changed it.
+UINT interpreterCodePage() { return GetOEMCP(); }
+
+constexpr const char* Utf8Line = "chcp 65001 >nul\r\n";
+
+}  // namespace
+
+std::string programPath() {
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return "";
+        if (n < buf.size()) return narrow(buf.data(), static_cast<int>(n));
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::string currentDirectory() {
+    const DWORD n = GetCurrentDirectoryW(0, nullptr);
+    if (n == 0) return "";
+    std::vector<wchar_t> buf(n);
+    const DWORD got = GetCurrentDirectoryW(n, buf.data());
+    std::string dir = narrow(buf.data(), static_cast<int>(got));
+    if (dir.size() > 3 && isSeparator(dir.back())) dir.pop_back();   // "C:\" keeps its own
+    return dir;
+}
+
+std::string environmentValue(const std::string& name, bool* set) {
+    const std::wstring key = widen(name);
+    const DWORD n = GetEnvironmentVariableW(key.c_str(), nullptr, 0);
+    if (set) *set = n != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    if (n == 0) return "";
+    std::vector<wchar_t> buf(n);
+    const DWORD got = GetEnvironmentVariableW(key.c_str(), buf.data(), n);
+    return narrow(buf.data(), static_cast<int>(got));
+}
+
+uint32_t tickCount() {
+    const std::function<uint32_t()> source = clockOf(&ProcessState::tickSource);
+    return source ? source() : static_cast<uint32_t>(GetTickCount());
+}
+
+LocalTime localNow() {
+    const std::function<LocalTime()> source = clockOf(&ProcessState::nowSource);
+    if (source) return source();
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+void setTickSource(std::function<uint32_t()> source) {
+    std::lock_guard<std::mutex> g(state().lock);
+    state().tickSource = std::move(source);
+}
+
+void setNowSource(std::function<LocalTime()> source) {
+    std::lock_guard<std::mutex> g(state().lock);
+    state().nowSource = std::move(source);
+}
+
+int startProgram(const std::string& program, const std::string& parameters,
+                 const std::string& workingDirectory) {
+    const HANDLE process = start(program, parameters, workingDirectory);
+    if (process == nullptr) return 0;
+    CloseHandle(process);
+    return 1;
+}
+
+int runProgram(const std::string& program, const std::string& parameters,
+               const std::string& workingDirectory) {
+    const HANDLE process = start(program, parameters, workingDirectory);
+    if (process == nullptr) return -1;
+    WaitForSingleObject(process, INFINITE);
+    DWORD code = 0;
+    const bool known = GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return known ? static_cast<int>(code & 0x7fffffff) : -1;
+}
+
+std::string toScriptBytes(const std::string& text) {
+    const std::wstring wide = widen(text);
+    if (wide.empty()) return "";
+    const UINT page = interpreterCodePage();
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, &lossy);
+    if (n > 0 && !lossy) {
+        std::string out(static_cast<std::size_t>(n), '\0');
+        WideCharToMultiByte(page, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), out.data(),
+                            n, nullptr, nullptr);
+        return out;
+    }
+    // A name the console's code page cannot hold: the whole script in UTF-8,
+    // which the interpreter reads after switching its code page.
+    return Utf8Line + text;
+}
+
+std::string fromScriptBytes(const std::string& bytes) {
+    if (bytes.rfind(Utf8Line, 0) == 0) return bytes.substr(std::char_traits<char>::length(Utf8Line));
+    if (bytes.empty()) return "";
+    const UINT page = interpreterCodePage();
+    const int n = MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+    return narrow(wide);
+}
+
+void writeStdout(const std::string& text) {
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+    DWORD mode;
+    if (GetConsoleMode(out, &mode)) {
+        const std::wstring wide = widen(text);
+        DWORD written;
+        WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    DWORD written;
+    WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+}  // namespace platform
