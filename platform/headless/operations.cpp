@@ -145,14 +145,8 @@ void HeadlessWindowSystem::setText(int id, const std::string& text) {
         c->text.clear();
         return;
     }
-    // A folder text ends with the separator of the platform; a root ("/",
-    // "C:\\") already does.
-#ifdef _WIN32
-    const char separator = '\\';
-#else
-    const char separator = '/';
-#endif
-    c->text = clean.back() == separator ? clean : clean + separator;
+    // A folder text ends with the separator; a root already does.
+    c->text = clean.back() == PathSeparator ? clean : clean + PathSeparator;
     s_->queueIfEnabled(id, EventKind::Change);
 }
 

@@ -280,7 +280,8 @@ bool FileTable::mouseOnCheckBox(UINT message, LPARAM lParam) {
     LVHITTESTINFO hit{};
     hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     const int index = ListView_HitTest(list_, &hit);
-    if (index < 0 || !(hit.flags & LVHT_ONITEMSTATEICON)) return false;
+    // A full-row hit says "on the item" with every part's bit at once.
+    if (index < 0 || (hit.flags & LVHT_ONITEM) != LVHT_ONITEMSTATEICON) return false;
     if (GetFocus() != list_) SetFocus(list_);
     report_(message == WM_LBUTTONDOWN ? EventKind::LeftClick : EventKind::LeftDoubleClick);
     userToggleTick(index);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/window.h"
 
 namespace testwindow {
@@ -69,11 +70,9 @@ inline std::ostream& operator<<(std::ostream& os, const Seen& e) {
 // A folder text as the platform's folder tree gives it: its separator
 // ("\\" on Windows) for every "/".
 inline std::string folderText(std::string path) {
-#ifdef _WIN32
     for (char& c : path) {
-        if (c == '/') c = '\\';
+        if (c == '/') c = platform::PathSeparator;
     }
-#endif
     return path;
 }
 
