@@ -62,6 +62,19 @@ std::wstring windowText(HWND hwnd) {
     return text;
 }
 
+// Frames lie behind every other control, whether it was created before or
+// after them, so that they never cover one; the others keep the order of
+// their creation, which is also the order of the Tab key.
+void placeInZOrder(WindowRec& top, HWND hwnd, bool frame) {
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (frame) {
+        SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, flags);
+        return;
+    }
+    SetWindowPos(hwnd, top.lastControl ? top.lastControl : HWND_TOP, 0, 0, 0, 0, flags);
+    top.lastControl = hwnd;
+}
+
 }  // namespace
 
 std::wstring crlf(const std::wstring& text) {
@@ -151,8 +164,7 @@ int Win32WindowSystem::createControl(ControlKind kind, int id, int x, int y, int
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return 0;
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(s_->controlFont), FALSE);
-    // Controls created before a frame lie inside it: it stays behind them.
-    if (kind == ControlKind::Frame) SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    win32::placeInZOrder(*top, hwnd, kind == ControlKind::Frame);
     if (kind == ControlKind::Editor) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
 
     ControlRec& c = s_->controls[id];

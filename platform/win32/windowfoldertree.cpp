@@ -270,10 +270,22 @@ std::string FolderTree::selectedPath() const {
     return narrow(!path->empty() && path->back() == L'\\' ? *path : *path + L'\\');
 }
 
+// The chosen folder keeps the colours of a selection when the tree does
+// not have the focus, so the user sees which folder the table shows.
+LRESULT FolderTree::customDraw(NMTVCUSTOMDRAW* draw) const {
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    if (reinterpret_cast<HTREEITEM>(draw->nmcd.dwItemSpec) != TreeView_GetSelection(tree_)) return CDRF_DODEFAULT;
+    draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+    return CDRF_NEWFONT;
+}
+
 LRESULT FolderTree::notify(NMHDR* header, bool& handled) {
     handled = true;
     auto* view = reinterpret_cast<NMTREEVIEWW*>(header);
     switch (header->code) {
+    case NM_CUSTOMDRAW: return customDraw(reinterpret_cast<NMTVCUSTOMDRAW*>(header));
     case TVN_ITEMEXPANDINGW:
         if (view->action & TVE_EXPAND) loadChildren(view->itemNew.hItem);
         return FALSE;

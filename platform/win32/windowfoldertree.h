@@ -40,6 +40,7 @@ private:
     void setHasChildren(HTREEITEM item, bool has);
     void select(HTREEITEM item);
     bool openDownTo(const std::string& path);
+    LRESULT customDraw(NMTVCUSTOMDRAW* draw) const;
 
     HWND tree_;
     std::function<void()> onUserChange_;

@@ -51,6 +51,7 @@ struct WindowRec {
     std::function<void(int)> sizeHandler;
     int width = 0, height = 0;       // inner size last reported to the size handler
     HWND lastFocus = nullptr;        // the control to give the focus back on activation
+    HWND lastControl = nullptr;      // the control created last, frames not counted
 };
 
 struct WindowState {

@@ -202,14 +202,21 @@ void FileTable::giveDisplayInfo(LVITEMW& item) {
 }
 
 // Unticked rows in the grey of disabled text, a marked "Neuer Name" cell
-// on the warning colour; a selected row keeps the selection's colours.
+// on the warning colour; selected rows in the selection's colours, also
+// when the table does not have the focus.
 LRESULT FileTable::customDraw(NMLVCUSTOMDRAW* draw) {
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         const Row* r = row(static_cast<int>(draw->nmcd.dwItemSpec));
-        if (!r || (r->state & RowSelected)) return CDRF_DODEFAULT;
+        if (!r) return CDRF_DODEFAULT;
+        if (r->state & RowSelected) {
+            draw->nmcd.uItemState &= ~CDIS_SELECTED;
+            draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+            draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+            return CDRF_NEWFONT;
+        }
         draw->clrText = GetSysColor((r->state & RowTicked) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
         const bool marked = draw->iSubItem == 1 && r->mark != RowMark::None;
         draw->clrTextBk = marked ? warningColour() : GetSysColor(COLOR_WINDOW);
