@@ -40,7 +40,8 @@ protected:
     void TearDown() override {
         platform::useWindowSystem(nullptr);
     }
-    std::string folder() const { return dir.string() + "/"; }
+    // As the folder tree gives it: with the platform's separator at the end.
+    std::string folder() const { return dir.string() + platform::PathSeparator; }
     std::string newName(int row) { return h.getCell(ids::FileTable, row, ids::ColNew); }
     // Runs the loop over the events queued so far; the script's end closes the window.
     void run() { app::Hauptschleife(); }
@@ -328,7 +329,7 @@ TEST(Programm, EachWayToEndSavesTheSettingsAndExitsWithZero) {
         EXPECT_EQ(support::VersionText, support::texts::VersionListe[0]) << "one place for the version";
         std::ifstream in(ini, std::ios::binary);
         const std::string saved((std::istreambuf_iterator<char>(in)), {});
-        EXPECT_NE(saved.find("Start-Verzeichnis=" + folder.string() + "/\r\n"), std::string::npos) << saved;
+        EXPECT_NE(saved.find("Start-Verzeichnis=" + folder.string() + platform::PathSeparator + "\r\n"), std::string::npos) << saved;
         EXPECT_NE(saved.find("Datei-Muster=" + mask + "\r\n"), std::string::npos) << saved;
     }
 }
