@@ -40,6 +40,7 @@ protected:
     void TearDown() override {
         platform::useWindowSystem(nullptr);
     }
+    // As the folder tree gives it: with the platform's separator at the end.
     std::string folder() const { return testutil::utf8(dir) + platform::PathSeparator; }
     std::string newName(int row) { return h.getCell(ids::FileTable, row, ids::ColNew); }
     // Runs the loop over the events queued so far; the script's end closes the window.

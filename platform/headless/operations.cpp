@@ -145,7 +145,8 @@ void HeadlessWindowSystem::setText(int id, const std::string& text) {
         c->text.clear();
         return;
     }
-    c->text = isSeparator(clean.back()) ? clean : clean + PathSeparator;   // a root ends with its own
+    // A folder text ends with the separator; a root already does.
+    c->text = isSeparator(clean.back()) ? clean : clean + PathSeparator;
     s_->queueIfEnabled(id, EventKind::Change);
 }
 

@@ -81,7 +81,8 @@ TEST_P(WindowContract, FolderTreeSelectsOnlyExistingFoldersAndReportsThem) {
         {file, "", false},
         {"", "", false},
         {top.substr(0, top.size() - 1), top, true},
-        // A hand-edited settings file can hold any spelling of a folder.
+        // A hand-edited settings file can hold any spelling of a folder; the
+    // tree gives it in the platform's own.
         {top + "a//b", top + "a/b/", true},
         {top + "a/./b/../.versteckt", top + "a/.versteckt/", true},
         {top + "a/fehlt/../b", top + "a/b/", true},
@@ -89,7 +90,7 @@ TEST_P(WindowContract, FolderTreeSelectsOnlyExistingFoldersAndReportsThem) {
     for (const auto& c : cases) {
         SCOPED_TRACE("path \"" + c.given + "\"");
         w->setText(Tree, c.given);
-        EXPECT_EQ(w->getText(Tree), c.text);
+        EXPECT_EQ(w->getText(Tree), folderText(c.text));
         EXPECT_EQ(events(), c.reported ? std::vector<Seen>{change(Tree)} : std::vector<Seen>{});
     }
 }
@@ -100,8 +101,8 @@ TEST_P(WindowContract, DisabledControlsReportNothing) {
     w->enable(Tree, false);
     EXPECT_FALSE(w->isEnabled(Tree));
     w->setText(Tree, dir.path());
-    EXPECT_EQ(w->getText(Tree), dir.path()) << "the folder is still selected";
-    // Qt hands the focus of the disabled tree on to the next control,
+    EXPECT_EQ(w->getText(Tree), folderText(dir.path())) << "the folder is still selected";
+    // The focus of the disabled tree may move on to another control,
     // which may say so; the tree itself stays silent.
     EXPECT_FALSE(contains(events(), change(Tree)));
     w->enable(Tree, true);

@@ -6,8 +6,10 @@
 
 #include <memory>
 #include <ostream>
+#include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/window.h"
 
 namespace testwindow {
@@ -63,6 +65,15 @@ struct Seen {
 inline std::ostream& operator<<(std::ostream& os, const Seen& e) {
     return os << "{code " << static_cast<int>(e.code) << ", id " << e.id << ", kind "
               << static_cast<int>(e.kind) << "}";
+}
+
+// A folder text as the platform's folder tree gives it: its separator
+// ("\\" on Windows) for every "/".
+inline std::string folderText(std::string path) {
+    for (char& c : path) {
+        if (c == '/') c = platform::PathSeparator;
+    }
+    return path;
 }
 
 inline Seen change(int id) { return {EventCode::Control, id, EventKind::Change}; }

@@ -1,0 +1,93 @@
+// The file table of the Win32 window system: a list view in report view
+// with check boxes, in owner-data mode over a plain vector of rows.
+//
+// The vector is the truth for texts, ticks, marks and the program's view
+// of the selection; the list view asks for what it draws. The program's
+// changes (add, setCell, setState) only touch the vector and remember what
+// the list view has not seen yet; flush() hands it over in one step (the
+// row count, one redraw of the changed rows, the selection), so each of
+// those calls is O(1) however many rows there are.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+
+namespace platform::win32 {
+
+class FileTable {
+public:
+    struct Row {
+        std::string cells[3];
+        int state = 0;   // RowSelected | RowTicked
+        RowMark mark = RowMark::None;
+    };
+
+    // report queues an event of the table (a disabled table reports nothing).
+    FileTable(HWND list, std::function<void(EventKind)> report);
+    ~FileTable();
+    FileTable(const FileTable&) = delete;
+    FileTable& operator=(const FileTable&) = delete;
+
+    // ---- the program's side: no events, no immediate view work
+    int count() const { return static_cast<int>(rows_.size()); }
+    const Row* row(int index) const;
+    void add(int position, const std::string& cells);
+    void setCell(int index, int column, const std::string& text);
+    void setState(int index, int state);
+    void setMark(int index, RowMark mark);
+    std::string markText(int index) const;
+    void clear();
+    std::function<std::string(int row)> markTexts;
+
+    void insertColumn(int position, const std::wstring& title, int width);
+    int columnCount() const;
+    std::wstring columnTitle(int column) const;
+    int columnWidth(int column) const;
+
+    // Tells the list view of new and changed rows and the program's selection.
+    void flush();
+
+    // ---- the view's side
+    // A notification of the list view to its parent; handled is set when
+    // the result counts.
+    LRESULT notify(NMHDR* header, bool& handled);
+
+private:
+    static LRESULT CALLBACK subclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    bool mouseOnCheckBox(UINT message, LPARAM lParam);
+    bool spaceKey(UINT message, WPARAM wParam);
+    void userToggleTick(int index);
+    void viewSelectionChanged(int from, int to, UINT oldState, UINT newState);
+    void takeOverSelection();
+    void giveDisplayInfo(LVITEMW& item);
+    LRESULT customDraw(NMLVCUSTOMDRAW* draw);
+    void markDirty(int index);
+    void setSelectedBit(Row& r, bool on);
+    // The tool tip of the cell under the mouse: a name cut off by its
+    // column, and the reason of a marked "Neuer Name" cell.
+    void makeCellTip();
+    void trackCellTip(LPARAM lParam);
+    std::wstring cellTipText(int index, int column) const;
+    bool cutOff(int index, int column, const std::wstring& text) const;
+
+    HWND list_;
+    HWND tip_ = nullptr;
+    std::function<void(EventKind)> report_;
+    std::vector<Row> rows_;
+    int shown_ = 0;                  // rows the list view knows
+    int dirtyFirst_ = -1, dirtyLast_ = -1;
+    bool selectionDirty_ = false;
+    int selected_ = 0;
+    bool syncing_ = false;           // the program's selection is being handed over
+    std::wstring buffer_;            // text handed to the list view or the tip
+    int tipRow_ = -1, tipColumn_ = -1;
+};
+
+}  // namespace platform::win32
