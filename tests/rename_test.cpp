@@ -1,6 +1,7 @@
 // The rename action and its undo on real files: exact undo files, the
 // questions and their answers, names never renamed, chains, "%" in names,
-// an undo that fails, and a property test over many random folders.
+// undo files and undos that fail, system calls that fall back or fail
+// half-way, and a property test over many random folders.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
