@@ -22,9 +22,12 @@ std::string environmentValue(const std::string& name, bool* set = nullptr);
 uint32_t tickCount();
 LocalTime localNow();
 
-// Tests set their own clocks; an empty function restores the real one.
+// Tests set their own clocks, and a program path of their own (so that
+// the settings file and the start log beside the program go into a folder
+// of the test); an empty function restores the real one.
 void setTickSource(std::function<uint32_t()> source);
 void setNowSource(std::function<LocalTime()> source);
+void setProgramPathSource(std::function<std::string()> source);
 
 // Starts a program without waiting; non-zero when it started.
 int startProgram(const std::string& program, const std::string& parameters,

@@ -2,6 +2,7 @@
 // headless window system with real files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -295,10 +296,11 @@ TEST_F(LoopTest, EveryWayToEndLeavesTheLoop) {
 // ---- the whole program: start-up, loop, settings save ------------------------
 
 TEST(Program, EachWayToEndSavesTheSettingsAndExitsWithZero) {
-    const testutil::TempDir temp;
+    const testutil::TempDir temp, programFolder;
+    const testutil::ProgramIn program(programFolder.path());
     const fs::path folder = fs::path(temp.path()).parent_path();
     std::ofstream(folder / "a.t1") << "a";
-    const fs::path ini = fs::path(platform::programPath()).parent_path() / "quonabix.ini";
+    const std::string ini = programFolder.path() + "quonabix.ini";
     using Ender = std::function<void(platform::HeadlessWindowSystem&)>;
     const std::pair<const char*, Ender> ends[] = {
         {"close box", [](auto& h) { h.userClose(ids::MainWindow); }},
@@ -331,6 +333,9 @@ TEST(Program, EachWayToEndSavesTheSettingsAndExitsWithZero) {
         const std::string saved((std::istreambuf_iterator<char>(in)), {});
         EXPECT_NE(saved.find("Start-Verzeichnis=" + testutil::utf8(folder) + platform::PathSeparator + "\r\n"), std::string::npos) << saved;
         EXPECT_NE(saved.find("Datei-Muster=" + mask + "\r\n"), std::string::npos) << saved;
+        std::ifstream startLog(programFolder.path() + "lauf.txt", std::ios::binary);
+        const std::string lines((std::istreambuf_iterator<char>(startLog)), {});
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), round) << "one line per start: " << lines;
     }
 }
 
@@ -339,7 +344,9 @@ TEST(Program, WithoutItsWindowNeitherLoopsNorSaves) {
         int openWindow(int, int, int, int, int, const std::string&, unsigned) override { return 0; }
     } h;
     const testutil::UsingWindowSystem windows(h);
-    const fs::path ini = fs::path(platform::programPath()).parent_path() / "quonabix.ini";
+    const testutil::TempDir programFolder;
+    const testutil::ProgramIn program(programFolder.path());
+    const std::string ini = programFolder.path() + "quonabix.ini";
     { std::ofstream(ini, std::ios::binary) << "[Standard]\r\nDatei-Muster=*.keep\r\n"; }
     h.userOther();
     EXPECT_NE(app::runProgram(), 0);

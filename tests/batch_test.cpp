@@ -1,7 +1,11 @@
 // The undo-script interpreter on its own: what it accepts, what it refuses,
-// which lines it reports, and the script of the lines still to do.
+// which lines it reports, the script of the lines still to do, and
+// quonabix-undo, which runs it by hand.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +14,7 @@
 #include <vector>
 
 #include "engine/batch.h"
+#include "engine/texts.h"
 #include "platform/process.h"
 #include "testutil.h"
 
@@ -40,6 +45,22 @@ protected:
         }
         return out;
     }
+    std::string read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+#ifndef _WIN32
+    // quonabix-undo run as a user runs it: in the test folder, with the
+    // temporary directory there too; its exit code and what it printed.
+    struct Run { int code; std::string out, err; };
+    Run undoTool(const std::vector<std::string>& args) {
+        std::string command = "cd '" + dir + "' && TEMP='" + dir + "' '" QUONABIX_UNDO "'";
+        for (const std::string& a : args) command += " '" + a + "'";
+        command += " >'" + dir + "out' 2>'" + dir + "err'";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(dir + "out"), read(dir + "err")};
+    }
+#endif
     // Line numbers of the failures, read from their "Zeile n: " prefix.
     static std::vector<int> failedLines(const engine::BatchResult& r) {
         std::vector<int> out;
@@ -158,3 +179,50 @@ TEST_F(BatchTest, StartCommandRunsQuotedAndRelativeScriptsAndWaits) {
     // Any other program is started, not waited for.
     EXPECT_TRUE(engine::startCommand(platform::programPath(), "--gtest_list_tests", dir).started);
 }
+
+// Exit code 0 only when every line was carried out, 1 when a line failed or
+// the file could not be read, 2 for a wrong call; failures go to the error
+// output, one line each.
+#ifndef _WIN32
+TEST_F(BatchTest, UndoToolSaysWhatFailedAndExitsWithItsCode) {
+    const std::string work = dir + "work/", usage = engine::text::Usage;
+    ASSERT_EQ(usage.find("Aufruf: quonabix-undo <Skript> [Arbeitsverzeichnis]\n"), 0u);
+    put(dir + "ok.bat", "cd " + work + "\r\nren \"x\" \"a\"\r\n");
+    put(dir + "bad.bat", "cd " + work + "\r\nren \"gone\" \"b\"\r\nren \"y\" \"c\"\r\n");
+    put(dir + "here.bat", "ren \"y\" \"c\"\r\n");
+    put(dir + "undo_quonabix.log", "REM .Datei.:old.bat\r\ncd " + work + "\r\nren \"y\" \"c\"\r\n"
+                                   "REM .Datei.:new.bat\r\ncd " + work + "\r\nren \"x\" \"a\"\r\n");
+    const Files untouched{{"x", "X"}, {"y", "Y"}};
+    const std::string allBack = "Alle Änderungen rückgängig gemacht !\n";
+    struct Case { std::vector<std::string> args; int code; std::string out, err; Files after; };
+    const Case cases[] = {
+        {{"--help"}, 0, usage, "", untouched},
+        {{}, 2, "", usage, untouched},
+        {{"ok.bat", work, "more"}, 2, "", usage, untouched},
+        {{"--all"}, 2, "", usage, untouched},
+        {{"--log", "undo_quonabix.log", "more"}, 2, "", usage, untouched},
+        {{"ok.bat"}, 0, allBack, "", {{"a", "X"}, {"y", "Y"}}},
+        {{"here.bat", work}, 0, allBack, "", {{"x", "X"}, {"c", "Y"}}},
+        {{"bad.bat"}, 1, "",
+         "Fehler: Folgende Zeilen konnten nicht ausgeführt werden:\n  Zeile 2: " + work + "gone => b: Datei nicht gefunden\n",
+         {{"x", "X"}, {"c", "Y"}}},
+        {{"none.bat"}, 1, "", "Fehler: Undo-Datei konnte nicht gelesen werden: none.bat\n", untouched},
+        {{"--log"}, 0, allBack, "", {{"a", "X"}, {"y", "Y"}}},
+        {{"--log", dir + "undo_quonabix.log"}, 0, allBack, "", {{"a", "X"}, {"y", "Y"}}},
+        {{"--log", dir + "none.log"}, 1, "", "Fehler: Undo-Log konnte nicht gelesen werden: " + dir + "none.log\n",
+         untouched},
+    };
+    for (const Case& c : cases) {
+        std::string call = "quonabix-undo";
+        for (const std::string& a : c.args) call += " " + a;
+        SCOPED_TRACE(call);
+        fs::remove_all(work);
+        fill(work, untouched);
+        const Run r = undoTool(c.args);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(files(work), c.after);
+    }
+}
+#endif

@@ -1,6 +1,7 @@
 // The rename action and its undo on real files: exact undo files, the
 // questions and their answers, names never renamed, chains, "%" in names,
-// an undo that fails, and a property test over many random folders.
+// undo files and undos that fail, system calls that fall back or fail
+// half-way, and a property test over many random folders.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -28,6 +30,7 @@
 #include "engine/state.h"
 #include "engine/table.h"
 #include "platform/headless/headless.h"
+#include "platform/posix/testhooks.h"
 #include "platform/process.h"
 #include "support/ids.h"
 #include "support/values.h"
@@ -69,6 +72,7 @@ protected:
     }
     void TearDown() override {
         platform::setNowSource({});
+        platform::posix::setRenameCallHook({});
         platform::useWindowSystem(nullptr);
         unmountTemp();
     }
@@ -273,19 +277,27 @@ TEST_F(RenameTest, ProductNameInCurrentPathKeepsFilesAsTheyAre) {
     }
 }
 
+// Cancel reverts what the action did so far; where a file took an old name
+// while the question was open, that line fails, is reported, and stays for
+// the undo button.
 TEST_F(RenameTest, ExistingTargetAsksAndCancelRevertsEverythingDoneSoFar) {
     const Files before{{"a", "A"}, {"b", "B"}, {"c", "C"}, {"taken", "T"}};
     const std::string question = "Fehler: Rename konnte nicht ausgeführt werden !\r\n\r\nRename \r\n" +
-                              dir + "b\r\n=> " + dir + "taken\r\n\r\n"
-                              "Rest Dateien umbenenen oder Aktion abbrechen ?";
-    struct Case { int answer; Texts statusAtQuestion; Files after; Texts boxes; bool undoOn; };
+                                 dir + "b\r\n=> " + dir + "taken\r\n\r\n"
+                                 "Rest Dateien umbenenen oder Aktion abbrechen ?";
+    const std::string undoFailed = "Fehler: Folgende Dateien konnten nicht zurück umbenannt werden:\r\n"
+                                   "Zeile 2: " + dir + "x => a: Eine Datei dieses Namens existiert bereits\r\n\r\n"
+                                   "Nach Beheben der Ursache führt \"Rückgängig\" nur diese Zeilen noch einmal aus.";
+    struct Case { int answer; bool blockAtQuestion; Texts statusAtQuestion; Files after; Texts boxes; bool undoOn; };
     const Case cases[] = {
-        {platform::AnswerOk, {"Ok", "Fehler", ""}, {{"x", "A"}, {"b", "B"}, {"z", "C"}, {"taken", "T"}},
+        {platform::AnswerOk, false, {"Ok", "Fehler", ""}, {{"x", "A"}, {"b", "B"}, {"z", "C"}, {"taken", "T"}},
          {question}, true},
-        {platform::AnswerCancel, {"Ok", "Fehler", ""}, before, {question, AllUndoneText}, false},
+        {platform::AnswerCancel, false, {"Ok", "Fehler", ""}, before, {question, AllUndoneText}, false},
+        {platform::AnswerCancel, true, {"Ok", "Fehler", ""},
+         {{"x", "A"}, {"a", "new"}, {"b", "B"}, {"c", "C"}, {"taken", "T"}}, {question, undoFailed}, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.answer);
+        SCOPED_TRACE(c.blockAtQuestion ? "cancel, a new file a" : c.answer == platform::AnswerOk ? "ok" : "cancel");
         for (const auto& e : fs::directory_iterator(dir)) fs::remove(e.path());
         fill(before);
         setRows({{"a", "x"}, {"b", "taken"}, {"c", "z"}});
@@ -293,7 +305,9 @@ TEST_F(RenameTest, ExistingTargetAsksAndCancelRevertsEverythingDoneSoFar) {
         Texts atQuestion;
         std::string logAtQuestion;
         h.onMessageBox([&](const platform::HeadlessWindowSystem::Box&) {
-            if (atQuestion.empty()) atQuestion = column(ids::ColStatus), logAtQuestion = log();
+            if (!atQuestion.empty()) return;
+            atQuestion = column(ids::ColStatus), logAtQuestion = log();
+            if (c.blockAtQuestion) fill({{"a", "new"}});
         });
         h.answerNext(c.answer);
         engine::RenameAusfuehren();
@@ -306,6 +320,12 @@ TEST_F(RenameTest, ExistingTargetAsksAndCancelRevertsEverythingDoneSoFar) {
         EXPECT_EQ(files(), c.after);
         EXPECT_EQ(h.isEnabled(ids::UndoButton), c.undoOn);
         EXPECT_EQ(engine::RenameErfolgt, c.answer == platform::AnswerOk ? 1 : 0) << "mode 2, or 0 after a cancel";
+        if (!c.blockAtQuestion) continue;
+        fs::remove(dir + "a");
+        h.clearBoxes();
+        engine::RenameRueckgaengig();
+        EXPECT_EQ(boxTexts(), Texts{AllUndoneText});
+        EXPECT_EQ(files(), before);
     }
 }
 
@@ -332,31 +352,58 @@ TEST_F(RenameTest, TwoActionsInOneRunGetTheirOwnScriptsAndUndoRevertsTheSecond) 
     EXPECT_EQ(files(), (Files{{"neu_001.jpg", "A"}}));
 }
 
+// An undo that fails on 23 lines lists the first 20 and counts the rest;
+// pressed again it runs only the lines that failed, from a script of their
+// own or, where that cannot be created, from memory.
 TEST_F(RenameTest, UndoReportsFilesItCouldNotRenameBackAndLaterRunsOnlyThose) {
-    fill({{"a", "A"}, {"b", "B"}, {"c", "C"}});
-    setRows({{"a", "x"}, {"b", "y"}, {"c", "z"}});
-    engine::RenameAusfuehren();
-    fill({{"b", "blocker"}});
-    fs::remove(dir + "z");
-    engine::RenameRueckgaengig();
-    ASSERT_EQ(h.shownBoxes().size(), 1u);
-    const auto& box = h.shownBoxes()[0];
-    EXPECT_EQ(box.title, "Quonabix");
-    EXPECT_EQ(box.kind, 0);
-    EXPECT_EQ(box.text.find("Fehler: Folgende Dateien konnten nicht zurück umbenannt werden:\r\n"), 0u);
-    EXPECT_NE(box.text.find(dir + "y => b: Eine Datei dieses Namens existiert bereits"), std::string::npos);
-    EXPECT_NE(box.text.find(dir + "z => c: Datei nicht gefunden"), std::string::npos);
-    EXPECT_EQ(box.text.find(AllUndoneText), std::string::npos);
-    EXPECT_TRUE(h.isEnabled(ids::UndoButton));
-    EXPECT_EQ(files(), (Files{{"a", "A"}, {"b", "blocker"}, {"y", "B"}}));
+    for (const bool restScriptCreated : {true, false}) {
+        SCOPED_TRACE(restScriptCreated ? "rest script created" : "rest script cannot be created");
+        support::TempVerzeichnis = temp;
+        useFolder(restScriptCreated ? "rest/" : "memory/");
+        Files before{{"a", "A"}, {"b", "B"}, {"c", "C"}};
+        Rows rows;
+        for (int i = 1; i <= 21; ++i) {
+            const std::string n = (i < 10 ? "0" : "") + std::to_string(i);
+            before["f" + n] = n;
+            rows.push_back({"f" + n, "g" + n});
+        }
+        rows.insert(rows.end(), {{"a", "x"}, {"b", "y"}, {"c", "z"}});
+        fill(before);
+        setRows(rows);
+        engine::RenameAusfuehren();
+        const std::string script = engine::UndoDatei;
+        for (const auto& [from, to] : rows)
+            if (from != "a") fill({{from, "blocker"}});
+        fs::remove(dir + "c");
+        fs::remove(dir + "z");
+        if (!restScriptCreated) support::TempVerzeichnis = root + "none/";
+        h.clearBoxes();
+        engine::RenameRueckgaengig();
+        ASSERT_EQ(h.shownBoxes().size(), 1u);
+        const auto& box = h.shownBoxes()[0];
+        EXPECT_EQ(box.title, "Quonabix");
+        EXPECT_EQ(box.kind, 0);
+        EXPECT_EQ(box.text.find("Fehler: Folgende Dateien konnten nicht zurück umbenannt werden:\r\n"), 0u);
+        EXPECT_NE(box.text.find(dir + "z => c: Datei nicht gefunden\r\n"), std::string::npos);
+        EXPECT_NE(box.text.find(dir + "y => b: Eine Datei dieses Namens existiert bereits\r\n"), std::string::npos);
+        EXPECT_NE(box.text.find(dir + "g04 => f04"), std::string::npos);
+        EXPECT_EQ(box.text.find(dir + "g03 => f03"), std::string::npos) << "20 lines listed, no more";
+        EXPECT_NE(box.text.find("\r\n... und weitere Zeilen: 3\r\n\r\nNach Beheben der Ursache"), std::string::npos)
+            << box.text;
+        EXPECT_EQ(box.text.find(AllUndoneText), std::string::npos);
+        EXPECT_TRUE(h.isEnabled(ids::UndoButton));
+        EXPECT_EQ(engine::UndoDatei != script, restScriptCreated) << engine::UndoDatei;
+        EXPECT_EQ(files().at("a"), "A");
 
-    fs::rename(dir + "b", root + "blocker");
-    fill({{"z", "C"}});
-    h.clearBoxes();
-    engine::RenameRueckgaengig();
-    EXPECT_EQ(boxTexts(), Texts{AllUndoneText});
-    EXPECT_FALSE(h.isEnabled(ids::UndoButton));
-    EXPECT_EQ(files(), (Files{{"a", "A"}, {"b", "B"}, {"c", "C"}}));
+        for (const auto& [from, to] : rows)
+            if (from != "a") fs::remove(dir + from);
+        fill({{"z", "C"}});
+        h.clearBoxes();
+        engine::RenameRueckgaengig();
+        EXPECT_EQ(boxTexts(), Texts{AllUndoneText}) << "the lines that were done are not run again";
+        EXPECT_FALSE(h.isEnabled(ids::UndoButton));
+        EXPECT_EQ(files(), before);
+    }
 }
 
 TEST_F(RenameTest, UndoFilesThatCannotBeOpenedStopTheActionBeforeAnyRename) {
@@ -401,23 +448,34 @@ TEST_F(RenameTest, UndoFilesThatCannotBeOpenedStopTheActionBeforeAnyRename) {
     }
 }
 
-// Rename pressed again on the names of a finished action fails on every
-// row; the undo of the first action must survive it.
+// Rename pressed again on the names of a finished action, or after its
+// folder is gone: every row fails, the log keeps no line of it, and the
+// undo of the first action survives it.
 TEST_F(RenameTest, AnActionThatRenamedNothingKeepsTheUndoOfTheOneBefore) {
-    fill({{"a.jpg", "A"}, {"b.jpg", "B"}});
-    rebuild();
-    engine::RenameAusfuehren();
-    const std::string first = engine::UndoDatei;
-    h.clearBoxes();
-    engine::RenameAusfuehren();
-    EXPECT_EQ(h.shownBoxes().size(), 2u) << "one question per row";
-    EXPECT_EQ(column(ids::ColStatus), (Texts{"Fehler", "Fehler"}));
-    EXPECT_EQ(engine::UndoDatei, first);
-    EXPECT_TRUE(h.isEnabled(ids::UndoButton));
-    h.clearBoxes();
-    engine::RenameRueckgaengig();
-    EXPECT_EQ(boxTexts(), Texts{AllUndoneText});
-    EXPECT_EQ(files(), (Files{{"a.jpg", "A"}, {"b.jpg", "B"}}));
+    for (const bool folderGone : {false, true}) {
+        SCOPED_TRACE(folderGone ? "folder gone" : "names already renamed");
+        useFolder(folderGone ? "gone/" : "again/");
+        fill({{"a.jpg", "A"}, {"b.jpg", "B"}});
+        rebuild();
+        engine::RenameAusfuehren();
+        const std::string first = engine::UndoDatei, logBefore = log();
+        if (folderGone) fs::rename(dir, root + "away");
+        h.clearBoxes();
+        engine::RenameAusfuehren();
+        ASSERT_EQ(h.shownBoxes().size(), 2u) << "one question per row";
+        for (const auto& b : h.shownBoxes())
+            EXPECT_EQ(b.text.find("Fehler: Rename konnte nicht ausgeführt werden !"), 0u) << b.text;
+        EXPECT_EQ(column(ids::ColStatus), (Texts{"Fehler", "Fehler"}));
+        const std::string added = log().substr(logBefore.size());
+        EXPECT_EQ(added.find("ren "), std::string::npos) << added;
+        EXPECT_EQ(engine::UndoDatei, first);
+        EXPECT_TRUE(h.isEnabled(ids::UndoButton));
+        if (folderGone) fs::rename(root + "away", dir);
+        h.clearBoxes();
+        engine::RenameRueckgaengig();
+        EXPECT_EQ(boxTexts(), Texts{AllUndoneText});
+        EXPECT_EQ(files(), (Files{{"a.jpg", "A"}, {"b.jpg", "B"}}));
+    }
 }
 
 // A full disk under the temporary folder: no signal, no rename without its
@@ -585,6 +643,8 @@ TEST_F(RenameTest, SwappedFoldersAndTamperedScriptsMoveNothing) {
         {"script of another user", false, [&] {
              if (chown(engine::UndoDatei.c_str(), 65534, 65534) != 0) std::cout << "not root: no chown\n";
          }, "Fehler: Undo-Datei konnte nicht gelesen werden !"},
+        {"script deleted", false, [&] { fs::remove(engine::UndoDatei); },
+         "Fehler: Undo-Datei konnte nicht gelesen werden !"},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -608,7 +668,81 @@ TEST_F(RenameTest, SwappedFoldersAndTamperedScriptsMoveNothing) {
             EXPECT_EQ(read(other + "a.jpg"), "other a");
             EXPECT_EQ(read(other + "neu_001.jpg"), "other neu");
             EXPECT_EQ(read(root + "moved/" + (c.beforeRename ? "a.jpg" : "neu_001.jpg")), "A");
+        } else {
+            EXPECT_EQ(files(), (Files{{"neu_001.jpg", "A"}})) << "an unreadable script moves nothing";
         }
+    }
+}
+
+// The rename's system calls as other file systems answer them: one that
+// refuses RENAME_NOREPLACE (link + unlink instead), one that ignores letter
+// case (a case-only rename goes through a temporary name), steps that fail
+// half-way, a file that vanishes while the action runs. No file is lost or
+// left under a temporary name, "Ok" means the file has its new name, and
+// the undo brings every name back.
+TEST_F(RenameTest, SystemCallsThatFallBackOrFailHalfWayLoseNoFile) {
+    using platform::posix::RenameCall;
+    using Hook = platform::posix::RenameCallHook;
+    const auto real = platform::posix::realRenameCall;
+    const Hook refusesFlag = [real](RenameCall call, int fd, const std::string& from, const std::string& to) {
+        return call == RenameCall::RenameNoReplace ? EINVAL : real(call, fd, from, to);
+    };
+    // A folder that ignores case finds "a.jpg" as "A.JPG" too: here the
+    // second spelling is a hard link, and it goes when the file is moved.
+    const auto ignoresCase = [this](Hook calls) -> Hook {
+        fs::create_hard_link(dir + "a.jpg", dir + "A.JPG");
+        return [this, calls](RenameCall call, int fd, const std::string& from, const std::string& to) {
+            const int err = calls(call, fd, from, to);
+            if (err == 0 && from == "a.jpg" && call != RenameCall::Link) fs::remove(dir + "A.JPG");
+            return err;
+        };
+    };
+    // `calls`, but a call of `what` from a name that starts with `from` to
+    // `to` fails with `err`.
+    const auto failing = [](Hook calls, RenameCall what, std::string from, std::string to, int err) -> Hook {
+        return [=](RenameCall call, int fd, const std::string& f, const std::string& t) {
+            return call == what && f.find(from) == 0 && t == to ? err : calls(call, fd, f, t);
+        };
+    };
+    const Hook vanishing = [this, real](RenameCall call, int fd, const std::string& from, const std::string& to) {
+        if (from == "b") fs::remove(dir + "b");
+        return real(call, fd, from, to);
+    };
+    struct Case { const char* what; std::function<Hook()> hook; Texts status; Files after; };
+    const Case cases[] = {
+        {"flag refused: link and unlink", [&] { return refusesFlag; }, {"Ok", "Ok", "Fehler"},
+         {{"A.JPG", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}},
+        {"folder ignores case", [&] { return ignoresCase(real); }, {"Ok", "Ok", "Fehler"},
+         {{"A.JPG", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}},
+        {"folder ignores case and refuses the flag", [&] { return ignoresCase(refusesFlag); },
+         {"Ok", "Ok", "Fehler"}, {{"A.JPG", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}},
+        {"old name stays after the link", [&] { return failing(refusesFlag, RenameCall::Unlink, "b", "", EACCES); },
+         {"Ok", "Fehler", "Fehler"}, {{"A.JPG", "A"}, {"b", "B"}, {"d", "D"}, {"taken", "T"}}},
+        {"second step of a case-only rename fails",
+         [&] { return ignoresCase(failing(real, RenameCall::RenameNoReplace, ".quonabix-", "A.JPG", EIO)); },
+         {"Fehler", "Ok", "Fehler"}, {{"a.jpg", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}},
+        {"file vanishes during the action", [&] { return vanishing; }, {"Ok", "Fehler", "Fehler"},
+         {{"A.JPG", "A"}, {"d", "D"}, {"taken", "T"}}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        useFolder("calls" + std::to_string(++n) + "/");
+        Files before{{"a.jpg", "A"}, {"b", "B"}, {"d", "D"}, {"taken", "T"}};
+        fill(before);
+        setRows({{"a.jpg", "A.JPG"}, {"b", "c"}, {"d", "taken"}});
+        platform::posix::setRenameCallHook(c.hook());
+        h.clearBoxes();
+        engine::RenameAusfuehren();
+        EXPECT_EQ(column(ids::ColStatus), c.status);
+        EXPECT_EQ(files(), c.after) << "every file under its old or its new name, nothing else";
+        EXPECT_EQ(h.shownBoxes().size(), std::size_t(std::count(c.status.begin(), c.status.end(), "Fehler")));
+        h.clearBoxes();
+        engine::RenameRueckgaengig();
+        platform::posix::setRenameCallHook({});
+        EXPECT_EQ(boxTexts(), Texts{AllUndoneText});
+        if (!c.after.count("b") && !c.after.count("c")) before.erase("b");
+        EXPECT_EQ(files(), before);
     }
 }
 

@@ -1,5 +1,6 @@
 // Small helpers shared by the tests: a fresh temporary folder with files in
-// it, and the main window on the headless window system.
+// it, the program placed in a folder, and the main window on the headless
+// window system.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 
 #include "app/mainwindow.h"
 #include "platform/headless/headless.h"
+#include "platform/process.h"
 #include "platform/window.h"
 #include "support/ids.h"
 
@@ -75,6 +77,19 @@ public:
     ~UsingWindowSystem() { platform::useWindowSystem(nullptr); }
     UsingWindowSystem(const UsingWindowSystem&) = delete;
     UsingWindowSystem& operator=(const UsingWindowSystem&) = delete;
+};
+
+// Puts the running program into a folder for one scope, as if it were
+// installed there: its settings file and start log go there, never beside
+// the test program in the build folder.
+class ProgramIn {
+public:
+    explicit ProgramIn(const std::string& folder) {
+        platform::setProgramPathSource([path = folder + "quonabix"] { return path; });
+    }
+    ~ProgramIn() { platform::setProgramPathSource({}); }
+    ProgramIn(const ProgramIn&) = delete;
+    ProgramIn& operator=(const ProgramIn&) = delete;
 };
 
 // Builds the main window on a headless window system and selects the

@@ -4,11 +4,13 @@
 // file I/O over file descriptors. Handles are small integers that index one
 // table of open descriptors and directory streams. A symbolic link is always
 // treated as the link itself: listed as a File, renamed as a link, never
-// descended and never followed when a private file is opened.
+// descended and never followed when a private file is opened. Tests may
+// stand in for the rename's system calls (testhooks.h).
 #include "platform/files.h"
 #include "platform/posix/handles.h"
 #include "platform/process.h"
 #include "platform/posix/localtime.h"
+#include "platform/posix/testhooks.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -20,6 +22,7 @@
 #include <cerrno>
 #include <ctime>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #ifndef RENAME_NOREPLACE
@@ -87,16 +90,27 @@ EntryKind kindOfMode(mode_t m) {
 
 // ---- rename ------------------------------------------------------------------
 
-int renameOnce(int dirFd, const char* from, const char* to) {
-    if (syscall(SYS_renameat2, dirFd, from, dirFd, to, RENAME_NOREPLACE) == 0) return 0;
-    int err = errno;
+// Tests may stand in for the rename's system calls (testhooks.h).
+posix::RenameCallHook& renameCallHook() {
+    static posix::RenameCallHook hook;
+    return hook;
+}
+
+int renameCall(posix::RenameCall call, int dirFd, const std::string& from, const std::string& to = "") {
+    const posix::RenameCallHook& hook = renameCallHook();
+    return hook ? hook(call, dirFd, from, to) : posix::realRenameCall(call, dirFd, from, to);
+}
+
+int renameOnce(int dirFd, const std::string& from, const std::string& to) {
+    using posix::RenameCall;
+    int err = renameCall(RenameCall::RenameNoReplace, dirFd, from, to);
+    if (err == 0) return 0;
     if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP) return err;
     // The file system refuses the flag: a hard link cannot replace either,
     // and it does not follow a symbolic link.
-    if (linkat(dirFd, from, dirFd, to, 0) != 0) return errno;
-    if (unlinkat(dirFd, from, 0) != 0) {
-        err = errno;
-        unlinkat(dirFd, to, 0);   // the file still has its old name
+    if ((err = renameCall(RenameCall::Link, dirFd, from, to)) != 0) return err;
+    if ((err = renameCall(RenameCall::Unlink, dirFd, from)) != 0) {
+        renameCall(RenameCall::Unlink, dirFd, to);   // the file still has its old name
         return err;
     }
     return 0;
@@ -125,10 +139,10 @@ int renameViaTemp(int dirFd, const std::string& from, const std::string& to) {
     }
     std::string temp = directoryOf(to) + ".quonabix-" + std::to_string(getpid()) + "-" +
                        std::to_string(n) + ".tmp";
-    int err = renameOnce(dirFd, from.c_str(), temp.c_str());
+    int err = renameOnce(dirFd, from, temp);
     if (err != 0) return err;
-    err = renameOnce(dirFd, temp.c_str(), to.c_str());
-    if (err != 0) renameOnce(dirFd, temp.c_str(), from.c_str());
+    err = renameOnce(dirFd, temp, to);
+    if (err != 0) renameOnce(dirFd, temp, from);
     return err;
 }
 
@@ -137,7 +151,7 @@ RenameResult renameIn(int dirFd, const std::string& from, const std::string& to)
     if (from == to)
         return fstatat(dirFd, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
                    ? RenameResult::Ok : RenameResult::SourceMissing;
-    int err = renameOnce(dirFd, from.c_str(), to.c_str());
+    int err = renameOnce(dirFd, from, to);
     if (err == EEXIST && sameEntry(dirFd, from.c_str(), to.c_str()))
         err = renameViaTemp(dirFd, from, to);
     if (err == 0) return RenameResult::Ok;
@@ -369,6 +383,20 @@ int fileOpen(const std::string& path, OpenMode mode) {
 namespace posix {
 
 int descriptorOf(int handle) { return lookup(handle, Slot::File).fd; }
+
+void setRenameCallHook(RenameCallHook hook) { renameCallHook() = std::move(hook); }
+
+int realRenameCall(RenameCall call, int dirFd, const std::string& from, const std::string& to) {
+    long r = -1;
+    switch (call) {
+        case RenameCall::RenameNoReplace:
+            r = syscall(SYS_renameat2, dirFd, from.c_str(), dirFd, to.c_str(), RENAME_NOREPLACE);
+            break;
+        case RenameCall::Link: r = linkat(dirFd, from.c_str(), dirFd, to.c_str(), 0); break;
+        case RenameCall::Unlink: r = unlinkat(dirFd, from.c_str(), 0); break;
+    }
+    return r == 0 ? 0 : errno;
+}
 
 }  // namespace posix
 

@@ -1,8 +1,8 @@
 // POSIX backend of platform/process.h (Linux).
 //
 // Program path from /proc/self/exe, environment variables, the monotonic
-// tick counter and local time (both replaceable by tests), and starting
-// other programs with posix_spawn without waiting for them.
+// tick counter and local time (all three replaceable by tests), and
+// starting other programs with posix_spawn without waiting for them.
 #include "platform/process.h"
 #include "platform/posix/localtime.h"
 
@@ -21,11 +21,13 @@ extern char** environ;
 namespace platform {
 namespace {
 
-// The clocks tests may replace, and the children we still have to reap.
+// The clocks and the program path tests may replace, and the children we
+// still have to reap.
 struct ProcessState {
     std::mutex lock;
     std::function<uint32_t()> tickSource;
     std::function<LocalTime()> nowSource;
+    std::function<std::string()> programPathSource;
     std::vector<pid_t> children;
 };
 
@@ -34,8 +36,8 @@ ProcessState& state() {
     return s;
 }
 
-// A clock a test put in place, copied out under the lock so that it runs
-// without holding it; empty for the real clock.
+// A clock or path a test put in place, copied out under the lock so that
+// it runs without holding it; empty for the real one.
 template <typename Clock>
 Clock clockOf(Clock ProcessState::*which) {
     ProcessState& s = state();
@@ -82,6 +84,8 @@ void reapFinishedChildren(ProcessState& s) {
 }  // namespace
 
 std::string programPath() {
+    const std::function<std::string()> source = clockOf(&ProcessState::programPathSource);
+    if (source) return source();
     std::vector<char> buf(4096);
     for (;;) {
         ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
@@ -133,6 +137,11 @@ void setTickSource(std::function<uint32_t()> source) {
 void setNowSource(std::function<LocalTime()> source) {
     std::lock_guard<std::mutex> g(state().lock);
     state().nowSource = std::move(source);
+}
+
+void setProgramPathSource(std::function<std::string()> source) {
+    std::lock_guard<std::mutex> g(state().lock);
+    state().programPathSource = std::move(source);
 }
 
 namespace {

@@ -21,6 +21,7 @@ struct ProcessState {
     std::mutex lock;
     std::function<uint32_t()> tickSource;
     std::function<LocalTime()> nowSource;
+    std::function<std::string()> programPathSource;
 };
 
 ProcessState& state() {
@@ -87,6 +88,8 @@ constexpr const char* Utf8Line = "chcp 65001 >nul\r\n";
 }  // namespace
 
 std::string programPath() {
+    const std::function<std::string()> source = clockOf(&ProcessState::programPathSource);
+    if (source) return source();
     std::vector<wchar_t> buf(MAX_PATH);
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
@@ -137,6 +140,11 @@ void setTickSource(std::function<uint32_t()> source) {
 void setNowSource(std::function<LocalTime()> source) {
     std::lock_guard<std::mutex> g(state().lock);
     state().nowSource = std::move(source);
+}
+
+void setProgramPathSource(std::function<std::string()> source) {
+    std::lock_guard<std::mutex> g(state().lock);
+    state().programPathSource = std::move(source);
 }
 
 int startProgram(const std::string& program, const std::string& parameters,

@@ -439,14 +439,6 @@ TEST_P(WindowContract, WaitWithWakeUpReturnsOtherWhenNothingIsQueued) {
     }
 }
 
-TEST_P(WindowContract, FontsAreLoadedByName) {
-    open(*w);
-    EXPECT_EQ(w->loadFont(1, "Courier New", 9, false), 1);
-    w->setControlFont(Editor, 1);
-    w->setControlFont(Editor, 2);   // not loaded: ignored
-    EXPECT_EQ(w->getText(Editor), "Zeile 1\nZeile 2");
-}
-
 TEST_P(WindowContract, MenuBarNeedsAnOpenWindow) {
     EXPECT_EQ(w->createMenuBar(0), 0);
     ASSERT_EQ(w->openWindow(0, 0, 0, 100, 100, "Test", WinCloseBox), 1);

@@ -487,9 +487,12 @@ TEST_F(QtBackend, EditorIsReadOnlyButSelectableAndBreaksAtCarriageReturns) {
     EXPECT_TRUE(plain->textInteractionFlags() & Qt::TextSelectableByKeyboard);
 }
 
+// A font is asked for by name; a font id never loaded leaves the control's
+// font as it is.
 TEST_F(QtBackend, CourierNewComesOutFixedPitch) {
-    q.loadFont(1, "Courier New", 9, false);
+    EXPECT_EQ(q.loadFont(1, "Courier New", 9, false), 1);
     q.setControlFont(Editor, 1);
+    q.setControlFont(Editor, 2);
     const QFont font = q.controlWidget(Editor)->font();
     EXPECT_EQ(font.family(), "Courier New");
     EXPECT_EQ(font.pointSize(), 9);

@@ -104,6 +104,13 @@ TEST_F(WindowsTest, CmdRunsTheUndoScriptAndEveryNameComesBack) {
     EXPECT_EQ(files(), before);
     EXPECT_EQ(boxTexts(), std::vector<std::string>{"Alle Änderungen rückgängig gemacht !"});
     EXPECT_FALSE(h.isEnabled(ids::UndoButton));
+
+    // Once more, undone by hand: quonabix-undo.exe takes a path with umlauts.
+    engine::RenameAusfuehren();
+    ASSERT_NE(files(), before);
+    std::filesystem::copy_file(fsPath(engine::UndoDatei), fsPath(temp + "Rückgängig.bat"));
+    EXPECT_EQ(platform::runProgram(QUONABIX_UNDO, "\"" + temp + "Rückgängig.bat\"", temp), 0);
+    EXPECT_EQ(files(), before);
 }
 
 // A name taken in the meantime: cmd.exe cannot put that file back, and the
