@@ -19,12 +19,13 @@ windows=$!
 # The same suite built by clang with the address and undefined-behaviour
 # sanitizers (build-fuzz, shared with the fuzz targets): any report fails
 # the case. Qt's own allocations outlive the window tests, so leaks are
-# looked for in the logic cases only.
+# looked for in the logic cases only. Every case has folders of its own,
+# so two run at a time.
 bash "$root/tools/fuzz.sh" 10
 cmake --build "$root/build-fuzz" --target quonabix_tests quonabix_window_tests
 (cd "$root/build-fuzz" &&
-  ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -E '^qt[.]' &&
-  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -R '^qt[.]')
+  ASAN_OPTIONS=detect_leaks=1 ctest -j2 --output-on-failure -E '^qt[.]' &&
+  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest -j2 --output-on-failure -R '^qt[.]')
 
 echo "---- Windows build under Wine (build-win/wine-test.log) ----"
 status=0
@@ -34,4 +35,4 @@ cat "$root/build-win/wine-test.log"
 
 # The suite as the program is built (g++), ending with CTest's summary.
 cd "$root/build-test"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+QT_QPA_PLATFORM=offscreen ctest -j2 --output-on-failure
