@@ -7,6 +7,7 @@
 // descended and never followed when a private file is opened. Tests may
 // stand in for the rename's system calls (testhooks.h).
 #include "platform/files.h"
+#include "platform/handletable.h"
 #include "platform/posix/handles.h"
 #include "platform/process.h"
 #include "platform/posix/localtime.h"
@@ -19,9 +20,9 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <ctime>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -32,8 +33,6 @@
 namespace platform {
 namespace {
 
-enum class Slot { Free, Listing, File, RenameDir };
-
 struct Entry {
     Slot slot = Slot::Free;
     int fd = -1;
@@ -41,46 +40,14 @@ struct Entry {
 };
 
 // All open handles of the backend, in one place.
-struct FilesState {
-    std::mutex lock;
-    std::vector<Entry> table;   // handle h is table[h - 1]
-    unsigned tempCounter = 0;
-};
-
-FilesState& state() {
-    static FilesState s;
-    return s;
+HandleTable<Entry>& handles() {
+    static HandleTable<Entry> table;
+    return table;
 }
 
-int addEntry(const Entry& e) {
-    FilesState& s = state();
-    std::lock_guard<std::mutex> g(s.lock);
-    for (std::size_t i = 0; i < s.table.size(); ++i)
-        if (s.table[i].slot == Slot::Free) {
-            s.table[i] = e;
-            return static_cast<int>(i + 1);
-        }
-    s.table.push_back(e);
-    return static_cast<int>(s.table.size());
-}
-
-Entry lookup(int handle, Slot slot) {
-    FilesState& s = state();
-    std::lock_guard<std::mutex> g(s.lock);
-    if (handle < 1 || static_cast<std::size_t>(handle) > s.table.size()) return {};
-    const Entry& e = s.table[handle - 1];
-    return e.slot == slot ? e : Entry{};
-}
-
-Entry release(int handle, Slot slot) {
-    FilesState& s = state();
-    std::lock_guard<std::mutex> g(s.lock);
-    if (handle < 1 || static_cast<std::size_t>(handle) > s.table.size()) return {};
-    Entry e = s.table[handle - 1];
-    if (e.slot != slot) return {};
-    s.table[handle - 1] = Entry{};
-    return e;
-}
+Entry lookup(int handle, Slot slot) { return handles().get(handle, slot); }
+Entry release(int handle, Slot slot) { return handles().release(handle, slot); }
+int addEntry(const Entry& e) { return handles().add(e); }
 
 EntryKind kindOfMode(mode_t m) {
     if (S_ISDIR(m)) return EntryKind::Directory;
@@ -132,11 +99,8 @@ std::string directoryOf(const std::string& path) {
 // as "the target". It goes through a temporary name; if the second step
 // meets a real other file (a hard link), the first step is taken back.
 int renameViaTemp(int dirFd, const std::string& from, const std::string& to) {
-    unsigned n;
-    {
-        std::lock_guard<std::mutex> g(state().lock);
-        n = ++state().tempCounter;
-    }
+    static std::atomic<unsigned> counter{0};
+    const unsigned n = ++counter;
     std::string temp = directoryOf(to) + ".quonabix-" + std::to_string(getpid()) + "-" +
                        std::to_string(n) + ".tmp";
     int err = renameOnce(dirFd, from, temp);

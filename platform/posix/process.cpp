@@ -5,6 +5,7 @@
 // starting other programs with posix_spawn without waiting for them.
 #include "platform/process.h"
 #include "platform/posix/localtime.h"
+#include "platform/sources.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -21,28 +22,15 @@ extern char** environ;
 namespace platform {
 namespace {
 
-// The clocks and the program path tests may replace, and the children we
-// still have to reap.
+// The children we still have to reap.
 struct ProcessState {
     std::mutex lock;
-    std::function<uint32_t()> tickSource;
-    std::function<LocalTime()> nowSource;
-    std::function<std::string()> programPathSource;
     std::vector<pid_t> children;
 };
 
 ProcessState& state() {
     static ProcessState s;
     return s;
-}
-
-// A clock or path a test put in place, copied out under the lock so that
-// it runs without holding it; empty for the real one.
-template <typename Clock>
-Clock clockOf(Clock ProcessState::*which) {
-    ProcessState& s = state();
-    std::lock_guard<std::mutex> g(s.lock);
-    return s.*which;
 }
 
 // Parameters are split at blanks; double quotes group a parameter with
@@ -84,7 +72,7 @@ void reapFinishedChildren(ProcessState& s) {
 }  // namespace
 
 std::string programPath() {
-    const std::function<std::string()> source = clockOf(&ProcessState::programPathSource);
+    const std::function<std::string()> source = sources::programPath();
     if (source) return source();
     std::vector<char> buf(4096);
     for (;;) {
@@ -113,7 +101,7 @@ std::string environmentValue(const std::string& name, bool* set) {
 }
 
 uint32_t tickCount() {
-    const std::function<uint32_t()> source = clockOf(&ProcessState::tickSource);
+    const std::function<uint32_t()> source = sources::tick();
     if (source) return source();
     struct timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -122,26 +110,11 @@ uint32_t tickCount() {
 }
 
 LocalTime localNow() {
-    const std::function<LocalTime()> source = clockOf(&ProcessState::nowSource);
+    const std::function<LocalTime()> source = sources::now();
     if (source) return source();
     LocalTime out;
     posix::toLocalTime(time(nullptr), out);
     return out;
-}
-
-void setTickSource(std::function<uint32_t()> source) {
-    std::lock_guard<std::mutex> g(state().lock);
-    state().tickSource = std::move(source);
-}
-
-void setNowSource(std::function<LocalTime()> source) {
-    std::lock_guard<std::mutex> g(state().lock);
-    state().nowSource = std::move(source);
-}
-
-void setProgramPathSource(std::function<std::string()> source) {
-    std::lock_guard<std::mutex> g(state().lock);
-    state().programPathSource = std::move(source);
 }
 
 namespace {

@@ -8,13 +8,13 @@
 // as the link itself: listed as a File, renamed as a link, never descended
 // and never followed when a private file is opened.
 #include "platform/files.h"
+#include "platform/handletable.h"
 #include "platform/process.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 #include <windows.h>
 
-#include <mutex>
 #include <vector>
 
 namespace platform {
@@ -23,59 +23,22 @@ namespace {
 using win32::narrow;
 using win32::widen;
 
-enum class Slot { Free, Listing, File, RenameDir };
-
 struct Entry {
     Slot slot = Slot::Free;
     HANDLE handle = INVALID_HANDLE_VALUE;   // file, directory or find handle
-    std::wstring dir;                       // listing: first entry pending; rename: folder
-    WIN32_FIND_DATAW first{};
+    std::wstring dir;                       // rename: the folder
+    WIN32_FIND_DATAW first{};               // listing: the entry FindFirstFileExW found
     bool firstPending = false;
 };
 
-struct FilesState {
-    std::mutex lock;
-    std::vector<Entry> table;   // handle h is table[h - 1]
-};
-
-FilesState& state() {
-    static FilesState s;
-    return s;
+HandleTable<Entry>& handles() {
+    static HandleTable<Entry> table;
+    return table;
 }
 
-int addEntry(const Entry& e) {
-    FilesState& s = state();
-    std::lock_guard<std::mutex> g(s.lock);
-    for (std::size_t i = 0; i < s.table.size(); ++i)
-        if (s.table[i].slot == Slot::Free) {
-            s.table[i] = e;
-            return static_cast<int>(i + 1);
-        }
-    s.table.push_back(e);
-    return static_cast<int>(s.table.size());
-}
-
-Entry* find(int handle, Slot slot) {   // caller holds the lock
-    FilesState& s = state();
-    if (handle < 1 || static_cast<std::size_t>(handle) > s.table.size()) return nullptr;
-    Entry& e = s.table[handle - 1];
-    return e.slot == slot ? &e : nullptr;
-}
-
-Entry lookup(int handle, Slot slot) {
-    std::lock_guard<std::mutex> g(state().lock);
-    const Entry* e = find(handle, slot);
-    return e ? *e : Entry{};
-}
-
-Entry release(int handle, Slot slot) {
-    std::lock_guard<std::mutex> g(state().lock);
-    Entry* e = find(handle, slot);
-    if (!e) return {};
-    Entry out = *e;
-    *e = Entry{};
-    return out;
-}
+Entry lookup(int handle, Slot slot) { return handles().get(handle, slot); }
+Entry release(int handle, Slot slot) { return handles().release(handle, slot); }
+int addEntry(const Entry& e) { return handles().add(e); }
 
 EntryKind kindOf(DWORD attributes) {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::File;
@@ -159,17 +122,13 @@ int openDirList(const std::string& dir) {
 
 bool nextDirEntry(int handle, std::string& name, EntryKind& kind) {
     WIN32_FIND_DATAW data;
-    {
-        std::lock_guard<std::mutex> g(state().lock);
-        Entry* e = find(handle, Slot::Listing);
-        if (!e) return false;
-        if (e->firstPending) {
-            e->firstPending = false;
-            data = e->first;
-        } else if (!FindNextFileW(e->handle, &data)) {
-            return false;
-        }
-    }
+    bool found = false;
+    handles().with(handle, Slot::Listing, [&](Entry& e) {
+        found = e.firstPending || FindNextFileW(e.handle, &data);
+        if (e.firstPending) data = e.first;
+        e.firstPending = false;
+    });
+    if (!found) return false;
     name = narrow(data.cFileName);
     kind = kindOf(data.dwFileAttributes);
     return true;

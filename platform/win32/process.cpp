@@ -1,14 +1,14 @@
 // Windows backend of platform/process.h: program path, environment,
-// clocks (replaceable by tests), starting other programs with
+// clocks (tests replace them through platform/sources.h), starting other programs with
 // CreateProcessW, and the code page the command interpreter reads scripts in.
 #include "platform/process.h"
+#include "platform/sources.h"
 #include "platform/win32/wide.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 namespace platform {
@@ -16,25 +16,6 @@ namespace {
 
 using win32::narrow;
 using win32::widen;
-
-struct ProcessState {
-    std::mutex lock;
-    std::function<uint32_t()> tickSource;
-    std::function<LocalTime()> nowSource;
-    std::function<std::string()> programPathSource;
-};
-
-ProcessState& state() {
-    static ProcessState s;
-    return s;
-}
-
-template <typename Clock>
-Clock clockOf(Clock ProcessState::*which) {
-    ProcessState& s = state();
-    std::lock_guard<std::mutex> g(s.lock);
-    return s.*which;
-}
 
 // The program in quotes (it may hold blanks), then the parameters as given:
 // Windows hands a program its command line as one text.
@@ -88,7 +69,7 @@ constexpr const char* Utf8Line = "chcp 65001 >nul\r\n";
 }  // namespace
 
 std::string programPath() {
-    const std::function<std::string()> source = clockOf(&ProcessState::programPathSource);
+    const std::function<std::string()> source = sources::programPath();
     if (source) return source();
     std::vector<wchar_t> buf(MAX_PATH);
     for (;;) {
@@ -120,31 +101,16 @@ std::string environmentValue(const std::string& name, bool* set) {
 }
 
 uint32_t tickCount() {
-    const std::function<uint32_t()> source = clockOf(&ProcessState::tickSource);
+    const std::function<uint32_t()> source = sources::tick();
     return source ? source() : static_cast<uint32_t>(GetTickCount());
 }
 
 LocalTime localNow() {
-    const std::function<LocalTime()> source = clockOf(&ProcessState::nowSource);
+    const std::function<LocalTime()> source = sources::now();
     if (source) return source();
     SYSTEMTIME t;
     GetLocalTime(&t);
     return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
-}
-
-void setTickSource(std::function<uint32_t()> source) {
-    std::lock_guard<std::mutex> g(state().lock);
-    state().tickSource = std::move(source);
-}
-
-void setNowSource(std::function<LocalTime()> source) {
-    std::lock_guard<std::mutex> g(state().lock);
-    state().nowSource = std::move(source);
-}
-
-void setProgramPathSource(std::function<std::string()> source) {
-    std::lock_guard<std::mutex> g(state().lock);
-    state().programPathSource = std::move(source);
 }
 
 int startProgram(const std::string& program, const std::string& parameters,
