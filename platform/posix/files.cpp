@@ -373,6 +373,7 @@ bool fileWrite(int handle, const char* data, std::size_t size) {
             if (errno == EINTR) continue;
             return false;
         }
+        if (n == 0) return false;
         data += n;
         size -= static_cast<std::size_t>(n);
     }

@@ -1,5 +1,5 @@
 // The descriptor behind a file handle of the posix backend, for the
-// journal that maps the same file.
+// journal's system part, which locks, reads and cuts the same file.
 #pragma once
 
 namespace platform::posix {

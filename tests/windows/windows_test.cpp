@@ -108,6 +108,8 @@ TEST_F(WindowsTest, CmdRunsTheUndoScriptAndEveryNameComesBack) {
     // Once more, undone by hand: quonabix-undo.exe takes a path with umlauts.
     engine::RenameAusfuehren();
     ASSERT_NE(files(), before);
+    const std::string log = bytesOf(temp + "undo_quonabix.log");
+    EXPECT_NE(log.find(".Datei.:"), log.rfind(".Datei.:")) << "the second action follows the first in the log";
     std::filesystem::copy_file(fsPath(engine::UndoDatei), fsPath(temp + "Rückgängig.bat"));
     EXPECT_EQ(platform::runProgram(QUONABIX_UNDO, "\"" + temp + "Rückgängig.bat\"", temp), 0);
     EXPECT_EQ(files(), before);
