@@ -1,5 +1,5 @@
 // The Windows handle behind a file handle of the win32 backend, for the
-// journal that locks and cuts the same file.
+// journal's system part, which locks, reads and cuts the same file.
 #pragma once
 
 #include <windows.h>
