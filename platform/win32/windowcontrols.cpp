@@ -30,7 +30,10 @@ Look lookOf(ControlKind kind, unsigned options) {
                 WS_EX_CLIENTEDGE};
     case ControlKind::TextField: return {L"EDIT", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::Label:
-        return {L"STATIC", static_cast<DWORD>(SS_NOPREFIX | ((options & CtlCentred) ? SS_CENTER : SS_LEFT)), 0};
+        // One line, centred in its height, as a caption beside a field reads.
+        return {L"STATIC",
+                static_cast<DWORD>(SS_NOPREFIX | SS_CENTERIMAGE | ((options & CtlCentred) ? SS_CENTER : SS_LEFTNOWORDWRAP)),
+                0};
     case ControlKind::Button: return {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0};
     case ControlKind::Frame: return {L"BUTTON", BS_GROUPBOX, 0};
     case ControlKind::Option: return {L"BUTTON", BS_RADIOBUTTON, 0};
