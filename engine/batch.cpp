@@ -108,13 +108,10 @@ void report(BatchRun& l, int lineNo, const std::string& was, const char* reason)
 void changeFolder(BatchRun& l, int lineNo, const std::string& argument) {
     std::string target = unquoted(argument);
     if (target.empty()) return;   // "cd" alone only shows the directory
-    // "\x" on Windows lies on the drive of the current directory.
-    if (!platform::isAbsolutePath(target) && platform::isSeparator(target[0]) && platform::PathSeparator == '\\')
-        target = platform::pathRoot(l.folder).substr(0, 2) + target;
-    // A directory relative to one that is missing is missing too.
-    const bool relative = !platform::isAbsolutePath(target);
-    if (relative) target = l.folder + target;
-    if (relative && !l.folderOk) {
+    // A directory below one that is missing is missing too.
+    const bool below = !platform::isAbsolutePath(target) && !platform::isSeparator(target[0]);
+    target = platform::resolvePath(l.folder, target);
+    if (below && !l.folderOk) {
         report(l, lineNo, batchCdLine(target), text::ReasonFolderMissing);
         return;
     }

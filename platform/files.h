@@ -29,6 +29,9 @@ std::string pathRoot(const std::string& path);
 inline bool isAbsolutePath(const std::string& path) { return !pathRoot(path).empty(); }
 // Position of the last separator; npos when there is none.
 std::size_t lastSeparator(const std::string& path);
+// A path as seen from the folder base: an absolute one as it is; on
+// Windows "\x" on the drive of base; anything else below base.
+std::string resolvePath(const std::string& base, const std::string& path);
 
 // ---- directory listing ------------------------------------------------------
 enum class EntryKind { File, Directory, Other };

@@ -42,4 +42,13 @@ std::size_t lastSeparator(const std::string& path) {
 #endif
 }
 
+std::string resolvePath(const std::string& base, const std::string& path) {
+    if (isAbsolutePath(path)) return path;
+#ifdef _WIN32
+    if (!path.empty() && isSeparator(path[0])) return pathRoot(base) + path.substr(1);
+#endif
+    if (!base.empty() && isSeparator(base.back())) return base + path;
+    return base + PathSeparator + path;
+}
+
 }  // namespace platform

@@ -196,9 +196,8 @@ std::vector<std::string> folderParts(const std::string& path) {
 }
 
 std::string cleanFolderPath(const std::string& path) {
-    const bool relative = !path.empty() && path[0] != '/';
     std::string clean;
-    for (const std::string& part : folderParts(relative ? currentDirectory() + "/" + path : path))
+    for (const std::string& part : folderParts(path.empty() ? path : resolvePath(currentDirectory(), path)))
         clean += "/" + part;
     return clean.empty() ? "/" : clean;
 }

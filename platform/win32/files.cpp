@@ -159,15 +159,8 @@ std::vector<std::string> folderParts(const std::string& path) {
 }
 
 std::string cleanFolderPath(const std::string& path) {
-    std::string full = path;
-    if (!isAbsolutePath(full)) {
-        const std::string here = currentDirectory();
-        // "\x" lies on the current drive; anything else below the current folder.
-        full = !full.empty() && isSeparator(full[0]) ? pathRoot(here) + full.substr(1)
-                                                     : here + PathSeparator + full;
-    }
     std::string clean;
-    for (const std::string& part : folderParts(full)) clean += part + PathSeparator;
+    for (const std::string& part : folderParts(resolvePath(currentDirectory(), path))) clean += part + PathSeparator;
     if (clean.size() > 3 && clean.back() == PathSeparator) clean.pop_back();   // "C:\" keeps its own
     return clean;
 }
