@@ -45,10 +45,6 @@ HandleTable<Entry>& handles() {
     return table;
 }
 
-Entry lookup(int handle, Slot slot) { return handles().get(handle, slot); }
-Entry release(int handle, Slot slot) { return handles().release(handle, slot); }
-int addEntry(const Entry& e) { return handles().add(e); }
-
 EntryKind kindOfMode(mode_t m) {
     if (S_ISDIR(m)) return EntryKind::Directory;
     if (S_ISREG(m) || S_ISLNK(m)) return EntryKind::File;
@@ -150,11 +146,11 @@ int openDirList(const std::string& dir) {
     Entry e;
     e.slot = Slot::Listing;
     e.dir = d;
-    return addEntry(e);
+    return handles().add(e);
 }
 
 bool nextDirEntry(int handle, std::string& name, EntryKind& kind) {
-    Entry e = lookup(handle, Slot::Listing);
+    Entry e = handles().get(handle, Slot::Listing);
     if (!e.dir) return false;
     errno = 0;
     struct dirent* de = readdir(e.dir);
@@ -175,7 +171,7 @@ bool nextDirEntry(int handle, std::string& name, EntryKind& kind) {
 }
 
 void closeDirList(int handle) {
-    Entry e = release(handle, Slot::Listing);
+    Entry e = handles().release(handle, Slot::Listing);
     if (e.dir) closedir(e.dir);
 }
 
@@ -252,18 +248,18 @@ int openDirForRename(const std::string& dir) {
     Entry e;
     e.slot = Slot::RenameDir;
     e.fd = fd;
-    return addEntry(e);
+    return handles().add(e);
 }
 
 RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName,
                                const std::string& toName) {
-    Entry e = lookup(dirHandle, Slot::RenameDir);
+    Entry e = handles().get(dirHandle, Slot::RenameDir);
     if (e.fd < 0) return RenameResult::Failed;
     return renameIn(e.fd, fromName, toName);
 }
 
 bool renameDirIdentity(int dirHandle, FileIdentity& out) {
-    Entry e = lookup(dirHandle, Slot::RenameDir);
+    Entry e = handles().get(dirHandle, Slot::RenameDir);
     struct stat st;
     if (e.fd < 0 || fstat(e.fd, &st) != 0) return false;
     out = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
@@ -271,7 +267,7 @@ bool renameDirIdentity(int dirHandle, FileIdentity& out) {
 }
 
 void closeDirForRename(int dirHandle) {
-    Entry e = release(dirHandle, Slot::RenameDir);
+    Entry e = handles().release(dirHandle, Slot::RenameDir);
     if (e.fd >= 0) close(e.fd);
 }
 
@@ -340,12 +336,12 @@ int fileOpen(const std::string& path, OpenMode mode) {
     Entry e;
     e.slot = Slot::File;
     e.fd = fd;
-    return addEntry(e);
+    return handles().add(e);
 }
 
 namespace posix {
 
-int descriptorOf(int handle) { return lookup(handle, Slot::File).fd; }
+int descriptorOf(int handle) { return handles().get(handle, Slot::File).fd; }
 
 void setRenameCallHook(RenameCallHook hook) { renameCallHook() = std::move(hook); }
 
@@ -364,7 +360,7 @@ int realRenameCall(RenameCall call, int dirFd, const std::string& from, const st
 }  // namespace posix
 
 bool fileWrite(int handle, const char* data, std::size_t size) {
-    Entry e = lookup(handle, Slot::File);
+    Entry e = handles().get(handle, Slot::File);
     if (e.fd < 0) return false;
     while (size > 0) {
         ssize_t n = write(e.fd, data, size);
@@ -384,7 +380,7 @@ bool fileWrite(int handle, const std::string& text) {
 }
 
 long long fileRead(int handle, char* data, std::size_t size) {
-    Entry e = lookup(handle, Slot::File);
+    Entry e = handles().get(handle, Slot::File);
     if (e.fd < 0) return -1;
     for (;;) {
         ssize_t n = read(e.fd, data, size);
@@ -394,22 +390,22 @@ long long fileRead(int handle, char* data, std::size_t size) {
 }
 
 bool fileSeekEnd(int handle) {
-    Entry e = lookup(handle, Slot::File);
+    Entry e = handles().get(handle, Slot::File);
     return e.fd >= 0 && lseek(e.fd, 0, SEEK_END) >= 0;
 }
 
 bool fileSeek(int handle, long long offset) {
-    Entry e = lookup(handle, Slot::File);
+    Entry e = handles().get(handle, Slot::File);
     return e.fd >= 0 && lseek(e.fd, static_cast<off_t>(offset), SEEK_SET) >= 0;
 }
 
 bool fileSync(int handle) {
-    Entry e = lookup(handle, Slot::File);
+    Entry e = handles().get(handle, Slot::File);
     return e.fd >= 0 && fsync(e.fd) == 0;
 }
 
 bool fileClose(int handle) {
-    Entry e = release(handle, Slot::File);
+    Entry e = handles().release(handle, Slot::File);
     return e.fd >= 0 && close(e.fd) == 0;
 }
 

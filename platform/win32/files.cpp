@@ -36,10 +36,6 @@ HandleTable<Entry>& handles() {
     return table;
 }
 
-Entry lookup(int handle, Slot slot) { return handles().get(handle, slot); }
-Entry release(int handle, Slot slot) { return handles().release(handle, slot); }
-int addEntry(const Entry& e) { return handles().add(e); }
-
 EntryKind kindOf(DWORD attributes) {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::File;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::Directory;
@@ -55,33 +51,39 @@ std::wstring withSeparator(std::wstring dir) {
     return dir;
 }
 
+FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber, (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 bool identityOfHandle(HANDLE h, FileIdentity& out) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(h, &info)) return false;
-    out.device = info.dwVolumeSerialNumber;
-    out.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    out = identityOf(info);
     return true;
 }
 
-// A directory opened for its identity; it may not be renamed or removed
-// while the handle is open.
-HANDLE openDirectory(const std::string& dir, bool shareDelete) {
-    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (shareDelete ? FILE_SHARE_DELETE : 0);
-    return CreateFileW(widen(dir).c_str(), FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+// What one look at a file or folder tells: attributes, identity, times.
+// With FILE_FLAG_OPEN_REPARSE_POINT in flags a link is looked at itself.
+bool infoOf(const std::wstring& path, DWORD flags, BY_HANDLE_FILE_INFORMATION& info) {
+    const HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return ok;
+}
+
+// A directory held open: it may not be renamed or removed while the
+// handle is open.
+HANDLE holdDirectory(const std::string& dir) {
+    return CreateFileW(widen(dir).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 bool sameFile(const std::wstring& a, const std::wstring& b) {
-    FileIdentity ia, ib;
-    bool ok = true;
-    for (auto [path, out] : {std::pair{&a, &ia}, std::pair{&b, &ib}}) {
-        const HANDLE h = CreateFileW(path->c_str(), FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-        ok = ok && h != INVALID_HANDLE_VALUE && identityOfHandle(h, *out);
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    }
-    return ok && ia == ib;
+    BY_HANDLE_FILE_INFORMATION ia, ib;
+    return infoOf(a, FILE_FLAG_OPEN_REPARSE_POINT, ia) && infoOf(b, FILE_FLAG_OPEN_REPARSE_POINT, ib) &&
+           identityOf(ia) == identityOf(ib);
 }
 
 // Renames through a temporary name; if the second step fails, the first
@@ -117,7 +119,7 @@ int openDirList(const std::string& dir) {
                                 nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (e.handle == INVALID_HANDLE_VALUE) return 0;
     e.firstPending = true;
-    return addEntry(e);
+    return handles().add(e);
 }
 
 bool nextDirEntry(int handle, std::string& name, EntryKind& kind) {
@@ -135,7 +137,7 @@ bool nextDirEntry(int handle, std::string& name, EntryKind& kind) {
 }
 
 void closeDirList(int handle) {
-    Entry e = release(handle, Slot::Listing);
+    Entry e = handles().release(handle, Slot::Listing);
     if (e.handle != INVALID_HANDLE_VALUE) FindClose(e.handle);
 }
 
@@ -194,20 +196,18 @@ bool makePrivateDirectory(const std::string& path) {
 }
 
 bool directoryIdentity(const std::string& dir, FileIdentity& out) {
-    if (!isDirectory(dir)) return false;
-    const HANDLE h = openDirectory(dir, true);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    const bool ok = identityOfHandle(h, out);
-    CloseHandle(h);
-    return ok;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!infoOf(widen(dir), 0, info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    out = identityOf(info);
+    return true;
 }
 
 bool folderStamp(const std::string& dir, FolderStamp& out) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!attributesOf(dir, data) || !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    if (!directoryIdentity(dir, out.identity)) return false;
-    const uint64_t ticks = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                           data.ftLastWriteTime.dwLowDateTime;   // 100 ns since 1601
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!infoOf(widen(dir), 0, info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    out.identity = identityOf(info);
+    const uint64_t ticks = (static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                           info.ftLastWriteTime.dwLowDateTime;   // 100 ns since 1601
     out.changedSec = static_cast<int64_t>(ticks / 10000000u);
     out.changedNsec = static_cast<int64_t>(ticks % 10000000u) * 100;
     return true;
@@ -239,14 +239,14 @@ int openDirForRename(const std::string& dir) {
     e.slot = Slot::RenameDir;
     // Held without delete sharing: the folder cannot be renamed, removed or
     // swapped for another one while the action renames in it.
-    e.handle = openDirectory(dir, false);
+    e.handle = holdDirectory(dir);
     if (e.handle == INVALID_HANDLE_VALUE) return 0;
     e.dir = withSeparator(widen(dir));
-    return addEntry(e);
+    return handles().add(e);
 }
 
 RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName) {
-    const Entry e = lookup(dirHandle, Slot::RenameDir);
+    const Entry e = handles().get(dirHandle, Slot::RenameDir);
     if (e.handle == INVALID_HANDLE_VALUE) return RenameResult::Failed;
     const std::wstring from = e.dir + widen(fromName);
     if (fromName == toName)
@@ -265,12 +265,12 @@ RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const
 }
 
 bool renameDirIdentity(int dirHandle, FileIdentity& out) {
-    const Entry e = lookup(dirHandle, Slot::RenameDir);
+    const Entry e = handles().get(dirHandle, Slot::RenameDir);
     return e.handle != INVALID_HANDLE_VALUE && identityOfHandle(e.handle, out);
 }
 
 void closeDirForRename(int dirHandle) {
-    const Entry e = release(dirHandle, Slot::RenameDir);
+    const Entry e = handles().release(dirHandle, Slot::RenameDir);
     if (e.handle != INVALID_HANDLE_VALUE) CloseHandle(e.handle);
 }
 
@@ -321,12 +321,12 @@ int fileOpen(const std::string& path, OpenMode mode) {
     Entry e;
     e.slot = Slot::File;
     e.handle = h;
-    return addEntry(e);
+    return handles().add(e);
 }
 
 namespace win32 {
 
-HANDLE nativeHandleOf(int handle) { return lookup(handle, Slot::File).handle; }
+HANDLE nativeHandleOf(int handle) { return handles().get(handle, Slot::File).handle; }
 
 }  // namespace win32
 
@@ -373,7 +373,7 @@ bool fileSync(int handle) {
 }
 
 bool fileClose(int handle) {
-    const Entry e = release(handle, Slot::File);
+    const Entry e = handles().release(handle, Slot::File);
     return e.handle != INVALID_HANDLE_VALUE && CloseHandle(e.handle);
 }
 

@@ -146,8 +146,9 @@ std::string fromScriptBytes(const std::string& bytes) {
 }
 
 std::string toProfileBytes(const std::string& text) {
+    if (text.rfind(Utf8Mark, 0) == 0) return text;
     std::string out;
-    if (text.rfind(Utf8Mark, 0) == 0 || inCodePage(CP_ACP, text, out)) return out.empty() ? text : out;
+    if (inCodePage(CP_ACP, text, out)) return out;
     const std::wstring wide = widen(text);
     out = Utf16Mark;
     out.append(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
