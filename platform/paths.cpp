@@ -1,4 +1,5 @@
-// The path texts of platform/files.h: roots and separators of the platform.
+// The path texts of platform/files.h: roots, separators and the folder
+// parts of a path, the same on every platform but for what a root is.
 #include "platform/files.h"
 
 namespace platform {
@@ -40,6 +41,27 @@ std::size_t lastSeparator(const std::string& path) {
 #else
     return path.rfind('/');
 #endif
+}
+
+std::vector<std::string> folderParts(const std::string& path) {
+    std::vector<std::string> parts;
+    // A root of more than a separator ("C:\", "\\server\share\") is a part of
+    // its own, which ".." never takes away.
+    const std::string root = pathRoot(path);
+    if (root.size() > 1) parts.push_back(root.substr(0, root.size() - 1));
+    const std::size_t fixed = parts.size();
+    for (std::size_t start = root.size(); start <= path.size();) {
+        std::size_t end = start;
+        while (end < path.size() && !isSeparator(path[end])) ++end;
+        const std::string part = path.substr(start, end - start);
+        if (part == "..") {
+            if (parts.size() > fixed) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    return parts;
 }
 
 std::string resolvePath(const std::string& base, const std::string& path) {

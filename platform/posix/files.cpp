@@ -175,22 +175,6 @@ void closeDirList(int handle) {
     if (e.dir) closedir(e.dir);
 }
 
-std::vector<std::string> folderParts(const std::string& path) {
-    std::vector<std::string> parts;
-    for (std::size_t start = 0; start <= path.size();) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string::npos) end = path.size();
-        const std::string part = path.substr(start, end - start);
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = end + 1;
-    }
-    return parts;
-}
-
 std::string cleanFolderPath(const std::string& path) {
     std::string clean;
     for (const std::string& part : folderParts(path.empty() ? path : resolvePath(currentDirectory(), path)))

@@ -141,25 +141,6 @@ void closeDirList(int handle) {
     if (e.handle != INVALID_HANDLE_VALUE) FindClose(e.handle);
 }
 
-std::vector<std::string> folderParts(const std::string& path) {
-    std::vector<std::string> parts;
-    const std::string root = pathRoot(path);
-    if (!root.empty()) parts.push_back(root.substr(0, root.size() - 1));
-    const std::size_t fixed = parts.size();
-    for (std::size_t start = root.size(); start <= path.size();) {
-        std::size_t end = start;
-        while (end < path.size() && !isSeparator(path[end])) ++end;
-        const std::string part = path.substr(start, end - start);
-        if (part == "..") {
-            if (parts.size() > fixed) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = end + 1;
-    }
-    return parts;
-}
-
 std::string cleanFolderPath(const std::string& path) {
     std::string clean;
     for (const std::string& part : folderParts(resolvePath(currentDirectory(), path))) clean += part + PathSeparator;
