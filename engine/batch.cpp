@@ -333,14 +333,15 @@ std::string batchRenLine(const std::string& fromName, const std::string& toName)
     return out;
 }
 
-BatchResult runBatchScript(const std::string& scriptPath, const std::string& workingDirectory,
-                           const BatchLimits& limits) {
-    std::string content;
-    if (scriptPath.empty() || !readUndoFile(scriptPath, limits.maxBytes, false, content)) return {};
-    return runBatchText(platform::fromScriptBytes(content), workingDirectory, limits);
-}
-
 namespace {
+
+// A script's lines as they were written, from the bytes the command
+// interpreter reads.
+bool readScript(const std::string& path, const BatchLimits& limits, std::string& content) {
+    if (path.empty() || !readUndoFile(path, limits.maxBytes, false, content)) return false;
+    content = platform::fromScriptBytes(content);
+    return true;
+}
 
 BatchResult runLines(const std::string& content, const std::string& workingDirectory, const BatchLimits& limits,
                      bool checkOnly) {
@@ -370,8 +371,7 @@ BatchResult runLines(const std::string& content, const std::string& workingDirec
 // another one nothing runs: the lines are refused there, as ours are.
 BatchResult runByInterpreter(const std::string& script, const std::string& wd, const BatchLimits& limits) {
     std::string content;
-    if (!readUndoFile(script, limits.maxBytes, false, content)) return {};
-    content = platform::fromScriptBytes(content);
+    if (!readScript(script, limits, content)) return {};
     platform::FileIdentity now;
     if (limits.identityKnown && !(platform::directoryIdentity(limits.folder, now) && now == limits.identity))
         return runLines(content, wd, limits, false);
@@ -380,6 +380,13 @@ BatchResult runByInterpreter(const std::string& script, const std::string& wd, c
 }
 
 }  // namespace
+
+BatchResult runBatchScript(const std::string& scriptPath, const std::string& workingDirectory,
+                           const BatchLimits& limits) {
+    std::string content;
+    if (!readScript(scriptPath, limits, content)) return {};
+    return runBatchText(content, workingDirectory, limits);
+}
 
 BatchResult runBatchText(const std::string& content, const std::string& workingDirectory,
                          const BatchLimits& limits) {
