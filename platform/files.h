@@ -67,6 +67,16 @@ struct FileIdentity {
 };
 bool directoryIdentity(const std::string& dir, FileIdentity& out);
 
+// What a directory entry is, a link looked at itself: its kind, size,
+// number of names (hard links) and identity. False when nothing has the name.
+struct EntryFacts {
+    EntryKind kind = EntryKind::Other;
+    long long size = 0;
+    long long links = 0;
+    FileIdentity identity;
+};
+bool entryFacts(const std::string& path, EntryFacts& out);
+
 // Which state of its entries a directory is in: a name added, removed or
 // renamed in it gives another stamp (within the file system's clock tick).
 struct FolderStamp {
@@ -102,7 +112,19 @@ enum class FileTimeKind { Creation = 0, Access = 1, Modification = 2 };
 bool fileTime(const std::string& path, FileTimeKind kind, LocalTime& out);
 
 // ---- renaming ------------------------------------------------------------------
-enum class RenameResult { Ok, TargetExists, SourceMissing, Failed };
+// Why a rename did not happen, as far as the system says.
+enum class RenameResult {
+    Ok, TargetExists, SourceMissing,
+    NotAFile,       // the name now belongs to a folder or something else that is no file
+    NoPermission, DiskFull, NameTooLong,
+    NameRefused,    // the file system does not allow the new name
+    Failed,
+};
+// The name a change of letter case alone passes through on its way (a file
+// system that ignores case takes the file itself for the target): always
+// the same for the same two names, so that after a crash the file is found
+// there.
+std::string caseChangeTempName(const std::string& fromName, const std::string& toName);
 
 // Renames relative to a directory opened with openDirForRename (0 =
 // failure). Never replaces an existing file; a symbolic link is renamed,

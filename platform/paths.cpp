@@ -73,4 +73,19 @@ std::string resolvePath(const std::string& base, const std::string& path) {
     return base + PathSeparator + path;
 }
 
+// The product name keeps the temporary name out of every rename action;
+// the hash of both names (FNV-1a) makes it the same in the program and in
+// recovery, and different for every pair of names.
+std::string caseChangeTempName(const std::string& fromName, const std::string& toName) {
+    uint64_t h = 0xCBF29CE484222325ULL;
+    auto add = [&h](unsigned char c) { h = (h ^ c) * 0x100000001B3ULL; };
+    for (unsigned char c : fromName) add(c);
+    add(0);
+    for (unsigned char c : toName) add(c);
+    static const char digits[] = "0123456789abcdef";
+    std::string name = ".quonabix-";
+    for (int shift = 60; shift >= 0; shift -= 4) name += digits[(h >> shift) & 15];
+    return name + ".tmp";
+}
+
 }  // namespace platform

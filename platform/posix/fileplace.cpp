@@ -1,4 +1,4 @@
-// Linux side of the file facts of platform/files.h: realpath, stat and chmod.
+// Linux side of the file facts of platform/files.h: realpath, stat, lstat and chmod.
 #include "platform/files.h"
 
 #include <stdlib.h>
@@ -24,6 +24,17 @@ FileFacts fileFacts(const std::string& path) {
     facts.ownFile = st.st_uid == geteuid();
     facts.links = static_cast<long long>(st.st_nlink);
     return facts;
+}
+
+bool entryFacts(const std::string& path, EntryFacts& out) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return false;
+    out.kind = S_ISDIR(st.st_mode) ? EntryKind::Directory
+               : S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? EntryKind::File : EntryKind::Other;
+    out.size = static_cast<long long>(st.st_size);
+    out.links = static_cast<long long>(st.st_nlink);
+    out.identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    return true;
 }
 
 bool setPermissions(const std::string& path, int permissions) {

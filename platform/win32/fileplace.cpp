@@ -1,5 +1,5 @@
 // Windows side of the file facts of platform/files.h: the final path of a
-// file, its attributes and its read-only flag.
+// file, its attributes, identity and read-only flag.
 #include "platform/files.h"
 #include "platform/win32/wide.h"
 
@@ -46,6 +46,25 @@ FileFacts fileFacts(const std::string& path) {
     }
     CloseHandle(h);
     return facts;
+}
+
+bool entryFacts(const std::string& path, EntryFacts& out) {
+    const HANDLE h = CreateFileW(widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (!ok) return false;
+    const DWORD a = info.dwFileAttributes;
+    out.kind = (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::Directory
+                                                                                      : EntryKind::File;
+    out.size = static_cast<long long>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    out.links = info.nNumberOfLinks;
+    out.identity = {info.dwVolumeSerialNumber,
+                    (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    return true;
 }
 
 bool setPermissions(const std::string& path, int permissions) {
