@@ -53,6 +53,14 @@ EntryKind kindOfMode(mode_t m) {
 
 // ---- rename ------------------------------------------------------------------
 
+// The descriptor of the reservation made last, held open until its rename
+// is done: while it is open, the file system cannot give its identity to
+// another file. One rename runs at a time.
+int& reservationFd() {
+    static int fd = -1;
+    return fd;
+}
+
 // Tests may stand in for the rename's system calls (testhooks.h).
 posix::RenameCallHook& renameCallHook() {
     static posix::RenameCallHook hook;
@@ -337,6 +345,13 @@ int realRenameCall(RenameCall call, int dirFd, const std::string& from, const st
             break;
         case RenameCall::Link: r = linkat(dirFd, from.c_str(), dirFd, to.c_str(), 0); break;
         case RenameCall::Unlink: r = unlinkat(dirFd, from.c_str(), 0); break;
+        case RenameCall::Reserve: {
+            const int fd = openat(dirFd, from.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (fd >= 0) reservationFd() = fd;
+            r = fd >= 0 ? 0 : -1;
+            break;
+        }
+        case RenameCall::Rename: r = renameat(dirFd, from.c_str(), dirFd, to.c_str()); break;
     }
     return r == 0 ? 0 : errno;
 }
