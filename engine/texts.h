@@ -18,8 +18,23 @@ constexpr const char* PreviewTaken = "Name schon vorhanden: ";
 constexpr const char* PreviewTwice = "Name kommt mehrfach vor (Zeilen ";
 constexpr const char* PreviewAnd = " und ";
 constexpr const char* PreviewTwiceEnd = ")";
-constexpr const char* PreviewInvalid = "Ungültiger Name";
 constexpr const char* PreviewMissing = "Datei nicht mehr vorhanden";
+
+// Why a row failed, for the names and the file system alike: the mark of
+// the preview and the tool tip of the row's "Fehler" alike.
+constexpr const char* WhyTaken = "Ziel existiert schon";
+constexpr const char* WhyMissing = "Datei nicht mehr vorhanden";
+constexpr const char* WhyInvalid = "Ungültiger Name";
+constexpr const char* WhyNoPermission = "Keine Berechtigung";
+constexpr const char* WhyDiskFull = "Datenträger voll";
+constexpr const char* WhyTooLong = "Name zu lang";
+constexpr const char* WhyRefused = "Das Dateisystem erlaubt diesen Namen nicht";
+constexpr const char* WhyWindowsRefuses = "Windows erlaubt diesen Namen nicht";
+constexpr const char* WhyWindowsAlters = "Windows entfernt den Punkt am Ende";
+constexpr const char* WhyNotAFile = "Keine Datei mehr: ein Ordner oder anderes hat den Namen";
+constexpr const char* WhyFolderMissing = "Verzeichnis nicht gefunden";
+constexpr const char* WhyLogFull = "Undo-Log voll: nicht umbenannt";
+constexpr const char* WhyFailed = "Umbenennen nicht möglich";
 
 // Input check: "Position " n " = " c "\r in " text "\r ist ein ungültiges Zeichen !"
 constexpr const char* CheckPosition = "Position ";
@@ -40,6 +55,9 @@ constexpr const char* ScriptSuffix = ".bat";
 constexpr const char* LogName = "undo_quonabix.log";
 constexpr const char* LogScriptName = "REM .Datei.:";
 constexpr const char* LogSeparator = "REM ";   // followed by 80 minus signs
+// The action may leave an empty reservation under a new name when it dies
+// (a file system without a never-replacing rename and without hard links).
+constexpr const char* LogReservations = "REM .Platzhalter.";
 
 // Questions and messages of the rename action.
 constexpr const char* ActionAborted = "Aktion wird komplett abgebrochen !";

@@ -101,6 +101,11 @@ bool renameViaTemp(const std::wstring& dir, const std::wstring& from, const std:
 
 RenameResult renameResultOf(DWORD error, const std::wstring& from) {
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return RenameResult::TargetExists;
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_WRITE_PROTECT)
+        return RenameResult::NoPermission;
+    if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return RenameResult::DiskFull;
+    if (error == ERROR_FILENAME_EXCED_RANGE) return RenameResult::NameTooLong;
+    if (error == ERROR_INVALID_NAME) return RenameResult::NameRefused;
     if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
         GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES)
         return RenameResult::SourceMissing;
@@ -226,13 +231,17 @@ int openDirForRename(const std::string& dir) {
     return handles().add(e);
 }
 
-RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName) {
+// MoveFileExW without MOVEFILE_REPLACE_EXISTING never replaces, on every
+// file system Windows mounts: no reservation is ever made.
+RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName, bool) {
     const Entry e = handles().get(dirHandle, Slot::RenameDir);
     if (e.handle == INVALID_HANDLE_VALUE) return RenameResult::Failed;
     const std::wstring from = e.dir + widen(fromName);
-    if (fromName == toName)
-        return GetFileAttributesW(from.c_str()) != INVALID_FILE_ATTRIBUTES ? RenameResult::Ok
-                                                                           : RenameResult::SourceMissing;
+    // Only what the table listed is renamed: a file, or a link as itself.
+    const DWORD a = GetFileAttributesW(from.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return RenameResult::SourceMissing;
+    if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) return RenameResult::NotAFile;
+    if (fromName == toName) return RenameResult::Ok;
     // Without MOVEFILE_REPLACE_EXISTING an existing target is never
     // replaced; a change of case alone renames the file itself.
     const std::wstring to = e.dir + widen(toName);
@@ -243,6 +252,15 @@ RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const
         return renameViaTemp(e.dir, from, to) ? RenameResult::Ok : renameResultOf(GetLastError(), from);
     if (MoveFileExW(from.c_str(), to.c_str(), 0)) return RenameResult::Ok;
     return renameResultOf(GetLastError(), from);
+}
+
+bool renameMayReserve(int) { return false; }
+
+bool nameTakenAt(int dirHandle, const std::string& name, const std::string& by) {
+    const Entry e = handles().get(dirHandle, Slot::RenameDir);
+    const std::wstring path = e.dir + widen(name);
+    return e.handle != INVALID_HANDLE_VALUE && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+           !sameFile(path, e.dir + widen(by));
 }
 
 bool renameDirIdentity(int dirHandle, FileIdentity& out) {
