@@ -693,7 +693,8 @@ TEST_F(RenameTest, SystemCallsThatFallBackOrFailHalfWayLoseNoFile) {
         fs::create_hard_link(dir + "a.jpg", dir + "A.JPG");
         return [this, calls](RenameCall call, int fd, const std::string& from, const std::string& to) {
             const int err = calls(call, fd, from, to);
-            if (err == 0 && from == "a.jpg" && call != RenameCall::Link) fs::remove(dir + "A.JPG");
+            if (err == 0 && from == "a.jpg" && call != RenameCall::Link && call != RenameCall::Reserve)
+                fs::remove(dir + "A.JPG");
             return err;
         };
     };
@@ -708,21 +709,37 @@ TEST_F(RenameTest, SystemCallsThatFallBackOrFailHalfWayLoseNoFile) {
         if (from == "b") fs::remove(dir + "b");
         return real(call, fd, from, to);
     };
-    struct Case { const char* what; std::function<Hook()> hook; Texts status; Files after; };
+    // exFAT and FAT: neither the flag nor hard links; the new name is reserved first.
+    const Hook noLinks = [real](RenameCall call, int fd, const std::string& from, const std::string& to) {
+        if (call == RenameCall::RenameNoReplace) return EINVAL;
+        if (call == RenameCall::Link) return EPERM;
+        return real(call, fd, from, to);
+    };
+    struct Case { const char* what; std::function<Hook()> hook; Texts status; Files after; Texts why; };
+    const Texts takenWhy{"", "", "Ziel existiert schon"};
     const Case cases[] = {
         {"flag refused: link and unlink", [&] { return refusesFlag; }, {"Ok", "Ok", "Fehler"},
-         {{"A.JPG", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}},
+         {{"A.JPG", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}, takenWhy},
         {"folder ignores case", [&] { return ignoresCase(real); }, {"Ok", "Ok", "Fehler"},
-         {{"A.JPG", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}},
+         {{"A.JPG", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}, takenWhy},
         {"folder ignores case and refuses the flag", [&] { return ignoresCase(refusesFlag); },
-         {"Ok", "Ok", "Fehler"}, {{"A.JPG", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}},
+         {"Ok", "Ok", "Fehler"}, {{"A.JPG", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}, takenWhy},
+        {"no hard links: the new name reserved first", [&] { return noLinks; }, {"Ok", "Ok", "Fehler"},
+         {{"A.JPG", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}, takenWhy},
+        {"no hard links and case ignored", [&] { return ignoresCase(noLinks); }, {"Ok", "Ok", "Fehler"},
+         {{"A.JPG", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}, takenWhy},
+        {"a failed rename gives its reservation back",
+         [&] { return failing(noLinks, RenameCall::Rename, "b", "c", EACCES); }, {"Ok", "Fehler", "Fehler"},
+         {{"A.JPG", "A"}, {"b", "B"}, {"d", "D"}, {"taken", "T"}}, {"", "Keine Berechtigung", "Ziel existiert schon"}},
         {"old name stays after the link", [&] { return failing(refusesFlag, RenameCall::Unlink, "b", "", EACCES); },
-         {"Ok", "Fehler", "Fehler"}, {{"A.JPG", "A"}, {"b", "B"}, {"d", "D"}, {"taken", "T"}}},
+         {"Ok", "Fehler", "Fehler"}, {{"A.JPG", "A"}, {"b", "B"}, {"d", "D"}, {"taken", "T"}},
+         {"", "Keine Berechtigung", "Ziel existiert schon"}},
         {"second step of a case-only rename fails",
          [&] { return ignoresCase(failing(real, RenameCall::RenameNoReplace, ".quonabix-", "A.JPG", EIO)); },
-         {"Fehler", "Ok", "Fehler"}, {{"a.jpg", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}}},
+         {"Fehler", "Ok", "Fehler"}, {{"a.jpg", "A"}, {"c", "B"}, {"d", "D"}, {"taken", "T"}},
+         {"Umbenennen nicht möglich", "", "Ziel existiert schon"}},
         {"file vanishes during the action", [&] { return vanishing; }, {"Ok", "Fehler", "Fehler"},
-         {{"A.JPG", "A"}, {"d", "D"}, {"taken", "T"}}},
+         {{"A.JPG", "A"}, {"d", "D"}, {"taken", "T"}}, {"", "Datei nicht mehr vorhanden", "Ziel existiert schon"}},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -735,6 +752,9 @@ TEST_F(RenameTest, SystemCallsThatFallBackOrFailHalfWayLoseNoFile) {
         h.clearBoxes();
         engine::RenameAusfuehren();
         EXPECT_EQ(column(ids::ColStatus), c.status);
+        Texts why;
+        for (int r = 0; r < 3; ++r) why.push_back(h.statusText(ids::FileTable, r));
+        EXPECT_EQ(why, c.why) << "the tool tip of each \"Fehler\"";
         EXPECT_EQ(files(), c.after) << "every file under its old or its new name, nothing else";
         EXPECT_EQ(h.shownBoxes().size(), std::size_t(std::count(c.status.begin(), c.status.end(), "Fehler")));
         h.clearBoxes();
