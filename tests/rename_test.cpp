@@ -851,7 +851,8 @@ TEST_F(RenameTest, PreviewMarksExactlyTheRowsRenameReportsAsFailed) {
     const char* texts[] = {"a", "jpg", "_", "neu_", "x", ".", "A", "1", ":", "IMG_000"};
     const char* orders[] = {"%2%_%1%.%erw%", "%1%.%erw%", "%2%.jpg", "%1%_%1%.%erw%"};
     const char* masks[] = {"*.jpg", "*.*", "*"};
-    const int cases = 400;
+    // The test command runs all of them; a single run of the case, a few.
+    const int cases = std::getenv("QUONABIX_ALL_CASES") ? 400 : 60;
     int predictedFailures = 0, secondActions = 0;
     for (int seed = 1; seed <= cases; ++seed) {
         std::mt19937 rnd(static_cast<unsigned>(seed));
