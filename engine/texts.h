@@ -113,14 +113,43 @@ constexpr const char* ReasonUnknownCommand = "Unbekannter Befehl";
 constexpr const char* Usage =
     "Aufruf: quonabix-undo <Skript> [Arbeitsverzeichnis]\n"
     "        quonabix-undo --log [Undo-Log]\n"
+    "        quonabix-undo --log --list [Undo-Log]\n"
     "\n"
     "Das erste nimmt die Umbenennungen eines Undo-Skripts zurück, das zweite die\n"
-    "der neuesten Aktion im Undo-Log (Vorgabe: undo_quonabix.log im temporären\n"
-    "Verzeichnis), etwa nach einem Absturz während des Umbenennens.\n"
+    "der neuesten noch offenen Aktion im Undo-Log (Vorgabe: undo_quonabix.log im\n"
+    "temporären Verzeichnis), etwa nach einem Absturz während des Umbenennens;\n"
+    "noch einmal aufgerufen, nimmt es die Aktion davor zurück. Das dritte zeigt\n"
+    "die Aktionen des Undo-Logs, die älteste zuerst.\n"
     "Jede Zeile, die nicht ausgeführt werden konnte, wird genannt. Rückgabewert:\n"
-    "0 alles zurückbenannt, 1 mindestens eine Zeile fehlgeschlagen, 2 falscher Aufruf.\n";
+    "0 alles zurückbenannt, 1 mindestens eine Zeile fehlgeschlagen oder Datei nicht\n"
+    "lesbar, 2 falscher Aufruf.\n";
 constexpr const char* ScriptNotReadable = "Fehler: Undo-Datei konnte nicht gelesen werden: ";
 constexpr const char* LogNotReadable = "Fehler: Undo-Log konnte nicht gelesen werden: ";
 constexpr const char* FailedLinesHead = "Fehler: Folgende Zeilen konnten nicht ausgeführt werden:\n";
+
+// The undo log's actions: the lines that say how an action ended, the
+// reasons a line of the log is not run, and quonabix-undo --log --list.
+constexpr const char* LogEndName = "REM .Ende.:";
+constexpr const char* LogTakenBackName = "REM .Rückgängig.:";
+constexpr const char* ReasonForeignLine = "Zeile stammt nicht von Quonabix";
+constexpr const char* ReasonAfterForeignFolder =
+    "nicht ausgeführt, folgt einem fremden Verzeichniswechsel";
+constexpr const char* ReasonBeforeFolder = "nicht ausgeführt, steht vor dem Verzeichnis der Aktion";
+constexpr const char* ReasonAfterEnd = "nicht ausgeführt, steht nach dem Ende der Aktion";
+constexpr const char* ReasonNotFinished = "Unterbrochene Umbenennung konnte nicht beendet werden";
+constexpr const char* TakenBackNotRecorded =
+    "Undo-Log: Die Rücknahme der Aktion konnte nicht vermerkt werden";
+constexpr const char* LogInUse =
+    "Fehler: Das Undo-Log wird gerade von einem anderen Quonabix-Programm benutzt: ";
+constexpr const char* ListNoAction = "Das Undo-Log enthält keine Aktion.";
+constexpr const char* ListTimeMask = "%dd.%mm.%yyyy %hh:%ii:%ss";
+constexpr const char* ListNoTime = "Zeit unbekannt";
+constexpr const char* ListNoFolder = "(kein Verzeichnis)";
+constexpr const char* ListFile = " Datei";
+constexpr const char* ListFiles = " Dateien";
+constexpr const char* ListOpen = "offen";
+constexpr const char* ListTakenBack = "zurückgenommen";
+constexpr const char* ListNothingRenamed = "nichts umbenannt";
+constexpr const char* ListNotEnded = ", nicht beendet";
 
 }  // namespace engine::text

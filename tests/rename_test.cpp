@@ -561,8 +561,19 @@ TEST_F(RenameTest, KillDuringARenumberingIsTakenBackFromTheLog) {
         waitpid(child, &status, 0);
         const Files atKill = files();
         if (atKill != before && atKill.count(numbered(3000))) ++killedMidway;
-        const engine::BatchResult r = engine::undoFromLog(temp + "undo_quonabix.log");
+        const engine::LogUndoResult r = engine::undoFromLog(temp + "undo_quonabix.log");
         EXPECT_TRUE(r.failures.empty()) << r.failures.front();
+        EXPECT_EQ(files(), before);
+        // Taken back and marked so (unless the kill came before the first
+        // rename): run again, there is nothing left to take back.
+        if (!r.script.empty()) {
+            const std::string mark = "REM .Rückgängig.:" + r.script + "\r\n";
+            EXPECT_EQ(r.script.rfind(temp + "undo_Quonabix_", 0), 0u) << r.script;
+            EXPECT_EQ(log().substr(log().size() - mark.size()), mark);
+        }
+        const engine::LogUndoResult again = engine::undoFromLog(temp + "undo_quonabix.log");
+        EXPECT_EQ(again.script, "");
+        EXPECT_TRUE(again.failures.empty());
         EXPECT_EQ(files(), before);
         fs::remove_all(dir);
         fs::remove_all(temp);
@@ -572,34 +583,65 @@ TEST_F(RenameTest, KillDuringARenumberingIsTakenBackFromTheLog) {
 }
 
 // The newest action of the log only, in reverse order, without the crash
-// tail, and without the line whose rename never started.
+// tail, and without the line whose rename never started; marked as taken
+// back, so the next run takes back the action before it, and a header-only
+// action (a double click that renamed nothing) is never the newest.
 TEST_F(RenameTest, LogRecoverySkipsACrashTailAndARenameThatNeverStarted) {
     const std::string older = RemLine + "REM .Datei.:x.bat\r\n" + RemLine + "cd " + dir + "\r\nren \"c\" \"old\"\r\n";
     // b became neu_1 and neu_1 became neu_2; the line for a => neu_1 was
     // written, then the program died.
     const std::string newest = RemLine + "REM .Datei.:y.bat\r\n" + RemLine + "cd " + dir +
                                "\r\nren \"neu_2\" \"neu_1\"\r\nren \"neu_1\" \"b\"\r\nren \"neu_9\" \"a\"\r\n";
+    const std::string doubleClick = RemLine + "REM .Datei.:z.bat\r\n" + RemLine + "REM .Ende.:z.bat\r\n";
+    const std::string log = temp + "undo_quonabix.log";
     const Files before{{"a", "A"}, {"neu_1", "N"}, {"b", "B"}, {"c", "C"}};
+    const Files crashed{{"a", "A"}, {"neu_2", "N"}, {"neu_1", "B"}, {"c", "C"}};
     for (const std::string& tail : {std::string(), std::string("ren \"neu_3\" \"x"), std::string(700, '\0')}) {
         SCOPED_TRACE(tail.size());
         for (const auto& e : fs::directory_iterator(dir)) fs::remove(e.path());
-        fill({{"a", "A"}, {"neu_2", "N"}, {"neu_1", "B"}, {"c", "C"}});
-        std::ofstream(temp + "undo_quonabix.log", std::ios::binary) << older + newest + tail;
-        const engine::BatchResult r = engine::undoFromLog(temp + "undo_quonabix.log");
+        fill(crashed);
+        std::ofstream(log, std::ios::binary) << older + newest + tail;
+        const engine::LogUndoResult r = engine::undoFromLog(log);
         EXPECT_TRUE(r.started);
         EXPECT_EQ(r.failures, Texts{});
+        EXPECT_EQ(r.script, "y.bat");
         EXPECT_EQ(files(), before);
+        EXPECT_EQ(read(log), older + newest + "REM .Rückgängig.:y.bat\r\n") << "the crash tail is cut off";
     }
     EXPECT_EQ(engine::logUndoScript(older + newest), "cd " + dir + "\r\nren \"neu_9\" \"a\"\r\n"
                                                       "ren \"neu_1\" \"b\"\r\nren \"neu_2\" \"neu_1\"\r\n");
     EXPECT_FALSE(engine::undoFromLog(temp + "missing.log").started);
-    // Killed before the first line, or before the header was complete.
-    for (const std::string& log : {std::string(), std::string("REM ---"), std::string(300, '\0')}) {
-        std::ofstream(temp + "undo_quonabix.log", std::ios::binary) << log;
-        const engine::BatchResult r = engine::undoFromLog(temp + "undo_quonabix.log");
-        EXPECT_TRUE(r.started && r.failures.empty()) << log.size();
+    EXPECT_FALSE(fs::exists(temp + "missing.log"));
+
+    // Run after run, one action after the other, the double click passed over.
+    for (const auto& e : fs::directory_iterator(dir)) fs::remove(e.path());
+    fill(crashed);
+    std::ofstream(log, std::ios::binary) << older + newest + doubleClick;
+    struct Run { std::string script; Files after; };
+    const Run runs[] = {
+        {"y.bat", before},
+        {"x.bat", {{"a", "A"}, {"neu_1", "N"}, {"b", "B"}, {"old", "C"}}},
+        {"", {{"a", "A"}, {"neu_1", "N"}, {"b", "B"}, {"old", "C"}}},
+    };
+    std::string marks;
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.script);
+        const engine::LogUndoResult r = engine::undoFromLog(log);
+        EXPECT_TRUE(r.started && r.failures.empty());
+        EXPECT_EQ(r.script, run.script);
+        EXPECT_EQ(files(), run.after);
+        if (!run.script.empty()) marks += "REM .Rückgängig.:" + run.script + "\r\n";
+        EXPECT_EQ(read(log), older + newest + doubleClick + marks);
     }
-    EXPECT_EQ(files(), before);
+
+    // Killed before the first line, or before the header was complete.
+    for (const std::string& text : {std::string(), std::string("REM ---"), std::string(300, '\0')}) {
+        std::ofstream(log, std::ios::binary) << text;
+        const engine::LogUndoResult r = engine::undoFromLog(log);
+        EXPECT_TRUE(r.started && r.failures.empty()) << text.size();
+        EXPECT_EQ(r.script, "");
+    }
+    EXPECT_EQ(files(), runs[2].after);
 }
 
 // A folder name with a line break would become a second command of the
