@@ -51,7 +51,7 @@ Interrupted removed(const std::string& path) {
 
 // d: a change of case between its two steps, the temporary name taken.
 Interrupted finishCaseChange(const std::string& dir, const std::string& oldName, const std::string& newName,
-                             const std::string& temp) {
+                             const std::string& temp, bool reservations) {
     const Entry o = entryOf(dir + oldName), n = entryOf(dir + newName), t = entryOf(dir + temp);
     const std::vector<bool> listed = listedExactly(dir, {oldName, newName});
     const bool atOld = o.exists && listed[0], atNew = n.exists && listed[1];
@@ -62,7 +62,7 @@ Interrupted finishCaseChange(const std::string& dir, const std::string& oldName,
     // The file waits at the temporary name. The second step's reservation
     // goes, and so does its link where the folder ignores case (there `old`
     // finds the file under `new`, so `new` is no name of the user's).
-    const bool reserved = atNew && emptyAlone(n) && !sameFile(n, t);
+    const bool reserved = reservations && atNew && emptyAlone(n) && !sameFile(n, t);
     const bool linked = atNew && !atOld && sameFile(n, t) && sameFile(o, n) && n.facts.links >= 2;
     if ((reserved || linked) && removed(dir + newName) == Interrupted::Failed) return Interrupted::Failed;
     const int h = platform::openDirForRename(dir);
@@ -74,14 +74,14 @@ Interrupted finishCaseChange(const std::string& dir, const std::string& oldName,
 }  // namespace
 
 Interrupted finishInterruptedRename(const std::string& dir, const std::string& newName,
-                                    const std::string& oldName) {
+                                    const std::string& oldName, bool reservations) {
     const std::string temp = platform::caseChangeTempName(oldName, newName);
-    if (platform::fileExists(dir + temp)) return finishCaseChange(dir, oldName, newName, temp);
+    if (platform::fileExists(dir + temp)) return finishCaseChange(dir, oldName, newName, temp, reservations);
     const Entry o = entryOf(dir + oldName), n = entryOf(dir + newName);
     if (o.exists && !n.exists) return Interrupted::Finished;   // a: it never started
     if (!o.exists) return Interrupted::RunLine;
     const bool twoNames = sameFile(o, n) && o.facts.links >= 2;   // b
-    const bool reserved = !sameFile(o, n) && emptyAlone(n);       // c
+    const bool reserved = reservations && !sameFile(o, n) && emptyAlone(n);   // c
     if (!twoNames && !reserved) return Interrupted::RunLine;
     const std::vector<bool> listed = listedExactly(dir, {oldName, newName});
     if (!listed[1] || (twoNames && !listed[0])) return Interrupted::RunLine;

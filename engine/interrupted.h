@@ -12,8 +12,9 @@ enum class Interrupted {
     Failed,     // a step of finishing it failed: the line is left out, and reported
 };
 // For the line `ren "newName" "oldName"` in dir (ending with the separator),
-// whose rename renamed oldName to newName.
+// whose rename renamed oldName to newName; `reservations`: its action may
+// have reserved newName (its log said so).
 Interrupted finishInterruptedRename(const std::string& dir, const std::string& newName,
-                                    const std::string& oldName);
+                                    const std::string& oldName, bool reservations);
 
 }  // namespace engine

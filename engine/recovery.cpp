@@ -20,12 +20,15 @@
 //   a. `old` there, `new` free: it never started. The line is left out.
 //   b. `old` and `new` two names of one file: died between link and
 //      unlink. The name `new` goes; the line is left out.
-//   c. `old` there, `new` an empty file of one name: died after reserving
-//      `new` (no hard links). The reservation goes; the line is left out.
+//   c. `old` there, `new` an empty file of one name, in an action that
+//      said "REM .Platzhalter." before its first reservation: died after
+//      reserving `new` (no hard links). The reservation goes; the line is
+//      left out. Without that line no action reserves, and an empty file
+//      at `new` is a user's (its rename was refused, or it came later).
 //   d. `temp` there: an empty `temp` beside the file at `old` (or a second
 //      name of it) is the reservation of the first step and goes. Else the
 //      file waits at `temp`: an empty `new` of one name beside it (the
-//      second step's reservation) goes, or `new` as a second name of it
+//      second step's reservation, as in c) goes, or `new` as a second name of it
 //      where the folder ignores case; then `temp` is renamed back to
 //      `old`. The line is left out.
 // Nothing a user made is touched: every name removed was made by the rename
@@ -68,7 +71,7 @@ std::string unescaped(const std::string& text) { return support::replaceAll(text
 
 // ---- the program's lines ------------------------------------------------------
 
-enum class Kind { Separator, Header, End, TakenBack, Drive, Cd, Ren, Other };
+enum class Kind { Separator, Header, End, TakenBack, Reservations, Drive, Cd, Ren, Other };
 
 struct LogLine {
     Kind kind = Kind::Other;
@@ -97,6 +100,7 @@ LogLine classify(std::string_view line) {
     else if (after(text::LogScriptName)) l.kind = Kind::Header;
     else if (after(text::LogEndName)) l.kind = Kind::End;
     else if (after(text::LogTakenBackName)) l.kind = Kind::TakenBack;
+    else if (line == text::LogReservations) l.kind = Kind::Reservations;
     else if (line.size() == 2 && line[1] == ':') l.kind = Kind::Drive;
     else if (readCdLine(line, l.value)) l.kind = Kind::Cd;
     else if (readRenLine(std::string(line), l.from, l.to) && batchRenLine(l.from, l.to) == line) l.kind = Kind::Ren;
@@ -146,6 +150,7 @@ struct ActionRead {
     bool hasFolder = false;
     bool foreignFolder = false;   // a foreign line changed the folder
     bool endSeen = false;
+    bool reservations = false;    // it may have left an empty reservation
     bool lastRenRuns = false;     // the last rename line is one that runs
     int pendingDriveNo = 0;       // a drive line waiting for its cd line
     std::string pendingDrive;
@@ -172,7 +177,9 @@ void readRen(ActionRead& a, int lineNo, std::string_view line, LogLine& l) {
     if (a.foreignFolder) return foreign(a, lineNo, line, text::ReasonAfterForeignFolder);
     if (!a.hasFolder) return foreign(a, lineNo, line, text::ReasonBeforeFolder);
     a.lastRenRuns = true;
-    ++a.files;
+    // A row whose name stayed has its line too, but renamed no file: an
+    // action of only such lines is never the one to take back.
+    if (l.from != l.to) ++a.files;
     if (a.collect) a.rens.push_back({lineNo, std::move(l.from), std::move(l.to)});
 }
 
@@ -196,6 +203,9 @@ void readActionLine(ActionRead& a, int lineNo, std::string_view line, LogLine& l
     settlePendingDrive(a);
     switch (l.kind) {
         case Kind::Separator: case Kind::TakenBack: return;
+        case Kind::Reservations:
+            a.reservations = true;
+            return;
         case Kind::End:
             if (l.value == a.script) a.endSeen = true;
             return;
@@ -380,7 +390,7 @@ LogUndoResult takeBack(const std::string& log, int journal) {
     std::size_t leaveOut = a.rens.size();
     if (!action.ended && a.lastRenRuns) {
         const RenEntry& last = a.rens.back();
-        const Interrupted f = finishInterruptedRename(a.folder, last.from, last.to);
+        const Interrupted f = finishInterruptedRename(a.folder, last.from, last.to, a.reservations);
         if (f != Interrupted::RunLine) leaveOut = a.rens.size() - 1;
         if (f == Interrupted::Failed)
             failures.push_back({last.lineNo, text::Line + std::to_string(last.lineNo) + ": " + a.folder +

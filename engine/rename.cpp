@@ -18,6 +18,7 @@
 
 #include "engine/batch.h"
 #include "engine/namecheck.h"
+#include "engine/recovery.h"
 #include "engine/texts.h"
 #include "engine/repaint.h"
 #include "engine/state.h"
@@ -42,6 +43,7 @@ constexpr int NameAttempts = 1000;
 // written (no larger, in the directory of that identity), or, where it
 // could not be written whole, the same lines held here.
 struct UndoState {
+    std::string action;              // the script named in the log's header of the action
     std::string script;
     std::string text;
     bool complete = false;
@@ -304,8 +306,11 @@ void finishAction(Action& a, const std::string& script) {
     bool written = text.empty() || platform::fileWrite(a.script, platform::toScriptBytes(text));
     written = platform::fileSync(a.script) && written;
     written = platform::fileClose(a.script) && written;
+    // The end line tells recovery that no rename of this action is in flight.
+    const std::string end = actionEndLine(script);
+    platform::journalAppend(a.log, end.data(), end.size());
     platform::journalClose(a.log);
-    undoState = {script, std::move(text), written, a.folder, a.identity, a.identityKnown};
+    undoState = {script, script, std::move(text), written, a.folder, a.identity, a.identityKnown};
     // A full disk was reported already, with what the undo does.
     if (!written && !a.logFull)
         support::yInfoBox(text::Title, text::ScriptNotWritten + script + text::ScriptInMemory +
@@ -333,6 +338,8 @@ void reportUndo(const BatchResult& r) {
         return;
     }
     if (r.failures.empty()) {
+        // The log says so, and `quonabix-undo --log` takes back the action before.
+        recordTakenBack(support::TempVerzeichnis + text::LogName, undoState.action);
         support::yInfoBox(text::Title, text::AllUndone, platform::BoxOk);
         w.enable(ids::UndoButton, false);
         return;

@@ -72,8 +72,9 @@ protected:
         return rem + "REM .Datei.:" + engine::batchEscape(script) + "\r\n" + rem;
     }
     static std::string action(const std::string& script, const std::string& folder,
-                              const std::vector<std::pair<std::string, std::string>>& backLines, bool ended) {
-        std::string text = header(script);
+                              const std::vector<std::pair<std::string, std::string>>& backLines, bool ended,
+                              bool reservations = false) {
+        std::string text = header(script) + (reservations ? "REM .Platzhalter.\r\n" : "");
         if (!backLines.empty()) text += engine::directoryLines(folder);
         for (const auto& [now, was] : backLines) text += engine::batchRenLine(now, was) + "\r\n";
         return text + (ended ? engine::actionEndLine(script) : "");
@@ -453,7 +454,7 @@ TEST_F(BatchTest, AnInterruptedRenameIsFinishedAndNothingElseIsTouched) {
         const std::string s = scriptAt("2024_03_09_14_05_07");
         const std::string log = dir + "undo_quonabix.log";
         const std::string text =
-            action(s, d, {{"neu.jpg", "alt.jpg"}, {"leer", "leer.alt"}, {row.now, row.was}}, row.ended);
+            action(s, d, {{"neu.jpg", "alt.jpg"}, {"leer", "leer.alt"}, {row.now, row.was}}, row.ended, true);
         put(log, text);
         const engine::LogUndoResult r = engine::undoFromLog(log);
         Files after = ignoresCase && !row.afterIgnoringCase.empty() ? row.afterIgnoringCase : row.after;
@@ -461,13 +462,19 @@ TEST_F(BatchTest, AnInterruptedRenameIsFinishedAndNothingElseIsTouched) {
         after["leer"] = "";
         after["leer.alt"] = "user";
         EXPECT_EQ(files(d), after);
-        // Lines 1-3 header, 4 cd (a drive line before it moves the rest), 5-7 the renames.
+        // Lines 1-3 header, 4 "REM .Platzhalter.", 5 cd (a drive line before it moves the rest), 6-8 the renames.
         const int drive = engine::batchDrive(d).empty() ? 0 : 1;
-        std::vector<int> failed{6 + drive};
-        if (row.lastFails) failed.push_back(7 + drive);
+        std::vector<int> failed{7 + drive};
+        if (row.lastFails) failed.push_back(8 + drive);
         EXPECT_EQ(failedLines(r), failed) << (r.failures.empty() ? "" : r.failures.back());
         EXPECT_EQ(read(log), text) << "a partial undo is not marked";
     }
+    // An action that never said it reserves leaves an empty file at the new name alone.
+    fs::remove_all(d);
+    fill(d, {{old, "X"}, {neu, ""}});
+    put(dir + "undo_quonabix.log", action(scriptAt("2024_03_09_14_05_07"), d, {{neu, old}}, false));
+    EXPECT_EQ(engine::undoFromLog(dir + "undo_quonabix.log").failures.size(), 1u);
+    EXPECT_EQ(files(d), (Files{{old, "X"}, {neu, ""}}));
     // The same crash states with nothing else failing: marked as taken back.
     fs::remove_all(d);
     fill(d, {{small, "X"}, {temp, ""}});

@@ -172,9 +172,11 @@ TEST_F(RenameTest, RenameWritesExactUndoFilesAndUndoRestoresNames) {
     EXPECT_EQ(read(script), "cd " + dir + "\r\n"
                             "ren \"neu_002.jpg\" \"b.jpg\"\r\n"
                             "ren \"neu_001.jpg\" \"a.jpg\"\r\n");
-    EXPECT_EQ(log(), RemLine + "REM .Datei.:" + script + "\r\n" + RemLine + "cd " + dir + "\r\n"
-                     "ren \"neu_001.jpg\" \"a.jpg\"\r\n"
-                     "ren \"neu_002.jpg\" \"b.jpg\"\r\n");
+    const std::string logged = RemLine + "REM .Datei.:" + script + "\r\n" + RemLine + "cd " + dir + "\r\n"
+                               "ren \"neu_001.jpg\" \"a.jpg\"\r\n"
+                               "ren \"neu_002.jpg\" \"b.jpg\"\r\n"
+                               "REM .Ende.:" + script + "\r\n";
+    EXPECT_EQ(log(), logged);
     struct stat st;
     ASSERT_EQ(stat(script.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -185,6 +187,7 @@ TEST_F(RenameTest, RenameWritesExactUndoFilesAndUndoRestoresNames) {
     EXPECT_FALSE(h.isEnabled(ids::UndoButton));
     EXPECT_EQ(engine::RenameErfolgt, 0);
     EXPECT_EQ(column(ids::ColNew), (Texts{"neu_001.jpg", "neu_002.jpg"}));
+    EXPECT_EQ(log(), logged + "REM .Rückgängig.:" + script + "\r\n") << "quonabix-undo --log leaves it alone";
 }
 
 TEST_F(RenameTest, UnusualRowsEndOkAndUndoStillRestoresEverything) {
@@ -320,6 +323,8 @@ TEST_F(RenameTest, ExistingTargetAsksAndCancelRevertsEverythingDoneSoFar) {
         EXPECT_EQ(files(), c.after);
         EXPECT_EQ(h.isEnabled(ids::UndoButton), c.undoOn);
         EXPECT_EQ(engine::RenameErfolgt, c.answer == platform::AnswerOk ? 1 : 0) << "mode 2, or 0 after a cancel";
+        const bool markedBack = log().find("REM .Rückgängig.:" + engine::UndoDatei) != std::string::npos;
+        EXPECT_EQ(markedBack, c.answer != platform::AnswerOk && !c.undoOn) << "a complete cancel is marked in the log";
         if (!c.blockAtQuestion) continue;
         fs::remove(dir + "a");
         h.clearBoxes();
