@@ -149,6 +149,15 @@ protected:
         setRows(rows);
         return before;
     }
+    // The rename's system calls as file systems without RENAME_NOREPLACE
+    // answer them: with hard links (NTFS, sshfs) and without (exFAT, FAT).
+    static int flagRefused(platform::posix::RenameCall call, int fd, const std::string& from, const std::string& to) {
+        using platform::posix::RenameCall;
+        return call == RenameCall::RenameNoReplace ? EINVAL : platform::posix::realRenameCall(call, fd, from, to);
+    }
+    static int noHardLinks(platform::posix::RenameCall call, int fd, const std::string& from, const std::string& to) {
+        return call == platform::posix::RenameCall::Link ? EPERM : flagRefused(call, fd, from, to);
+    }
     std::string scriptName(const char* tick) {
         return temp + "undo_Quonabix_2024_03_09_14_05_07_" + tick + ".bat";
     }
@@ -731,9 +740,7 @@ TEST_F(RenameTest, SystemCallsThatFallBackOrFailHalfWayLoseNoFile) {
     using platform::posix::RenameCall;
     using Hook = platform::posix::RenameCallHook;
     const auto real = platform::posix::realRenameCall;
-    const Hook refusesFlag = [real](RenameCall call, int fd, const std::string& from, const std::string& to) {
-        return call == RenameCall::RenameNoReplace ? EINVAL : real(call, fd, from, to);
-    };
+    const Hook refusesFlag = flagRefused;
     // A folder that ignores case finds "a.jpg" as "A.JPG" too: here the
     // second spelling is a hard link, and it goes when the file is moved.
     const auto ignoresCase = [this](Hook calls) -> Hook {
@@ -757,11 +764,7 @@ TEST_F(RenameTest, SystemCallsThatFallBackOrFailHalfWayLoseNoFile) {
         return real(call, fd, from, to);
     };
     // exFAT and FAT: neither the flag nor hard links; the new name is reserved first.
-    const Hook noLinks = [real](RenameCall call, int fd, const std::string& from, const std::string& to) {
-        if (call == RenameCall::RenameNoReplace) return EINVAL;
-        if (call == RenameCall::Link) return EPERM;
-        return real(call, fd, from, to);
-    };
+    const Hook noLinks = noHardLinks;
     struct Case { const char* what; std::function<Hook()> hook; Texts status; Files after; Texts why; };
     const Texts takenWhy{"", "", "Ziel existiert schon"};
     const Case cases[] = {
@@ -819,14 +822,7 @@ TEST_F(RenameTest, SystemCallsThatFallBackOrFailHalfWayLoseNoFile) {
 TEST_F(RenameTest, KilledBetweenAnyTwoStepsOfAFallbackWayRecoveryRestoresTheFolder) {
     using platform::posix::RenameCall;
     using Hook = platform::posix::RenameCallHook;
-    const auto real = platform::posix::realRenameCall;
-    const Hook links = [real](RenameCall call, int fd, const std::string& from, const std::string& to) {
-        return call == RenameCall::RenameNoReplace ? EINVAL : real(call, fd, from, to);
-    };
-    const Hook reserves = [real](RenameCall call, int fd, const std::string& from, const std::string& to) {
-        if (call == RenameCall::RenameNoReplace) return EINVAL;
-        return call == RenameCall::Link ? EPERM : real(call, fd, from, to);
-    };
+    const Hook links = flagRefused, reserves = noHardLinks;
     const Files before{{"a", "A"}, {"b", ""}, {"taken", "T"}};
     for (const auto& [way, hook] : {std::pair{"link + unlink", links}, std::pair{"reservation", reserves}}) {
         for (int step = 1;; ++step) {

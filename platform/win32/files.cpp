@@ -86,11 +86,10 @@ bool sameFile(const std::wstring& a, const std::wstring& b) {
            identityOf(ia) == identityOf(ib);
 }
 
-// Renames through a temporary name; if the second step fails, the first
-// is taken back.
-bool renameViaTemp(const std::wstring& dir, const std::wstring& from, const std::wstring& to) {
-    const std::wstring temp = dir + L".quonabix-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(GetTickCount()) + L".tmp";
+// Renames through the fixed temporary name of the two names, where
+// recovery finds the file after a crash; if the second step fails, the
+// first is taken back.
+bool renameViaTemp(const std::wstring& from, const std::wstring& to, const std::wstring& temp) {
     if (!MoveFileExW(from.c_str(), temp.c_str(), 0)) return false;
     if (MoveFileExW(temp.c_str(), to.c_str(), 0)) return true;
     const DWORD error = GetLastError();
@@ -249,7 +248,8 @@ RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const
     // systems take the file itself for the target and keep the old case.
     const bool caseOnly = CompareStringOrdinal(from.c_str(), -1, to.c_str(), -1, TRUE) == CSTR_EQUAL;
     if (caseOnly && sameFile(from, to))
-        return renameViaTemp(e.dir, from, to) ? RenameResult::Ok : renameResultOf(GetLastError(), from);
+        return renameViaTemp(from, to, e.dir + widen(caseChangeTempName(fromName, toName)))
+                   ? RenameResult::Ok : renameResultOf(GetLastError(), from);
     if (MoveFileExW(from.c_str(), to.c_str(), 0)) return RenameResult::Ok;
     return renameResultOf(GetLastError(), from);
 }
