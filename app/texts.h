@@ -16,7 +16,8 @@ constexpr const char* TipTitle = "Platzhalter";
 constexpr const char* TipPattern =
     "%nr%=Nummerierung, %dateinamen%=DateinamenKomplett,%datei%=DateinamenOhneErweiterung, "
     "%erw%=Erweiterung, %dc%=Datum-Erstellt, %da%=Datum-Letzter Zugriff, %dm%=Datum-Geändert, "
-    "%tc%=Zeit-Erstellt, %ta%=Zeit-Letzter Zugriff, %tm%=Zeit-Geändert";
+    "%tc%=Zeit-Erstellt, %ta%=Zeit-Letzter Zugriff, %tm%=Zeit-Geändert, "
+    "%dx%=Datum-Aufnahme, %tx%=Zeit-Aufnahme";
 constexpr const char* TipOrder =
     "%1%=1.Teil nach Trennung durch Trennzeichen, %2%=wie vor usw.,%erw%=Erweiterung";
 constexpr const char* StartLogName = "lauf.txt";

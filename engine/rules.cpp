@@ -5,6 +5,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "engine/photodate.h"
 #include "engine/table.h"
 #include "platform/files.h"
 #include "platform/window.h"
@@ -17,16 +18,37 @@ namespace {
 
 using support::replaceAll;
 
-// Placeholders of the pattern rule, replaced in this order.
-const std::string PhNumber = "%NR%";
-const std::string PhBase = "%DATEI%";
-const std::string PhFileName = "%DATEINAMEN%";
-const std::string PhExtension = "%ERW%";
-const std::string PhDate[3] = {"%DC%", "%DA%", "%DM%"};
-const std::string PhTime[3] = {"%TC%", "%TA%", "%TM%"};
 const std::string DateMask = "%yyyy_%mm_%dd";
 const std::string TimeMask = "%hh-%ii-%ss";
 const std::string PhSwapExtension = "%erw%";
+
+// What a placeholder of the pattern rule stands for.
+enum class Value { Number, Base, FileName, Extension, FileTime, Taken };
+
+struct Placeholder {
+    std::string token;                              // found ignoring the case of A-Z
+    Value value;
+    const std::string* mask = nullptr;              // the layout of a date or time
+    int kind = 0;                                   // which file time: 0 creation, 1 last access, 2 modification
+    PatternPiece::Kind piece = PatternPiece::Text;  // its piece where the pattern is taken apart once; Text: read per file
+};
+
+// The placeholders in their order of replacement: each works on the text
+// the ones before left, so a value brought in early meets the later ones.
+const Placeholder Placeholders[] = {
+    {"%NR%", Value::Number, nullptr, 0, PatternPiece::Number},
+    {"%DATEI%", Value::Base, nullptr, 0, PatternPiece::Base},
+    {"%DATEINAMEN%", Value::FileName, nullptr, 0, PatternPiece::FileName},
+    {"%ERW%", Value::Extension, nullptr, 0, PatternPiece::Extension},
+    {"%DC%", Value::FileTime, &DateMask, 0},
+    {"%DA%", Value::FileTime, &DateMask, 1},
+    {"%DM%", Value::FileTime, &DateMask, 2},
+    {"%DX%", Value::Taken, &DateMask},
+    {"%TC%", Value::FileTime, &TimeMask, 0},
+    {"%TA%", Value::FileTime, &TimeMask, 1},
+    {"%TM%", Value::FileTime, &TimeMask, 2},
+    {"%TX%", Value::Taken, &TimeMask},
+};
 
 // A mask of more places than this would only ever hold zeros.
 constexpr int MaxDigits = 255;
@@ -40,13 +62,6 @@ NameParts splitName(std::string_view fileName) {
     const std::size_t dot = fileName.rfind('.');
     if (dot == std::string_view::npos) return {};
     return {fileName.substr(0, dot), fileName.substr(dot + 1)};
-}
-
-// Replaces only when the placeholder is there, so a row whose pattern does
-// not name it costs one scan and no allocation.
-void replaceIfThere(std::string& work, const std::string& find, std::string_view by) {
-    if (support::findFoldAZ(work, find) == std::string::npos) return;
-    work = replaceAll(work, find, std::string(by), true);
 }
 
 // The running number in `digits` digits: a mask of that many zeros.
@@ -71,30 +86,48 @@ std::string fromPieces(const RuleInputs& in, const NameParts& parts,
     return out;
 }
 
+// The values of one file, each worked out when its placeholder is met;
+// the photo is read at most once for its date and its time.
+struct FileValues {
+    const RuleInputs& in;
+    const std::string& path;
+    const std::string& fileName;
+    NameParts parts;
+    int32_t number;
+    bool takenRead = false, taken = false;
+    platform::LocalTime moment;
+
+    std::string of(const Placeholder& p) {
+        switch (p.value) {
+            case Value::Number: return numberText(in.digits, number);
+            case Value::Base: return std::string(parts.base);
+            case Value::FileName: return fileName;
+            case Value::Extension: return std::string(parts.extension);
+            case Value::FileTime: return yGetFileDate("", path, *p.mask, p.kind, 0);
+            case Value::Taken:
+                if (!takenRead) taken = photoTaken(path, moment);
+                takenRead = true;
+                return taken ? support::formatDate(*p.mask, moment) : "";
+        }
+        return "";
+    }
+};
+
 std::string byPattern(const RuleInputs& in, const std::string& path,
                       const std::string& fileName, int32_t number) {
     // A name holding "%" could bring in a placeholder of a later step.
     if (!in.pieces.empty() && fileName.find('%') == std::string::npos)
         return fromPieces(in, splitName(fileName), fileName, number);
     std::string work = in.pattern;
-    // Every remaining step needs a "%"; most patterns are done after one scan.
-    if (work.find('%') == std::string::npos) return work;
-    const NameParts parts = splitName(fileName);
-    if (support::findFoldAZ(work, PhNumber) != std::string::npos)
-        work = replaceAll(work, PhNumber, numberText(in.digits, number), true);
-    replaceIfThere(work, PhBase, parts.base);
-    replaceIfThere(work, PhFileName, fileName);
-    replaceIfThere(work, PhExtension, parts.extension);
-    // A file name brought in above may itself hold a date placeholder, so
-    // the test is made on the text as it now stands.
-    if (work.find('%') == std::string::npos) return work;
-    for (int kind = 0; kind < 3; ++kind) {
-        if (support::findFoldAZ(work, PhDate[kind]) != std::string::npos)
-            work = replaceAll(work, PhDate[kind], yGetFileDate("", path, DateMask, kind, 0), true);
-    }
-    for (int kind = 0; kind < 3; ++kind) {
-        if (support::findFoldAZ(work, PhTime[kind]) != std::string::npos)
-            work = replaceAll(work, PhTime[kind], yGetFileDate("", path, TimeMask, kind, 0), true);
+    FileValues values{in, path, fileName, splitName(fileName), number, false, false, {}};
+    for (const Placeholder& p : Placeholders) {
+        // Every placeholder needs a "%"; most patterns are done early. The
+        // test is made on the text as it now stands, since a value brought
+        // in may itself hold one.
+        if (work.find('%') == std::string::npos) break;
+        if (p.value == Value::Taken && !photoDatesOn) continue;
+        if (support::findFoldAZ(work, p.token) == std::string::npos) continue;
+        work = replaceAll(work, p.token, values.of(p), true);
     }
     return work;
 }
@@ -193,12 +226,11 @@ bool fileTimeOf(const std::string& path, int kind, platform::LocalTime& out) {
 // inserted value to complete into a later placeholder, and no date or time
 // is asked for (those are read per file).
 std::vector<PatternPiece> splitPattern(const std::string& pattern) {
-    const std::pair<const std::string*, char> steps[] = {
-        {&PhNumber, '\x01'}, {&PhBase, '\x02'}, {&PhFileName, '\x03'}, {&PhExtension, '\x04'}};
     if (pattern.find_first_of("\x01\x02\x03\x04") != std::string::npos) return {};
     std::string work = pattern;
-    for (const auto& [placeholder, marker] : steps)
-        work = replaceAll(work, *placeholder, std::string(1, marker), true);
+    // Each piece's kind is its marker character.
+    for (const Placeholder& p : Placeholders)
+        if (p.piece != PatternPiece::Text) work = replaceAll(work, p.token, std::string(1, char(p.piece)), true);
     if (work.find('%') != std::string::npos) return {};
     std::vector<PatternPiece> pieces;
     for (char c : work) {

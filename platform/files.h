@@ -124,6 +124,26 @@ enum class FileTimeKind { Creation = 0, Access = 1, Modification = 2 };
 // system does not keep that time (no birth time, for instance).
 bool fileTime(const std::string& path, FileTimeKind kind, LocalTime& out);
 
+// ---- the date a photo was taken --------------------------------------------------
+// Which content a file has, as far as a look at it tells without reading
+// it: a file written, replaced or touched since shows another stamp. False
+// when the path (links followed) leads to no regular file.
+struct ContentStamp {
+    FileIdentity identity;   // 0 where the platform does not say
+    long long size = 0;
+    int64_t modifiedSec = 0, modifiedNsec = 0;
+    int64_t changedSec = 0, changedNsec = 0;   // status change; 0 where the platform does not say
+    bool operator==(const ContentStamp&) const = default;
+};
+bool contentStamp(const std::string& path, ContentStamp& out);
+// The photo's own text of when it was taken, as the file holds it: EXIF
+// DateTimeOriginal, else DateTimeDigitized ("YYYY:MM:DD HH:MM:SS" where
+// the camera kept to the form; not checked here); a movie's creation time
+// laid out the same way, where the library reads it. "" when the file has
+// none or cannot be read; never throws. `read`, where given, gets the
+// stamp of the content the text came from.
+std::string photoTakenText(const std::string& path, ContentStamp* read = nullptr);
+
 // ---- renaming ------------------------------------------------------------------
 // Why a rename did not happen, as far as the system says.
 enum class RenameResult {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing for the given purpose:
-#   deps.sh build   compiler, CMake, Ninja, Qt 6, fonts
+#   deps.sh build   compiler, CMake, Ninja, Qt 6, fonts, libexiv2 (the date a photo was taken)
 #   deps.sh test    the above and GoogleTest
 #   deps.sh bench   the above, Google Benchmark and the peer renamers
 #   deps.sh fuzz    the build packages, clang and its sanitizer and fuzzer runtime
@@ -8,7 +8,7 @@
 #   deps.sh windows-test  the above, GoogleTest's sources, Wine and Xvfb
 set -euo pipefail
 
-packages=(g++ cmake ninja-build qt6-base-dev libgl-dev fonts-liberation)
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev fonts-liberation libexiv2-dev)
 case "${1:-build}" in
   test)  packages+=(libgtest-dev) ;;
   bench) packages+=(libgtest-dev libbenchmark-dev mmv rename) ;;
