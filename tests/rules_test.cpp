@@ -1,5 +1,6 @@
-// The five new-name rules, the number text and the file times, each with
-// the worked examples users rely on, directly and through the file table.
+// The five new-name rules, the number text, the file times and the date a
+// photo was taken, each with the worked examples users rely on, directly
+// and through the file table.
 #include <gtest/gtest.h>
 #ifdef _WIN32
 #include <windows.h>
@@ -8,17 +9,22 @@
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/photodate.h"
 #include "engine/rules.h"
 #include "engine/state.h"
 #include "engine/table.h"
+#include "photofiles.h"
+#include "support/text.h"
 #include "testutil.h"
 
 using engine::RemoveAt;
@@ -123,6 +129,9 @@ TEST(PatternRule, PlaceholdersInTheirOrderAndAnyCase) {
         {"digits 0", patternRule("neu_%nr%.%erw%", 0), "a.jpg", 5, "neu_.jpg"},
         {"other texts copied", patternRule("%x%_%nr_%.%ERW%"), "a.JpG", 1, "%x%_%nr_%.JpG"},
         {"date of a missing file", patternRule("x%dm%y%TA%z"), "a.jpg", 1, "xyz"},
+        {"date taken of a missing file", patternRule("x%Dx%y%tX%z"), "a.jpg", 1, "xyz"},
+        {"taken after %dm%, before %tc%", patternRule("%D%DM%X%|%T%DX%X%|%D%TX%X%"), "a.jpg", 1, "||%DX%"},
+        {"taken from the name", patternRule("%dateinamen%"), "%dx%%TX%.jpg", 1, ".jpg"},
     });
     EXPECT_EQ(engine::newNameFor(patternRule("%nr%", 2000000000), "/x/a", "a", 12), std::string(253, '0') + "12");
 }
@@ -216,6 +225,103 @@ TEST(FileDate, LocalTimeWithoutAnyShift) {
     runCases({{"placeholder from the name", patternRule("%datei%"), "%dm%.txt", 1, "2020_02_29"}}, d.path());
 }
 
+// ---- the date a photo was taken ----------------------------------------------------
+
+TEST(PhotoDate, OnlyARealDayAndTimeOfDayCounts) {
+    const struct {
+        std::string text;
+        const char* expected;   // "" for no date
+    } cases[] = {
+        {"2023:07:08 05:11:42", "2023_07_08 05-11-42"},
+        {std::string("2023:07:08 05:11:42\0\0", 21), "2023_07_08 05-11-42"},
+        {"2023:07:08 05:11:42  ", "2023_07_08 05-11-42"},
+        {"2023-07-08T05:11:42", "2023_07_08 05-11-42"},
+        {"2024:02:29 23:59:59", "2024_02_29 23-59-59"},
+        {"2000:02:29 00:00:00", "2000_02_29 00-00-00"},
+        {"0001:01:01 00:00:00", "0001_01_01 00-00-00"},
+        {"0000:00:00 00:00:00", ""},   // a camera that did not know the time
+        {"    :  :     :  :  ", ""},
+        {"2023:13:45 99:99:99", ""},
+        {"2023:02:29 12:00:00", ""},
+        {"1900:02:29 12:00:00", ""},
+        {"2023:04:31 12:00:00", ""},
+        {"2023:07:00 12:00:00", ""},
+        {"2023:07:08 24:00:00", ""},
+        {"2023:07:08 05:60:00", ""},
+        {"2023:07:08 05:11:60", ""},
+        {"2023:07:08 05:11", ""},
+        {"2023:07:08 05:11:42+02:00", ""},
+        {"2023:07:08 05:11:42garbage", ""},
+        {"2023:07-08 05:11:42", ""},
+        {"2023:07:08  5:11:42", ""},
+        {"+023:07:08 05:11:42", ""},
+        {"2023:07:08-05:11:42", ""},
+        {"\xFF\xFE\xFD\xFC\xFB\xFA\xF9\xF8\xF7\xF6\xF5\xF4\xF3\xF2\xF1\xF0\xEF\xEE\xED", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        platform::LocalTime t;
+        const bool taken = engine::takenMoment(c.text, t);
+        EXPECT_EQ(taken ? support::formatDate("%yyyy_%mm_%dd %hh-%ii-%ss", t) : "", c.expected) << c.text;
+    }
+}
+
+// Every container the photo comes in, and fields spoiled as a damaged or
+// hostile file has them: the date as written, else none, never a wrong one.
+TEST(PhotoDate, ReadFromEachFormatAndNeverWrongFromADamagedFile) {
+    using namespace testutil::photo;
+    if (const char* why = noDatesHere()) GTEST_SKIP() << why;
+    const std::string shot = "2023:07:08 05:11:42", later = "2023:07:09 18:00:01";
+    const char* taken = "2023_07_08_05-11-42";
+    const std::string photo = jpeg(tiff(Exif(shot)));
+    const struct {
+        const char* what;
+        const char* file;
+        std::string bytes;
+        const char* expected;
+        bool everywhere;   // false: what libexiv2 reads, not every platform's reader
+    } cases[] = {
+        {"JPEG, original before digitized", "a.jpg", jpeg(tiff(Exif(shot, later))), taken, true},
+        {"JPEG with only DateTimeDigitized", "b.jpg", jpeg(tiff(Exif("", shot))), taken, true},
+        {"TIFF", "c.tif", tiff(Exif(shot), true), taken, true},
+        {"DNG, big-endian", "d.dng", tiff(Exif(shot).bigEndian().asDng(), true), taken, true},
+        {"PNG", "e.png", png(tiff(Exif(shot))), taken, false},
+        {"WebP", "f.webp", webp(tiff(Exif(shot))), taken, false},
+        {"HEIC", "g.heic", heic(tiff(Exif(shot))), taken, false},
+        {"MP4, its creation time as written", "h.mp4", mp4(3771637902u), taken, false},
+        {"unterminated, the date alone", "i.jpg", jpeg(tiff(Exif(shot).unterminated())), taken, true},
+        {"IFD0 its own next IFD", "j.jpg", jpeg(tiff(Exif(shot).nextIfdAt(8))), taken, false},
+        {"EXIF pointer back to IFD0", "k.jpg", jpeg(tiff(Exif(shot).exifIfdSaidAt(8))), "_", false},
+        {"negative EXIF pointer", "l.jpg", jpeg(tiff(Exif(shot).exifIfdSaidAt(0x80000000))), "_", false},
+        {"huge offset of the date", "m.jpg", jpeg(tiff(Exif(shot).originalSaidAt(0xFFFFFFF0))), "_", false},
+        {"unreadable original, intact digitized", "n.jpg",
+         jpeg(tiff(Exif(shot, later).originalSaidAt(0xFFFFFFF0))), "2023_07_09_18-00-01", false},
+        {"zero date", "o.jpg", jpeg(tiff(Exif("0000:00:00 00:00:00"))), "_", true},
+        {"month 13, hour 99", "p.jpg", jpeg(tiff(Exif("2023:13:45 99:99:99"))), "_", true},
+        {"garbage original, no fall-back", "q.jpg", jpeg(tiff(Exif("garbage", shot))), "_", true},
+        {"unterminated, running on", "r.jpg", jpeg(tiff(Exif(shot + "garbage").unterminated())), "_", true},
+        {"cut in IFD0", "s.jpg", photo.substr(0, 30), "_", true},
+        {"cut in the date", "t.jpg", photo.substr(0, 66), "_", true},
+        {"TIFF header alone", "u.tif", tiff(Exif(shot)).substr(0, 8), "_", true},
+        {"text named .jpg", "v.jpg", "not a photo at all", "_", true},
+        {"empty file", "w.jpg", "", "_", true},
+        {"PNG without metadata", "x.png", png(""), "_", true},
+    };
+    testutil::TempDir d;
+    engine::forgetPhotoDates();
+    for (const auto& c : cases) {
+        if (!c.everywhere && platform::PathSeparator == '\\') continue;
+        d.file(c.file, c.bytes);
+        EXPECT_EQ(engine::newNameFor(patternRule("%dx%_%tx%"), d.path() + c.file, c.file, 1), c.expected) << c.what;
+    }
+#ifndef _WIN32
+    // A link to a pipe is listed as a file; opening the pipe would wait for a writer.
+    ASSERT_EQ(mkfifo((d.path() + "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(symlink((d.path() + "pipe").c_str(), (d.path() + "pipe.jpg").c_str()), 0);
+    EXPECT_EQ(engine::newNameFor(patternRule("%dx%_%tx%"), d.path() + "pipe.jpg", "pipe.jpg", 1), "_");
+#endif
+}
+
 // ---- the same rules read from the window and run through the table -------------
 
 TEST(RulesInTable, EveryRuleFromItsControls) {
@@ -259,6 +365,65 @@ TEST(RulesInTable, EveryRuleFromItsControls) {
         engine::NeuAufbauen(engine::ModeFull, engine::DateiListe);
         EXPECT_EQ(testutil::column(h, ids::ColNew), c.expected);
     }
+}
+
+// Photos shot in July 2023 and copied in November 2026: the names carry
+// the moment of shooting. A photo is read once for as long as its content
+// stays, and only for a pattern that asks and a row that is listed.
+TEST(RulesInTable, DateTakenOfEachListedPhotoReadOncePerContent) {
+    using namespace testutil::photo;
+    platform::HeadlessWindowSystem h;
+    testutil::openMainWindow(h);
+    const testutil::UsingWindowSystem windows(h);
+    // The tool tip of the pattern keeps its text and names the two at its end.
+    EXPECT_EQ(h.toolTipText(ids::PatternField),
+              "%nr%=Nummerierung, %dateinamen%=DateinamenKomplett,%datei%=DateinamenOhneErweiterung, "
+              "%erw%=Erweiterung, %dc%=Datum-Erstellt, %da%=Datum-Letzter Zugriff, %dm%=Datum-Geändert, "
+              "%tc%=Zeit-Erstellt, %ta%=Zeit-Letzter Zugriff, %tm%=Zeit-Geändert, "
+              "%dx%=Datum-Aufnahme, %tx%=Zeit-Aufnahme");
+    if (const char* why = noDatesHere()) GTEST_SKIP() << why;
+    testutil::TempDir folder;
+    std::vector<std::string> expected;
+    for (int i = 1; i <= 30; ++i) {
+        char name[16], shot[24], named[40];
+        std::snprintf(name, sizeof name, "IMG_%04d.jpg", i);
+        std::snprintf(shot, sizeof shot, "2023:07:%02d %02d:11:42", i, i % 24);
+        std::snprintf(named, sizeof named, "Urlaub_2023_07_%02d_%02d-11-42.jpg", i, i % 24);
+        setLocalTime(folder.file(name, jpeg(tiff(Exif(shot)))), false, 2026, 11, 4, 10, 0, 0);
+        expected.push_back(named);
+    }
+    folder.file("leer.png", png(""));
+    folder.file("nackt.png", png(""));
+    expected.insert(expected.end(), {"Urlaub__.png", "Urlaub__.png"});
+    h.setText(ids::FolderTree, folder.path());
+    h.setText(ids::MaskField, "*.*");
+    h.setText(ids::PatternField, "Urlaub_%dx%_%tx%.%erw%");
+    engine::forgetPhotoDates();
+    auto rebuild = [&](int mode) {
+        engine::NeuAufbauen(mode, engine::DateiListe);
+        return engine::photoReadCount();
+    };
+    EXPECT_EQ(rebuild(engine::ModeFull), 32);
+    EXPECT_EQ(testutil::column(h, ids::ColNew), expected);
+    EXPECT_EQ(h.rowMark(ids::FileTable, 30), platform::RowMark::None);
+    EXPECT_EQ(h.rowMark(ids::FileTable, 31), platform::RowMark::Warning) << "the second of two equal names";
+    EXPECT_EQ(rebuild(engine::ModeNames), 32) << "new names only: nothing read again";
+    EXPECT_EQ(rebuild(engine::ModeFull), 32) << "Aktualisieren: nothing read again";
+
+    // A photo written anew (same size) and one touched: both are read again.
+    setLocalTime(folder.file("IMG_0001.jpg", jpeg(tiff(Exif("2024:12:24 18:30:00")))), false, 2026, 11, 5, 9, 0, 0);
+    setLocalTime(folder.path() + "IMG_0002.jpg", false, 2026, 11, 5, 9, 0, 0);
+    EXPECT_EQ(rebuild(engine::ModeNames), 34);
+    EXPECT_EQ(testutil::column(h, ids::ColNew)[0], "Urlaub_2024_12_24_18-30-00.jpg");
+    EXPECT_EQ(testutil::column(h, ids::ColNew)[1], expected[1]);
+
+    engine::forgetPhotoDates();
+    h.setText(ids::PatternField, "%dm%_%nr%.%erw%");
+    EXPECT_EQ(rebuild(engine::ModeFull), 0) << "a pattern without the date taken reads no photo";
+    h.setText(ids::PatternField, "%TX%.%erw%");
+    h.setText(ids::MaskField, "*.png");
+    EXPECT_EQ(rebuild(engine::ModeFull), 2) << "only the listed rows";
+    EXPECT_EQ(testutil::column(h, ids::ColNew), (std::vector<std::string>{".png", ".png"}));
 }
 
 TEST(RulesInTable, InputsAreReadOncePerRebuildFromTheControls) {

@@ -1,7 +1,8 @@
 // The program on Windows' own files and command interpreter: the undo
 // script that cmd.exe runs (drive line, quoted folder, the console's code
 // page, "%"), renames that never replace, file times by their own date's
-// rule, and the settings file as the profile functions of Windows read it.
+// rule, the date a photo was taken as the imaging component reads it, and
+// the settings file as the profile functions of Windows read it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,12 +14,14 @@
 
 #include "app/mainwindow.h"
 #include "engine/batch.h"
+#include "engine/photodate.h"
 #include "engine/rename.h"
 #include "engine/state.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "platform/process.h"
 #include "platform/win32/wide.h"
+#include "photofiles.h"
 #include "support/ids.h"
 #include "support/ini.h"
 #include "support/values.h"
@@ -169,6 +172,23 @@ TEST(WindowsFiles, FileTimesAreTheLocalTimeOfTheirOwnDate) {
     ASSERT_TRUE(platform::fileTime(path, platform::FileTimeKind::Modification, t));
     EXPECT_EQ((std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second}),
               (std::vector<int>{2024, 7, 15, 12, 30, 0}));
+}
+
+// The imaging component hands back the EXIF text as the file holds it,
+// DateTimeOriginal before DateTimeDigitized, of a JPEG and a TIFF.
+TEST(WindowsFiles, DateTakenIsTheTextTheImagingComponentReads) {
+    using namespace testutil::photo;
+    if (const char* why = noDatesHere()) GTEST_SKIP() << why;
+    testutil::TempDir d;
+    const std::string jpg = d.file("Jörg.jpg", jpeg(tiff(Exif("2023:07:08 05:11:42", "2023:07:09 00:00:00"))));
+    const std::string tif = d.file("scan.tif", tiff(Exif("", "1999:12:31 23:59:59").bigEndian(), true));
+    EXPECT_EQ(platform::photoTakenText(jpg), "2023:07:08 05:11:42");
+    EXPECT_EQ(platform::photoTakenText(tif), "1999:12:31 23:59:59");
+    EXPECT_EQ(platform::photoTakenText(d.file("text.jpg", "no photo")), "");
+    platform::LocalTime t;
+    EXPECT_TRUE(engine::photoTaken(jpg, t));
+    EXPECT_EQ((std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second}),
+              (std::vector<int>{2023, 7, 8, 5, 11, 42}));
 }
 
 // What the program writes, Windows' own profile functions read back as
