@@ -41,7 +41,7 @@ struct PhotoDates {
     std::unordered_map<std::string, Known> known;
     // Reading a photo takes far longer than a look at its stamp: a first
     // fill of thousands of them lets the window repaint meanwhile.
-    RepaintPacer pacer{64};
+    RepaintPacer pacer{16};
     long long readCount = 0;
 };
 

@@ -403,7 +403,12 @@ TEST(RulesInTable, DateTakenOfEachListedPhotoReadOncePerContent) {
         engine::NeuAufbauen(mode, engine::DateiListe);
         return engine::photoReadCount();
     };
+    uint32_t clock = 0;
+    platform::setTickSource([&clock] { return clock += 60; });
+    const int repaints = h.repaintCount();
     EXPECT_EQ(rebuild(engine::ModeFull), 32);
+    platform::setTickSource({});
+    EXPECT_GE(h.repaintCount() - repaints, 1) << "the window repaints while the photos are read";
     EXPECT_EQ(testutil::column(h, ids::ColNew), expected);
     EXPECT_EQ(h.rowMark(ids::FileTable, 30), platform::RowMark::None);
     EXPECT_EQ(h.rowMark(ids::FileTable, 31), platform::RowMark::Warning) << "the second of two equal names";
