@@ -26,6 +26,11 @@ std::vector<Line> measureTable(Context& c, int n);
 // "Rename" and "Rückgängig" against the bare renameat2 loops and the peers,
 // each on its own fresh folder.
 std::vector<Line> measureRename(Context& c, int n);
+// The date taken on n camera-style JPEG photos: the first fill with
+// "%dx%_%nr%.%erw%" against its limit (headless, and Qt), typing against
+// the same with "%dm%", and patterns without it against the program with
+// the date taken switched off.
+std::vector<Line> measurePhotos(Context& c, int n);
 // Peak resident memory of a fresh process of this program that rebuilds,
 // renames and undoes n files headless.
 Line measureMemory(Context& c, int n);

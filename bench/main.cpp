@@ -4,7 +4,7 @@
 //   quonabix_bench            1,000, 10,000 and 100,000 files
 //   quonabix_bench --quick    10,000 files only
 // Further options: --runs K (counted runs, at least 5), --sizes N[,N...],
-// --only table|rename|memory (repeatable), --spread (lowest and highest run);
+// --only table|rename|photos|memory (repeatable), --spread (lowest and highest run);
 // --breakdown N and --repeat W N K look inside a workload (bench/profile.cpp).
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -97,7 +97,9 @@ void printNotes(const std::vector<bench::Line>& lines) {
                 "includes the undo script, the undo log and the table's refresh. Undo: the script read\n"
                 "and run by the program's interpreter, then the full rebuild the program does after it.\n"
                 "(process): the peer is timed from spawn to exit, start-up included; it renames the same\n"
-                "files to the same names (checked after every run). Ratio = ours / reference.\n");
+                "files to the same names (checked after every run). Ratio = ours / reference.\n"
+                "Photos: 20,000 JPEGs of 1.3 KB, camera tags and a thumbnail written by libexiv2 (no\n"
+                "maker note), read from the page cache; the first fill reads every one, later rebuilds none.\n");
     int missed = 0, met = 0;
     for (const bench::Line& l : lines) {
         const std::string v = bench::verdictOf(l);
@@ -129,7 +131,7 @@ int runAll(const Options& o) {
     platform::HeadlessWindowSystem headless;
     bench::ProgramWindow program(headless);
     std::unique_ptr<bench::QtProgram> qt;
-    if (wanted(o, "table")) qt = std::make_unique<bench::QtProgram>();
+    if (wanted(o, "table") || wanted(o, "photos")) qt = std::make_unique<bench::QtProgram>();
     bench::Context c{folders, program, qt ? &qt->window() : nullptr, o.runs};
 
     std::vector<bench::Line> lines;
@@ -141,6 +143,9 @@ int runAll(const Options& o) {
             for (auto& l : bench::measureRename(c, n)) lines.push_back(std::move(l));
         std::fprintf(stderr, "  %d files measured in %.0f s\n", n, (bench::nowMs() - start) / 1000);
     }
+    // The date taken is measured on a card of 20,000 photos, whatever the sizes.
+    if (wanted(o, "photos"))
+        for (auto& l : bench::measurePhotos(c, 20000)) lines.push_back(std::move(l));
     if (wanted(o, "memory")) lines.push_back(bench::measureMemory(c, o.sizes.back()));
     bench::printTable(lines, o.spread);
     printNotes(lines);

@@ -34,7 +34,8 @@ std::string range(const Samples& s) {
 }
 
 double oursOf(const Line& l) { return l.memory ? l.oursValue : l.ours.median(); }
-double refOf(const Line& l) { return l.memory ? l.refValue : l.ref.median(); }
+// A line against a fixed limit has no reference samples, only the limit.
+double refOf(const Line& l) { return l.memory || l.ref.ms.empty() ? l.refValue : l.ref.median(); }
 
 }  // namespace
 

@@ -29,6 +29,8 @@ struct Line {
     // slow moment of the disk weighs on both sides of a pair alike.
     bool paired = false;
     // Memory lines: the program's figure and the limit in MiB, no samples.
+    // A line of time samples without reference samples has refValue, in
+    // ms, as its limit.
     bool memory = false;
     double oursValue = -1, refValue = -1;
 };

@@ -48,6 +48,13 @@ void ProgramWindow::drain() {
     }
 }
 
+void ProgramWindow::setPattern(const std::string& pattern) {
+    use();
+    w_.setText(ids::PatternField, pattern);
+}
+
+int ProgramWindow::repaintCount() { return headless_ ? headless_->repaintCount() : -1; }
+
 void ProgramWindow::chooseFolder(const std::string& dir) {
     use();
     drain();

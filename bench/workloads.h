@@ -30,6 +30,10 @@ public:
     void use();
     // The digits of the running number ("3" is the program's default).
     void setDigits(const std::string& digits);
+    // The name pattern, set as the program sets a field (no event).
+    void setPattern(const std::string& pattern);
+    // How often the window was let repaint during actions (headless; -1 on Qt).
+    int repaintCount();
     // Selects the folder in the tree, untimed; the tree reports the change.
     void chooseFolder(const std::string& dir);
 
