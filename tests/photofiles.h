@@ -177,16 +177,19 @@ inline std::string heic(const std::string& exif) {
     return ftyp + metaWith(static_cast<uint32_t>(payloadAt)) + box("mdat", payload);
 }
 
-// An MP4 whose movie header says when it was made, in seconds since 1904.
-inline std::string mp4(uint32_t created) {
+// An MP4 (or with brand "qt  " a MOV) whose movie header says when it was
+// made, in seconds since 1904; brand "" leaves out the file type, as old
+// QuickTime movies do.
+inline std::string mp4(uint32_t created, const std::string& brand = "isom") {
     using detail::be;
     std::string mvhd = be(0, 4) + be(created, 4) + be(created, 4) + be(1000, 4) + be(0, 4) + be(0x00010000, 4) +
                        be(0x0100, 2) + std::string(10, '\0');
     const uint32_t matrix[9] = {0x00010000, 0, 0, 0, 0x00010000, 0, 0, 0, 0x40000000};
     for (uint32_t m : matrix) mvhd += be(m, 4);
     mvhd += std::string(24, '\0') + be(2, 4);
-    return detail::box("ftyp", std::string("isom") + be(0x200, 4) + "isommp41") +
-           detail::box("moov", detail::box("mvhd", mvhd));
+    const std::string moov = detail::box("moov", detail::box("mvhd", mvhd));
+    if (brand.empty()) return moov;
+    return detail::box("ftyp", brand + be(0x200, 4) + brand + "mp41") + moov;
 }
 
 }  // namespace testutil::photo

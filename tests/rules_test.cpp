@@ -289,6 +289,8 @@ TEST(PhotoDate, ReadFromEachFormatAndNeverWrongFromADamagedFile) {
         {"WebP", "f.webp", webp(tiff(Exif(shot))), taken, false},
         {"HEIC", "g.heic", heic(tiff(Exif(shot))), taken, false},
         {"MP4, its creation time as written", "h.mp4", mp4(3771637902u), taken, false},
+        {"MOV", "h.mov", mp4(3771637902u, "qt  "), taken, false},
+        {"MOV without a file type", "h2.mov", mp4(3771637902u, ""), taken, false},
         {"unterminated, the date alone", "i.jpg", jpeg(tiff(Exif(shot).unterminated())), taken, true},
         {"IFD0 its own next IFD", "j.jpg", jpeg(tiff(Exif(shot).nextIfdAt(8))), taken, false},
         {"EXIF pointer back to IFD0", "k.jpg", jpeg(tiff(Exif(shot).exifIfdSaidAt(8))), "_", false},
