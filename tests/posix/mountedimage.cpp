@@ -129,7 +129,7 @@ MountedImage::MountedImage(const ImageFormat& format, const std::string& folder,
     if (format.blockDevice) programs.push_back("losetup");
     for (const std::string& p : programs) {
         if (findProgram(p).empty()) {
-            why_ = p + " is not installed, no " + format.name + " (tools/deps.sh test installs it)";
+            why_ = p + " is not installed, no " + format.name + " (tools/deps.sh installs it)";
             return;
         }
     }
@@ -207,7 +207,11 @@ void MountedImage::unmount() {
         pid = daemon_;
     }
     if (pid <= 0) return;
-    if (umount2(mountPoint_.c_str(), 0) != 0) umount2(mountPoint_.c_str(), MNT_DETACH);
+    if (umount2(mountPoint_.c_str(), 0) != 0) {
+        std::fprintf(stderr, "%s: %s is busy (%s); detached, the FUSE program ends when it is free\n",
+                     format_.name.c_str(), mountPoint_.c_str(), std::strerror(errno));
+        umount2(mountPoint_.c_str(), MNT_DETACH);
+    }
     // The FUSE program ends once its file system is unmounted and written.
     if (!waitForEnd(pid, 20000)) {
         kill(pid, SIGKILL);
