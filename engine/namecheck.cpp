@@ -1,7 +1,10 @@
-// The tests the rename action puts a row through before it renames.
+// The tests the rename action puts a row through before it renames, and
+// the verdict of a row that the preview shares.
 #include "engine/namecheck.h"
 
 #include <cstddef>
+
+#include "engine/texts.h"
 
 namespace engine {
 namespace {
@@ -42,6 +45,40 @@ bool holdsProductName(std::string_view text) {
         if (k == n) return true;
     }
     return false;
+}
+
+const char* verdictReason(RowVerdict v, const FolderFacts& folder) {
+    switch (v) {
+        case RowVerdict::NoName:
+        case RowVerdict::InvalidName: return text::WhyInvalid;
+        case RowVerdict::NameTooLong: return text::WhyTooLong;
+        case RowVerdict::NameRefused: return folder.rules.windowsNames ? text::WhyWindowsRefuses : text::WhyRefused;
+        case RowVerdict::NameAltered: return text::WhyWindowsAlters;
+        default: return nullptr;
+    }
+}
+
+FolderFacts folderFacts(const std::string& folder) {
+    FolderFacts f;
+    f.empty = folder.empty();
+    f.valid = !hasControlChar(folder);
+    f.product = holdsProductName(folder);
+    if (!f.empty) f.rules = platform::nameRules(folder);
+    return f;
+}
+
+RowVerdict rowVerdict(const FolderFacts& folder, std::string_view current, CurrentName facts, std::string_view next) {
+    if (current.empty() || next.empty() || folder.empty) return RowVerdict::NoName;
+    if (!folder.valid || !facts.valid || !isValidName(next)) return RowVerdict::InvalidName;
+    if (current == next) return RowVerdict::Unchanged;
+    switch (platform::nameProblem(folder.rules, next.data(), next.size())) {
+        case platform::NameProblem::TooLong: return RowVerdict::NameTooLong;
+        case platform::NameProblem::Refused: return RowVerdict::NameRefused;
+        case platform::NameProblem::Altered: return RowVerdict::NameAltered;
+        case platform::NameProblem::None: break;
+    }
+    if (folder.product || facts.product) return RowVerdict::Protected;
+    return RowVerdict::Rename;
 }
 
 }  // namespace engine

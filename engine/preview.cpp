@@ -29,18 +29,22 @@ namespace {
 constexpr int32_t Absent = -2;
 constexpr int32_t Original = -1;
 
-enum class Reason { Taken, Twice, Invalid, Missing };
+// Verdict: the row's own verdict fails (its text in `why`); the others
+// come from the simulated renames.
+enum class Reason { Verdict, Taken, Twice, Missing, NotAFile };
 
 struct Failure {
     int row;
     Reason reason;
     int32_t earlierRow;   // Twice: the row that took the name first
     uint32_t name;        // Taken: the name that is there already, an id (then in shownNames)
+    const char* why;      // Verdict: why it fails
 };
 
 // Flags of a listed name, decided once per listing.
 constexpr uint8_t NameValid = 1;
 constexpr uint8_t NameProtected = 2;
+constexpr uint8_t NameNoFile = 4;   // a folder or something else that "Rename" leaves alone
 
 // The names of the folder and, during a prediction, the new names met so
 // far, with the open-addressing table that finds them.
@@ -56,7 +60,8 @@ struct Names {
     std::size_t base = 0;          // ids of the folder's names
     std::string text;              // every name, one after the other
     std::vector<uint32_t> start;   // id -> offset in text; one more entry at the end
-    std::vector<uint8_t> flags;    // id < base -> NameValid | NameProtected
+    std::vector<uint8_t> flags;    // id < base -> NameValid | NameProtected | NameNoFile
+    std::vector<char> noFile;      // while reading: id -> not a file
     std::vector<uint32_t> slots;
     std::size_t mask = 0;
 };
@@ -64,7 +69,7 @@ Names names;
 
 struct Run {
     bool active = false;
-    bool folderEmpty = false, folderValid = true, productFolder = false;
+    FolderFacts folder;
     bool useListIndex = false;
     bool rehashed = false;           // the table grew: the slots in `added` moved
     std::vector<int32_t> holder;     // id -> Absent, Original or the row that renamed into it
@@ -211,6 +216,7 @@ void startNames(const std::string& folder, const platform::FolderStamp* stamp) {
     names.start.assign(1, 0);
     names.slots.clear();
     names.mask = 0;
+    names.noFile.clear();
 }
 
 // The names are in; their flags, the table and the letter-case probe.
@@ -218,10 +224,11 @@ void finishNames() {
     names.base = names.start.size() - 1;
     if (names.base > MostNames) return;   // too many to predict; previewBegin gives up
     names.flags.resize(names.base);
+    names.noFile.resize(names.base, 0);
     for (std::size_t id = 0; id < names.base; ++id) {
-        const std::string_view n = nameOf(id);
-        names.flags[id] = static_cast<uint8_t>((isValidName(n) ? NameValid : 0) |
-                                               (holdsProductName(n) ? NameProtected : 0));
+        const CurrentName c = currentName(nameOf(id));
+        names.flags[id] = static_cast<uint8_t>((c.valid ? NameValid : 0) | (c.product ? NameProtected : 0) |
+                                               (names.noFile[id] ? NameNoFile : 0));
     }
     makeRoom(names.base);
     if (probeIgnoresCase()) {
@@ -242,8 +249,11 @@ void readAgain(const std::string& folder) {
     } else {
         std::string name;
         platform::EntryKind kind;
-        while (platform::nextDirEntry(handle, name, kind))
-            if (name != "." && name != "..") addName(name);
+        while (platform::nextDirEntry(handle, name, kind)) {
+            if (name == "." || name == "..") continue;
+            addName(name);
+            names.noFile.push_back(kind != platform::EntryKind::File);
+        }
         platform::closeDirList(handle);
     }
     finishNames();
@@ -258,6 +268,8 @@ void appendNumber(std::string& text, int value) {
 std::string reasonText(const Failure& f) {
     std::string text;
     switch (f.reason) {
+        case Reason::Verdict: text.append(f.why); break;
+        case Reason::NotAFile: text.append(text::WhyNotAFile); break;
         case Reason::Taken: text.append(text::PreviewTaken).append(shownNames[f.name]); break;
         case Reason::Twice:
             text.append(text::PreviewTwice);
@@ -266,7 +278,6 @@ std::string reasonText(const Failure& f) {
             appendNumber(text, f.row + 1);
             text.append(text::PreviewTwiceEnd);
             break;
-        case Reason::Invalid: text.append(text::PreviewInvalid); break;
         case Reason::Missing: text.append(text::PreviewMissing); break;
     }
     return text;
@@ -279,8 +290,8 @@ std::string markText(int row) {
     return it == shown.end() || it->row != row ? std::string() : reasonText(*it);
 }
 
-void fail(int row, Reason reason, int earlierRow = -1, uint32_t name = 0) {
-    run.failing.push_back({row, reason, earlierRow, name});
+void fail(int row, Reason reason, int earlierRow = -1, uint32_t name = 0, const char* why = nullptr) {
+    run.failing.push_back({row, reason, earlierRow, name, why});
 }
 
 // The names read last still hold unless a rename action has run since or
@@ -297,7 +308,8 @@ bool outOfDate(const std::string& folder) {
 struct Pending {
     int row = 0;
     bool rename = false;
-    Reason reason = Reason::Invalid;   // a row decided before the rename
+    Reason reason = Reason::Verdict;   // a row decided before the rename
+    const char* why = nullptr;
     int64_t from = -1;                 // id of the current name, -1: look it up
     uint64_t nextHash = 0, currentHash = 0;
     std::string current, next;
@@ -307,11 +319,14 @@ Pending waiting[QueueSize];
 std::size_t firstWaiting = 0, waitingCount = 0;
 
 void settle(Pending& p) {
-    if (!p.rename) return fail(p.row, p.reason);
+    if (!p.rename) return fail(p.row, p.reason, -1, 0, p.why);
     std::size_t slot = 0;
     int64_t from = p.from;
     if (from < 0) from = find(p.current, p.currentHash, slot);
     if (from < 0 || run.holder[static_cast<std::size_t>(from)] == Absent) return fail(p.row, Reason::Missing);
+    if (static_cast<std::size_t>(from) < names.base && (names.flags[static_cast<std::size_t>(from)] & NameNoFile) &&
+        run.holder[static_cast<std::size_t>(from)] == Original)
+        return fail(p.row, Reason::NotAFile);
     int64_t to = find(p.next, p.nextHash, slot);
     if (to < 0) {
         // A name the folder does not hold yet; room for it was made in previewBegin.
@@ -349,11 +364,12 @@ Pending& nextInQueue() {
     return p;
 }
 
-void queue(int row, Reason reason) {
+void queue(int row, Reason reason, const char* why = nullptr) {
     Pending& p = nextInQueue();
     p.row = row;
     p.rename = false;
     p.reason = reason;
+    p.why = why;
 }
 
 void queueRename(int row, int64_t from, std::string_view current, std::string_view next) {
@@ -386,6 +402,8 @@ void previewListing(const std::string& folder, const std::vector<std::string>& f
         addName(std::string_view(f).substr(slash == std::string::npos ? 0 : slash + 1));
     }
     for (const std::string& o : others) addName(o);
+    names.noFile.assign(files.size(), 0);
+    names.noFile.resize(files.size() + others.size(), 1);
     names.listedFiles = files.size();
     names.fromListing = true;
     finishNames();
@@ -410,27 +428,28 @@ void previewBegin(const std::string& folder, bool tableIsNew, const std::vector<
     run.rehashed = false;
     firstWaiting = waitingCount = 0;
     run.failing.clear();
-    const std::string dir = support::withTrailingSlash(folder);
-    run.folderEmpty = dir.empty();
-    run.folderValid = !hasControlChar(dir);
-    run.productFolder = holdsProductName(dir);
+    run.folder = folderFacts(support::withTrailingSlash(folder));
 }
 
-// The rename action's steps for one row, in its order: lengths, names,
-// unchanged or protected rows, then the rename that never replaces.
+// The verdict of the row, which the rename action asks too, then the
+// rename that never replaces, in the action's order.
 void previewRow(int row, std::string_view current, int listIndex, std::string_view next, bool ticked) {
     if (!run.active) return;
     if (static_cast<std::size_t>(row) >= ticks.size()) ticks.resize(static_cast<std::size_t>(row) + 1, 0);
     ticks[static_cast<std::size_t>(row)] = ticked;
     if (!ticked) return;
-    if (current.empty() || next.empty() || run.folderEmpty) return queue(row, Reason::Invalid);
     const int64_t from = run.useListIndex && listIndex >= 0 && static_cast<std::size_t>(listIndex) < names.listedFiles
                              ? listIndex : -1;
-    const uint8_t flags = from >= 0 ? names.flags[static_cast<std::size_t>(from)] : 0;
-    const bool currentValid = from >= 0 ? (flags & NameValid) != 0 : isValidName(current);
-    if (!run.folderValid || !currentValid || !isValidName(next)) return queue(row, Reason::Invalid);
-    if (current == next) return;
-    if (run.productFolder || (from >= 0 ? (flags & NameProtected) != 0 : holdsProductName(current))) return;
+    CurrentName facts;
+    if (from >= 0) {
+        const uint8_t flags = names.flags[static_cast<std::size_t>(from)];
+        facts = {(flags & NameValid) != 0, (flags & NameProtected) != 0};
+    } else {
+        facts = currentName(current);
+    }
+    const RowVerdict v = rowVerdict(run.folder, current, facts, next);
+    if (fails(v)) return queue(row, Reason::Verdict, verdictReason(v, run.folder));
+    if (v != RowVerdict::Rename) return;
     if (!names.readable) return queue(row, Reason::Missing);
     queueRename(row, from, current, next);
 }

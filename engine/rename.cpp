@@ -18,6 +18,7 @@
 
 #include "engine/batch.h"
 #include "engine/namecheck.h"
+#include "engine/recovery.h"
 #include "engine/texts.h"
 #include "engine/repaint.h"
 #include "engine/state.h"
@@ -42,6 +43,7 @@ constexpr int NameAttempts = 1000;
 // written (no larger, in the directory of that identity), or, where it
 // could not be written whole, the same lines held here.
 struct UndoState {
+    std::string action;              // the script named in the log's header of the action
     std::string script;
     std::string text;
     bool complete = false;
@@ -51,16 +53,20 @@ struct UndoState {
 };
 UndoState undoState;
 
+// Why each row of the last actions failed, by row: the tool tip of its
+// "Fehler". A row keeps its reason until an action processes it again.
+std::vector<const char*> failureReasons;
+
 struct Action {
     std::string folder;              // of every row, ending with "/"
-    bool productFolder = false;      // its path holds the product name
-    bool folderValid = true;         // no control character in its path
+    FolderFacts facts;               // what the verdict of a row needs of it
     int dirHandle = 0;
     platform::FileIdentity identity;
     bool identityKnown = false;
     int script = 0;
     int log = 0;
     bool folderInLog = false;        // drive and cd lines written into the log
+    bool reservationsLogged = false; // the log says that this action may leave a reservation
     // Rename-back lines with their line ends, in action order, in one
     // buffer: on 100,000 rows the action should cost little more than
     // the renames themselves.
@@ -140,25 +146,28 @@ bool openFolder(Action& a) {
     return false;
 }
 
-// The question for a row that cannot be renamed; "" when the row is valid.
-// A folder whose path holds a line break would put a second command into
-// the undo files' cd line, so its rows are invalid like invalid names.
-std::string rowQuestion(const Action& a, const std::string& oldName, const std::string& newName) {
-    if (oldName.empty() || newName.empty() || a.folder.empty())
-        return std::string(text::InvalidNewName) + text::ActionAborted;
-    if (!a.folderValid || !isValidName(oldName) || !isValidName(newName))
-        return std::string(text::InvalidNames) + text::InFile + a.folder + oldName +
-               text::Or + a.folder + newName + text::BlankLine + text::ActionAborted;
-    return "";
+// The question for a row whose verdict fails. A folder whose path holds a
+// line break would put a second command into the undo files' cd line, so
+// its rows are invalid like invalid names; so is a name the folder's file
+// system would refuse or alter.
+std::string rowQuestion(const Action& a, RowVerdict v, const std::string& oldName, const std::string& newName) {
+    if (v == RowVerdict::NoName) return std::string(text::InvalidNewName) + text::ActionAborted;
+    return std::string(text::InvalidNames) + text::InFile + a.folder + oldName + text::Or + a.folder + newName +
+           text::BlankLine + text::ActionAborted;
 }
-enum class RowAction { Rename, Unchanged, Protected };
 
-// No file whose path holds the product name is ever renamed: the program's
-// own files and undo files among them.
-RowAction decide(const Action& a, const std::string& oldName, const std::string& newName) {
-    if (oldName == newName) return RowAction::Unchanged;
-    if (a.productFolder || holdsProductName(oldName)) return RowAction::Protected;
-    return RowAction::Rename;
+const char* reasonOf(platform::RenameResult r) {
+    using platform::RenameResult;
+    switch (r) {
+        case RenameResult::TargetExists: return text::WhyTaken;
+        case RenameResult::SourceMissing: return text::WhyMissing;
+        case RenameResult::NotAFile: return text::WhyNotAFile;
+        case RenameResult::NoPermission: return text::WhyNoPermission;
+        case RenameResult::DiskFull: return text::WhyDiskFull;
+        case RenameResult::NameTooLong: return text::WhyTooLong;
+        case RenameResult::NameRefused: return text::WhyRefused;
+        default: return text::WhyFailed;
+    }
 }
 
 // The drive and cd lines that put a script or the log into the action's
@@ -211,11 +220,45 @@ void reportLogFull(const Action& a) {
     support::yInfoBox(text::Title, text, platform::BoxOk);
 }
 
-platform::RenameResult renameOnDisk(const Action& a, RowAction s, const std::string& oldName,
-                                    const std::string& newName) {
-    if (s != RowAction::Rename) return platform::RenameResult::Ok;
-    if (a.dirHandle == 0) return platform::RenameResult::Failed;
-    return platform::renameNoReplaceAt(a.dirHandle, oldName, newName);
+// Before the first reservation the log says that this action may leave
+// one: recovery removes an empty file under a new name only then, so a
+// user's own empty file is never taken for one.
+bool logReservations(Action& a) {
+    const std::string line = std::string(text::LogReservations) + LineEnd;
+    a.reservationsLogged = platform::journalAppend(a.log, line.data(), line.size());
+    if (!a.reservationsLogged) a.logFull = true;
+    return a.reservationsLogged;
+}
+
+// Where the folder's file system may need a reservation, the new name is
+// looked at before its line is recorded: a line never stands beside a file
+// that had the name already.
+platform::RenameResult renameRecorded(Action& a, const std::string& oldName, const std::string& newName) {
+    using platform::RenameResult;
+    for (;;) {
+        if (platform::renameMayReserve(a.dirHandle) && platform::nameTakenAt(a.dirHandle, newName, oldName))
+            return RenameResult::TargetExists;
+        if (!recordAhead(a, oldName, newName)) {
+            a.logFull = true;
+            return RenameResult::Failed;
+        }
+        const RenameResult r = platform::renameNoReplaceAt(a.dirHandle, oldName, newName, a.reservationsLogged);
+        if (r == RenameResult::Ok) return r;
+        discardLine(a);
+        if (r != RenameResult::ReservationNeeded || a.logFull || !logReservations(a)) return r;
+    }
+}
+
+void failRow(Action& a, int row, const char* reason, const std::string& question) {
+    auto& w = platform::win();
+    w.setCell(ids::FileTable, row, ids::ColStatus, text::StatusFailed);
+    failureReasons[static_cast<std::size_t>(row)] = reason;
+    if (a.logFull) {
+        failureReasons[static_cast<std::size_t>(row)] = text::WhyLogFull;
+        reportLogFull(a);
+        return;
+    }
+    if (support::yInfoBox(text::Title, question, platform::BoxOkCancel) != platform::AnswerOk) a.aborted = true;
 }
 
 void processRow(Action& a, int row) {
@@ -223,32 +266,27 @@ void processRow(Action& a, int row) {
     if (!(w.getRowState(ids::FileTable, row) & platform::RowTicked)) return;
     const std::string oldName = w.getCell(ids::FileTable, row, ids::ColCurrent);
     const std::string newName = w.getCell(ids::FileTable, row, ids::ColNew);
-    std::string question = rowQuestion(a, oldName, newName);
-    if (question.empty()) {
-        const RowAction s = decide(a, oldName, newName);
-        // A protected row is never renamed, so there is nothing to rename back.
-        if (s != RowAction::Protected && !recordAhead(a, oldName, newName)) {
-            w.setCell(ids::FileTable, row, ids::ColStatus, text::StatusFailed);
+    const RowVerdict v = rowVerdict(a.facts, oldName, currentName(oldName), newName);
+    if (fails(v)) return failRow(a, row, verdictReason(v, a.facts), rowQuestion(a, v, oldName, newName));
+    platform::RenameResult r = platform::RenameResult::Ok;
+    if (v == RowVerdict::Unchanged) {
+        // Nothing moves; its line from the name to itself is written all the same.
+        if (!recordAhead(a, oldName, newName)) {
             a.logFull = true;
-            reportLogFull(a);
-            return;
+            return failRow(a, row, text::WhyLogFull, "");
         }
-        if (renameOnDisk(a, s, oldName, newName) == platform::RenameResult::Ok) {
-            w.setCell(ids::FileTable, row, ids::ColStatus, text::StatusOk);
-            if (s == RowAction::Rename) ++a.renamed;
-            return;
-        }
-        discardLine(a);
-        question = std::string(text::RenameFailed) + text::RenameLine + a.folder +
-                   oldName + text::Arrow + a.folder + newName + text::BlankLine + text::GoOnOrStop;
+    } else if (v == RowVerdict::Rename) {
+        r = a.dirHandle == 0 ? platform::RenameResult::Failed : renameRecorded(a, oldName, newName);
     }
-    w.setCell(ids::FileTable, row, ids::ColStatus, text::StatusFailed);
-    if (a.logFull) {
-        reportLogFull(a);
+    // A protected row is never renamed, so there is nothing to rename back.
+    if (r == platform::RenameResult::Ok) {
+        w.setCell(ids::FileTable, row, ids::ColStatus, text::StatusOk);
+        if (v == RowVerdict::Rename) ++a.renamed;
         return;
     }
-    if (support::yInfoBox(text::Title, question, platform::BoxOkCancel) != platform::AnswerOk)
-        a.aborted = true;
+    failRow(a, row, a.dirHandle == 0 ? text::WhyFolderMissing : reasonOf(r),
+            std::string(text::RenameFailed) + text::RenameLine + a.folder + oldName + text::Arrow + a.folder +
+                newName + text::BlankLine + text::GoOnOrStop);
 }
 
 // Undoing runs the lines from the last rename back to the first. The
@@ -268,8 +306,11 @@ void finishAction(Action& a, const std::string& script) {
     bool written = text.empty() || platform::fileWrite(a.script, platform::toScriptBytes(text));
     written = platform::fileSync(a.script) && written;
     written = platform::fileClose(a.script) && written;
+    // The end line tells recovery that no rename of this action is in flight.
+    const std::string end = actionEndLine(script);
+    platform::journalAppend(a.log, end.data(), end.size());
     platform::journalClose(a.log);
-    undoState = {script, std::move(text), written, a.folder, a.identity, a.identityKnown};
+    undoState = {script, script, std::move(text), written, a.folder, a.identity, a.identityKnown};
     // A full disk was reported already, with what the undo does.
     if (!written && !a.logFull)
         support::yInfoBox(text::Title, text::ScriptNotWritten + script + text::ScriptInMemory +
@@ -297,6 +338,8 @@ void reportUndo(const BatchResult& r) {
         return;
     }
     if (r.failures.empty()) {
+        // The log says so, and `quonabix-undo --log` takes back the action before.
+        recordTakenBack(support::TempVerzeichnis + text::LogName, undoState.action);
         support::yInfoBox(text::Title, text::AllUndone, platform::BoxOk);
         w.enable(ids::UndoButton, false);
         return;
@@ -336,15 +379,32 @@ BatchResult runUndo(const std::string& parameter, const std::string& workingDir)
     return startCommand("cmd.exe", parameter, workingDir, p);
 }
 
+// The tool tip of a row's "Fehler": why the last action that processed it
+// did not rename it.
+std::string failureText(int row) {
+    if (row < 0 || static_cast<std::size_t>(row) >= failureReasons.size() || !failureReasons[row]) return "";
+    if (platform::win().getCell(ids::FileTable, row, ids::ColStatus) != text::StatusFailed) return "";
+    return failureReasons[static_cast<std::size_t>(row)];
+}
+
+// Clicks on "Rename" that arrived while the action ran were made on the
+// table as it was before: a double click is no request for a second action.
+struct DropClicksAtEnd {
+    ~DropClicksAtEnd() { platform::win().dropQueuedClicks(ids::RenameButton); }
+};
+
 }  // namespace
 
 void RenameAusfuehren() {
     auto& w = platform::win();
+    const DropClicksAtEnd dropClicks;
     Action a;
     RenameErfolgt = 1;
     const int rows = w.countRows(ids::FileTable);
     a.folder = support::withTrailingSlash(w.getText(ids::FolderTree));
-    a.folderValid = !hasControlChar(a.folder);
+    a.facts = folderFacts(a.folder);
+    failureReasons.resize(static_cast<std::size_t>(rows), nullptr);
+    w.setStatusTexts(ids::FileTable, failureText);
     // An action that renames nothing leaves the undo of the one before.
     const bool wasEnabled = w.isEnabled(ids::UndoButton);
     const std::string previousScript = UndoDatei;
@@ -353,7 +413,6 @@ void RenameAusfuehren() {
     std::string script;
     if (openFolder(a) && openUndoFiles(a, script)) {
         UndoDatei = script;
-        a.productFolder = holdsProductName(a.folder);
         RepaintPacer pacer(RowsPerLook);
         for (int z = 0; z < rows && !a.aborted && !a.logFull; ++z) {
             processRow(a, z);

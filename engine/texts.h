@@ -18,8 +18,23 @@ constexpr const char* PreviewTaken = "Name schon vorhanden: ";
 constexpr const char* PreviewTwice = "Name kommt mehrfach vor (Zeilen ";
 constexpr const char* PreviewAnd = " und ";
 constexpr const char* PreviewTwiceEnd = ")";
-constexpr const char* PreviewInvalid = "Ungültiger Name";
 constexpr const char* PreviewMissing = "Datei nicht mehr vorhanden";
+
+// Why a row failed, for the names and the file system alike: the mark of
+// the preview and the tool tip of the row's "Fehler" alike.
+constexpr const char* WhyTaken = "Ziel existiert schon";
+constexpr const char* WhyMissing = "Datei nicht mehr vorhanden";
+constexpr const char* WhyInvalid = "Ungültiger Name";
+constexpr const char* WhyNoPermission = "Keine Berechtigung";
+constexpr const char* WhyDiskFull = "Datenträger voll";
+constexpr const char* WhyTooLong = "Name zu lang";
+constexpr const char* WhyRefused = "Das Dateisystem erlaubt diesen Namen nicht";
+constexpr const char* WhyWindowsRefuses = "Windows erlaubt diesen Namen nicht";
+constexpr const char* WhyWindowsAlters = "Windows entfernt den Punkt am Ende";
+constexpr const char* WhyNotAFile = "Keine Datei mehr: ein Ordner oder anderes hat den Namen";
+constexpr const char* WhyFolderMissing = "Verzeichnis nicht gefunden";
+constexpr const char* WhyLogFull = "Undo-Log voll: nicht umbenannt";
+constexpr const char* WhyFailed = "Umbenennen nicht möglich";
 
 // Input check: "Position " n " = " c "\r in " text "\r ist ein ungültiges Zeichen !"
 constexpr const char* CheckPosition = "Position ";
@@ -40,6 +55,9 @@ constexpr const char* ScriptSuffix = ".bat";
 constexpr const char* LogName = "undo_quonabix.log";
 constexpr const char* LogScriptName = "REM .Datei.:";
 constexpr const char* LogSeparator = "REM ";   // followed by 80 minus signs
+// The action may leave an empty reservation under a new name when it dies
+// (a file system without a never-replacing rename and without hard links).
+constexpr const char* LogReservations = "REM .Platzhalter.";
 
 // Questions and messages of the rename action.
 constexpr const char* ActionAborted = "Aktion wird komplett abgebrochen !";
@@ -95,14 +113,43 @@ constexpr const char* ReasonUnknownCommand = "Unbekannter Befehl";
 constexpr const char* Usage =
     "Aufruf: quonabix-undo <Skript> [Arbeitsverzeichnis]\n"
     "        quonabix-undo --log [Undo-Log]\n"
+    "        quonabix-undo --log --list [Undo-Log]\n"
     "\n"
     "Das erste nimmt die Umbenennungen eines Undo-Skripts zurück, das zweite die\n"
-    "der neuesten Aktion im Undo-Log (Vorgabe: undo_quonabix.log im temporären\n"
-    "Verzeichnis), etwa nach einem Absturz während des Umbenennens.\n"
+    "der neuesten noch offenen Aktion im Undo-Log (Vorgabe: undo_quonabix.log im\n"
+    "temporären Verzeichnis), etwa nach einem Absturz während des Umbenennens;\n"
+    "noch einmal aufgerufen, nimmt es die Aktion davor zurück. Das dritte zeigt\n"
+    "die Aktionen des Undo-Logs, die älteste zuerst.\n"
     "Jede Zeile, die nicht ausgeführt werden konnte, wird genannt. Rückgabewert:\n"
-    "0 alles zurückbenannt, 1 mindestens eine Zeile fehlgeschlagen, 2 falscher Aufruf.\n";
+    "0 alles zurückbenannt, 1 mindestens eine Zeile fehlgeschlagen oder Datei nicht\n"
+    "lesbar, 2 falscher Aufruf.\n";
 constexpr const char* ScriptNotReadable = "Fehler: Undo-Datei konnte nicht gelesen werden: ";
 constexpr const char* LogNotReadable = "Fehler: Undo-Log konnte nicht gelesen werden: ";
 constexpr const char* FailedLinesHead = "Fehler: Folgende Zeilen konnten nicht ausgeführt werden:\n";
+
+// The undo log's actions: the lines that say how an action ended, the
+// reasons a line of the log is not run, and quonabix-undo --log --list.
+constexpr const char* LogEndName = "REM .Ende.:";
+constexpr const char* LogTakenBackName = "REM .Rückgängig.:";
+constexpr const char* ReasonForeignLine = "Zeile stammt nicht von Quonabix";
+constexpr const char* ReasonAfterForeignFolder =
+    "nicht ausgeführt, folgt einem fremden Verzeichniswechsel";
+constexpr const char* ReasonBeforeFolder = "nicht ausgeführt, steht vor dem Verzeichnis der Aktion";
+constexpr const char* ReasonAfterEnd = "nicht ausgeführt, steht nach dem Ende der Aktion";
+constexpr const char* ReasonNotFinished = "Unterbrochene Umbenennung konnte nicht beendet werden";
+constexpr const char* TakenBackNotRecorded =
+    "Undo-Log: Die Rücknahme der Aktion konnte nicht vermerkt werden";
+constexpr const char* LogInUse =
+    "Fehler: Das Undo-Log wird gerade von einem anderen Quonabix-Programm benutzt: ";
+constexpr const char* ListNoAction = "Das Undo-Log enthält keine Aktion.";
+constexpr const char* ListTimeMask = "%dd.%mm.%yyyy %hh:%ii:%ss";
+constexpr const char* ListNoTime = "Zeit unbekannt";
+constexpr const char* ListNoFolder = "(kein Verzeichnis)";
+constexpr const char* ListFile = " Datei";
+constexpr const char* ListFiles = " Dateien";
+constexpr const char* ListOpen = "offen";
+constexpr const char* ListTakenBack = "zurückgenommen";
+constexpr const char* ListNothingRenamed = "nichts umbenannt";
+constexpr const char* ListNotEnded = ", nicht beendet";
 
 }  // namespace engine::text

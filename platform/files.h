@@ -86,6 +86,19 @@ struct FolderStamp {
 };
 bool folderStamp(const std::string& dir, FolderStamp& out);
 
+// ---- what a folder's file system allows of a name ---------------------------------
+// Asked once per folder by the one verdict of a row (engine/namecheck.h),
+// which the preview and the rename action share. The nine characters no
+// name may hold anywhere are the engine's own rule, not asked here.
+struct NameRules {
+    std::size_t maxBytes = 255;    // longest name, in bytes of its UTF-8 text
+    std::size_t maxUnits = 0;      // longest in UTF-16 units where the file system counts so; 0: no such limit
+    bool windowsNames = false;     // device names (CON, NUL, COM1 ...) refused, a last "." or " " dropped
+};
+NameRules nameRules(const std::string& dir);
+enum class NameProblem { None, TooLong, Refused, Altered };
+NameProblem nameProblem(const NameRules& rules, const char* name, std::size_t size);
+
 // ---- where a file's content lives, and what a save must keep of it -------------
 // The file a chain of symbolic links leads to, as an absolute path; path
 // itself when it is no link or the chain leads nowhere.
@@ -119,6 +132,7 @@ enum class RenameResult {
     NoPermission, DiskFull, NameTooLong,
     NameRefused,    // the file system does not allow the new name
     Failed,
+    ReservationNeeded,   // only by a rename that was not allowed to reserve (below)
 };
 // The name a change of letter case alone passes through on its way (a file
 // system that ignores case takes the file itself for the target): always
@@ -127,10 +141,25 @@ enum class RenameResult {
 std::string caseChangeTempName(const std::string& fromName, const std::string& toName);
 
 // Renames relative to a directory opened with openDirForRename (0 =
-// failure). Never replaces an existing file; a symbolic link is renamed,
-// not its target.
+// failure). Never replaces an existing file; renames only a file, and a
+// symbolic link as the link, never its target or a folder. Where the file
+// system has neither a never-replacing rename nor hard links (exFAT, FAT),
+// the new name is first reserved by an empty file of its own, which the
+// rename then replaces; a crash in between leaves that reservation behind.
+// A caller that journals its renames passes mayReserve = false until it
+// has recorded that reservations may be left, and then gets
+// ReservationNeeded, with nothing done, where one would be made.
 int openDirForRename(const std::string& dir);
-RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName);
+RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName,
+                               bool mayReserve = true);
+// True while the directory's renames may reserve their new names (until a
+// rename showed that its file system never replaces by itself): a caller
+// that journals looks first whether the new name is free, so that a line
+// it records never stands beside a file that was there before.
+bool renameMayReserve(int dirHandle);
+// Whether another entry than `by` itself has the name (links not
+// followed): where case is ignored, a change of case finds the file itself.
+bool nameTakenAt(int dirHandle, const std::string& name, const std::string& by);
 bool renameDirIdentity(int dirHandle, FileIdentity& out);
 void closeDirForRename(int dirHandle);
 

@@ -73,6 +73,50 @@ std::string resolvePath(const std::string& base, const std::string& path) {
     return base + PathSeparator + path;
 }
 
+namespace {
+
+// The device names Windows keeps for itself, with any extension and in
+// any case: "con", "NUL.txt", "com1.jpg".
+bool isDeviceName(const char* name, std::size_t size) {
+    std::size_t base = 0;
+    while (base < size && name[base] != '.') ++base;
+    while (base > 0 && name[base - 1] == ' ') --base;
+    auto upper = [name](std::size_t i) {
+        const char c = name[i];
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    };
+    auto is = [&](const char* word) {
+        for (std::size_t i = 0; word[i]; ++i)
+            if (i >= base || upper(i) != word[i]) return false;
+        return true;
+    };
+    if (base == 3) return is("CON") || is("PRN") || is("AUX") || is("NUL");
+    return base == 4 && (is("COM") || is("LPT")) && name[3] >= '1' && name[3] <= '9';
+}
+
+// UTF-16 units of a UTF-8 text: two for a character beyond U+FFFF (a
+// four-byte sequence), one for every other character or stray byte.
+std::size_t utf16Units(const char* text, std::size_t size) {
+    std::size_t units = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80 && c < 0xC0) continue;
+        units += c >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
+
+}  // namespace
+
+NameProblem nameProblem(const NameRules& rules, const char* name, std::size_t size) {
+    if (size > rules.maxBytes || (rules.maxUnits != 0 && utf16Units(name, size) > rules.maxUnits))
+        return NameProblem::TooLong;
+    if (!rules.windowsNames || size == 0) return NameProblem::None;
+    if (isDeviceName(name, size)) return NameProblem::Refused;
+    if (name[size - 1] == '.' || name[size - 1] == ' ') return NameProblem::Altered;
+    return NameProblem::None;
+}
+
 // The product name keeps the temporary name out of every rename action;
 // the hash of both names (FNV-1a) makes it the same in the program and in
 // recovery, and different for every pair of names.

@@ -44,6 +44,8 @@ public:
     void setRowState(int, int, int) override {}
     void setRowMark(int, int, RowMark) override {}
     void setRowMarkTexts(int, std::function<std::string(int)>) override {}
+    void setStatusTexts(int, std::function<std::string(int)>) override {}
+    void dropQueuedClicks(int) override {}
     EventCode waitEvent(int) override { return EventCode::Close; }
     int eventId() override { return 0; }
     EventKind eventKind() override { return EventKind::None; }
@@ -64,6 +66,7 @@ public:
     int columnWidth(int, int) override { return 0; }
     RowMark rowMark(int, int) override { return RowMark::None; }
     std::string rowMarkText(int, int) override { return ""; }
+    std::string statusText(int, int) override { return ""; }
     bool rowGreyed(int, int) override { return false; }
 };
 

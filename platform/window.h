@@ -107,6 +107,9 @@ public:
     // The tool tip of a marked row, asked for only when it is shown: a
     // table of 100,000 marked rows keeps no 100,000 texts.
     virtual void setRowMarkTexts(int id, std::function<std::string(int row)> text) = 0;
+    // The tool tip of a row's "Rename" cell (why it failed), asked for in
+    // the same way; "" shows none.
+    virtual void setStatusTexts(int id, std::function<std::string(int row)> text) = 0;
 
     // Events. Blocks until the next event; with wakeAfterMs >= 0 it returns
     // EventCode::Other once that many milliseconds have passed without one.
@@ -115,6 +118,9 @@ public:
     virtual EventKind eventKind() = 0;
     // Lets the window repaint during a long action; user input keeps waiting.
     virtual void repaintNow() = 0;
+    // Drops the clicks on a button that wait, in the toolkit or the queue:
+    // clicks that arrived while an action ran were not meant for the next.
+    virtual void dropQueuedClicks(int id) = 0;
 
     // Fonts and message boxes.
     virtual int loadFont(int fontId, const std::string& face, int points, bool bold) = 0;
@@ -130,6 +136,7 @@ public:
     virtual int columnWidth(int id, int column) = 0;
     virtual RowMark rowMark(int id, int row) = 0;
     virtual std::string rowMarkText(int id, int row) = 0;   // "" without a mark or texts
+    virtual std::string statusText(int id, int row) = 0;    // "" without texts
     virtual bool rowGreyed(int id, int row) = 0;
 };
 

@@ -204,6 +204,27 @@ TEST_F(LoopTest, TableEventAfterRenameRebuildsFullyOnce) {
     EXPECT_EQ(h.getRowState(ids::FileTable, 1), 0) << "later table events do nothing";
 }
 
+// The second click of a double click on "Rename" waits while the first
+// one's action runs: it is dropped, not a second action on the old table
+// with one question per row.
+TEST_F(LoopTest, ADoubleClickOnRenameIsOneAction) {
+    const std::string temp = files.path() + "temp/";
+    fs::create_directories(temp);
+    support::TempVerzeichnis = temp;
+    h.userSelectFolder(folder());
+    run();
+    h.userClick(ids::RenameButton);
+    h.userClick(ids::RenameButton);
+    run();
+    EXPECT_TRUE(h.shownBoxes().empty()) << h.shownBoxes().front().text;
+    EXPECT_TRUE(fs::exists(dir / "neu_001.jpg") && fs::exists(dir / "neu_002.jpg"));
+    std::ifstream in(temp + "undo_quonabix.log", std::ios::binary);
+    const std::string log((std::istreambuf_iterator<char>(in)), {});
+    std::size_t actions = 0;
+    for (std::size_t p = log.find("REM .Datei.:"); p != std::string::npos; p = log.find("REM .Datei.:", p + 1)) ++actions;
+    EXPECT_EQ(actions, 1u);
+}
+
 // ---- the delayed rebuild of the name pattern field ---------------------------
 
 namespace {

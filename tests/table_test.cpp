@@ -238,6 +238,8 @@ TEST_F(TableTest, StarSuffixMasksAgreeWithTheMatcher) {
 // no file is ever replaced.
 TEST_F(TableTest, PreviewMarksTheRowsRenameWouldFailWithTheReason) {
     const std::string twice12 = "Name kommt mehrfach vor (Zeilen 1 und 2)";
+    // 255 bytes with a number of three digits: the longest name there is; one more is too long.
+    const std::string longest = std::string(248, 'x') + "%nr%.jpg", tooLong = "x" + longest;
     const struct {
         const char* what;
         Names files, folders;
@@ -267,6 +269,9 @@ TEST_F(TableTest, PreviewMarksTheRowsRenameWouldFailWithTheReason) {
         {"empty and dot names", {"a.jpg", "b.jpg"}, {},
          {{ids::OptRemove, "1"}, {ids::OptRemoveAll, "1"}, {ids::RemoveField, "a.jpg"}}, {}, {"Ungültiger Name", ""}},
         {"names that stay plain", {"a.jpg", "b.jpg"}, {}, {{ids::PatternField, "%dateinamen%"}}, {}, {"", ""}},
+        {"the longest name", {"a.jpg", "b.jpg"}, {}, {{ids::PatternField, longest.c_str()}}, {}, {"", ""}},
+        {"one byte more", {"a.jpg", "b.jpg"}, {}, {{ids::PatternField, tooLong.c_str()}}, {1},
+         {"Name zu lang", ""}},
         {"the product's files are never renamed", {"a.jpg", "quonabix.jpg"}, {}, {{ids::PatternField, "a.jpg"}}, {},
          {"", ""}},
     };

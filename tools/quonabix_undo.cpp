@@ -1,11 +1,14 @@
 // quonabix-undo: takes back renames of Quonabix by hand.
 //   quonabix-undo SCRIPT [DIR]     runs an undo script as the program does
 //                                  for "Rückgängig (l.ren)"
-//   quonabix-undo --log [LOGFILE]  takes back the newest action of the undo
-//                                  log, as after a crash of the program
+//   quonabix-undo --log [LOGFILE]  takes back the newest open action of the
+//                                  undo log, as after a crash of the program;
+//                                  run again, the one before
+//   quonabix-undo --log --list [LOGFILE]
+//                                  lists the actions of the undo log
 // Prints every line that failed; exit code 0 only when every line was
-// carried out, 1 when a line failed or the file could not be read, 2 on a
-// wrong call.
+// carried out, 1 when a line failed or the file could not be read (or the
+// log is held by a running program), 2 on a wrong call.
 #include <string>
 #include <vector>
 
@@ -31,6 +34,27 @@ int report(const engine::BatchResult& r, const std::string& path, const char* un
     return 1;
 }
 
+int list(const std::string& log) {
+    std::vector<engine::LogAction> actions;
+    if (!engine::readLogActions(log, actions)) {
+        platform::writeStderr(engine::text::LogNotReadable + log + "\n");
+        return 1;
+    }
+    platform::writeStdout(engine::actionList(actions));
+    return 0;
+}
+
+int undoLog(const std::string& log) {
+    const engine::LogUndoResult r = engine::undoFromLog(log);
+    if (r.busy) {
+        platform::writeStderr(engine::text::LogInUse + log + "\n");
+        return 1;
+    }
+    return report(r, log, engine::text::LogNotReadable);
+}
+
+std::string defaultLog() { return support::yGetTempDirectory() + engine::text::LogName; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,10 +65,9 @@ int main(int argc, char** argv) {
         platform::writeStdout(engine::text::Usage);
         return 0;
     }
-    if (first == "--log" && count <= 3) {
-        const std::string log = count == 3 ? args[2] : support::yGetTempDirectory() + engine::text::LogName;
-        return report(engine::undoFromLog(log), log, engine::text::LogNotReadable);
-    }
+    const bool listing = first == "--log" && count >= 3 && args[2] == "--list";
+    if (listing && count <= 4) return list(count == 4 ? args[3] : defaultLog());
+    if (first == "--log" && !listing && count <= 3) return undoLog(count == 3 ? args[2] : defaultLog());
     if (count < 2 || count > 3 || first.rfind("--", 0) == 0) {
         platform::writeStderr(engine::text::Usage);
         return 2;

@@ -228,6 +228,10 @@ void HeadlessWindowSystem::setRowMarkTexts(int id, std::function<std::string(int
     if (Control* c = s_->table(id)) c->markTexts = std::move(text);
 }
 
+void HeadlessWindowSystem::setStatusTexts(int id, std::function<std::string(int)> text) {
+    if (Control* c = s_->table(id)) c->statusTexts = std::move(text);
+}
+
 EventCode HeadlessWindowSystem::waitEvent(int wakeAfterMs) {
     if (s_->queue.empty() && s_->idleHook) s_->idleHook();
     if (s_->queue.empty()) {
@@ -254,6 +258,12 @@ EventCode HeadlessWindowSystem::waitEvent(int wakeAfterMs) {
 int HeadlessWindowSystem::eventId() { return s_->last.id; }
 EventKind HeadlessWindowSystem::eventKind() { return s_->last.kind; }
 void HeadlessWindowSystem::repaintNow() { ++s_->repaints; }
+
+void HeadlessWindowSystem::dropQueuedClicks(int id) {
+    auto& q = s_->queue;
+    q.erase(std::remove_if(q.begin(), q.end(), [id](const hl::Event& e) { return e.code == EventCode::Control && e.id == id; }),
+            q.end());
+}
 
 int HeadlessWindowSystem::loadFont(int fontId, const std::string& face, int, bool) {
     s_->fonts[fontId] = face;
@@ -321,6 +331,12 @@ std::string HeadlessWindowSystem::rowMarkText(int id, int row) {
     Control* c = s_->table(id);
     if (!r || r->mark == RowMark::None || !c->markTexts) return "";
     return c->markTexts(row);
+}
+
+std::string HeadlessWindowSystem::statusText(int id, int row) {
+    Control* c = s_->table(id);
+    if (!s_->row(id, row) || !c->statusTexts) return "";
+    return c->statusTexts(row);
 }
 
 // Nothing is drawn; an unticked row is what the Qt table draws greyed.

@@ -34,6 +34,7 @@ struct Control {
     std::vector<std::pair<std::string, int>> columns;
     std::vector<Row> rows;
     std::function<std::string(int)> markTexts;
+    std::function<std::string(int)> statusTexts;
 };
 
 struct Window {

@@ -37,6 +37,16 @@ bool entryFacts(const std::string& path, EntryFacts& out) {
     return true;
 }
 
+// A file system that allows longer names than 255 bytes (vfat, exfat)
+// counts its 255 in UTF-16 units.
+NameRules nameRules(const std::string& dir) {
+    NameRules rules;
+    const long most = pathconf(dir.empty() ? "." : dir.c_str(), _PC_NAME_MAX);
+    if (most > 0) rules.maxBytes = static_cast<std::size_t>(most);
+    if (rules.maxBytes > 255) rules.maxUnits = 255;
+    return rules;
+}
+
 bool setPermissions(const std::string& path, int permissions) {
     return chmod(path.c_str(), static_cast<mode_t>(permissions & 07777)) == 0;
 }

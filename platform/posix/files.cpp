@@ -33,10 +33,14 @@
 namespace platform {
 namespace {
 
+// How a directory's file system renames without replacing (see below).
+enum class Way { Unknown, NoReplace, Link, Reserve };
+
 struct Entry {
     Slot slot = Slot::Free;
     int fd = -1;
     DIR* dir = nullptr;
+    Way way = Way::Unknown;   // a rename directory's way of renaming, once known
 };
 
 // All open handles of the backend, in one place.
@@ -72,14 +76,36 @@ int renameCall(posix::RenameCall call, int dirFd, const std::string& from, const
     return hook ? hook(call, dirFd, from, to) : posix::realRenameCall(call, dirFd, from, to);
 }
 
-int renameOnce(int dirFd, const std::string& from, const std::string& to) {
+// The three ways to rename without ever replacing a file, each found out
+// once per directory, on its first rename:
+//   NoReplace  renameat2 with RENAME_NOREPLACE: one step, the kernel refuses
+//              an existing target (ext4, btrfs, xfs, tmpfs, overlayfs).
+//   Link       where the file system refuses that flag: link, then unlink
+//              the old name (NTFS by ntfs-3g, sshfs). A link never replaces
+//              either. A crash between the two leaves the file under both
+//              names; recovery drops the new one.
+//   Reserve    where it has no hard links either (exFAT, FAT, many FUSE
+//              file systems): the new name is taken by an empty file made
+//              with O_CREAT|O_EXCL, which fails when the name is taken; a
+//              plain rename then replaces that reservation, after a look
+//              that the name still holds it. A failed rename gives the name
+//              back. Another program that swaps the reservation for a file
+//              of its own in the instant between that look and the rename
+//              would lose it: the one window none of these file systems
+//              lets us close. A crash leaves at most one empty reservation,
+//              which the journal lets recovery recognise.
+
+bool flagRefused(int err) { return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP; }
+bool linksRefused(int err) { return err == EPERM || err == EOPNOTSUPP || err == ENOSYS || err == EMLINK; }
+
+bool statAt(int dirFd, const std::string& name, struct stat& st) {
+    return fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+int renameByLink(int dirFd, const std::string& from, const std::string& to) {
     using posix::RenameCall;
-    int err = renameCall(RenameCall::RenameNoReplace, dirFd, from, to);
-    if (err == 0) return 0;
-    if (err != EINVAL && err != ENOSYS && err != EOPNOTSUPP) return err;
-    // The file system refuses the flag: a hard link cannot replace either,
-    // and it does not follow a symbolic link.
-    if ((err = renameCall(RenameCall::Link, dirFd, from, to)) != 0) return err;
+    int err = renameCall(RenameCall::Link, dirFd, from, to);
+    if (err != 0) return err;
     if ((err = renameCall(RenameCall::Unlink, dirFd, from)) != 0) {
         renameCall(RenameCall::Unlink, dirFd, to);   // the file still has its old name
         return err;
@@ -87,46 +113,102 @@ int renameOnce(int dirFd, const std::string& from, const std::string& to) {
     return 0;
 }
 
-bool sameEntry(int dirFd, const char* a, const char* b) {
-    struct stat sa, sb;
-    if (fstatat(dirFd, a, &sa, AT_SYMLINK_NOFOLLOW) != 0) return false;
-    if (fstatat(dirFd, b, &sb, AT_SYMLINK_NOFOLLOW) != 0) return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+// The reservation is still ours: the empty file of that descriptor.
+bool holdsReservation(int dirFd, const std::string& name, const struct stat& mine) {
+    struct stat now;
+    return statAt(dirFd, name, now) && S_ISREG(now.st_mode) && now.st_size == 0 &&
+           now.st_dev == mine.st_dev && now.st_ino == mine.st_ino;
 }
 
-std::string directoryOf(const std::string& path) {
-    std::size_t p = path.rfind('/');
-    return p == std::string::npos ? std::string() : path.substr(0, p + 1);
-}
-
-// A case-only change on a file system that ignores case finds its own file
-// as "the target". It goes through a temporary name; if the second step
-// meets a real other file (a hard link), the first step is taken back.
-int renameViaTemp(int dirFd, const std::string& from, const std::string& to) {
-    static std::atomic<unsigned> counter{0};
-    const unsigned n = ++counter;
-    std::string temp = directoryOf(to) + ".quonabix-" + std::to_string(getpid()) + "-" +
-                       std::to_string(n) + ".tmp";
-    int err = renameOnce(dirFd, from, temp);
+int renameByReservation(int dirFd, const std::string& from, const std::string& to) {
+    using posix::RenameCall;
+    struct stat st;
+    if (statAt(dirFd, to, st)) return EEXIST;
+    int& fd = reservationFd();
+    fd = -1;
+    int err = renameCall(RenameCall::Reserve, dirFd, to);
     if (err != 0) return err;
-    err = renameOnce(dirFd, temp, to);
-    if (err != 0) renameOnce(dirFd, temp, from);
+    if (fd < 0) return EIO;
+    struct stat mine;
+    if (fstat(fd, &mine) != 0 || !holdsReservation(dirFd, to, mine)) {
+        err = EEXIST;   // something else has the name now: it is not ours to touch
+    } else if ((err = renameCall(RenameCall::Rename, dirFd, from, to)) != 0 && holdsReservation(dirFd, to, mine)) {
+        renameCall(RenameCall::Unlink, dirFd, to);
+    }
+    close(fd);
+    fd = -1;
     return err;
 }
 
-RenameResult renameIn(int dirFd, const std::string& from, const std::string& to) {
+// One rename by the directory's way, finding the way on first use. A
+// caller that has not recorded that reservations may be left gets
+// ReservationNeededErr instead of a reservation.
+constexpr int ReservationNeededErr = -1;
+
+int renameOnce(int dirFd, Way& way, const std::string& from, const std::string& to, bool mayReserve) {
+    using posix::RenameCall;
+    int err = 0;
+    if (way == Way::Unknown || way == Way::NoReplace) {
+        err = renameCall(RenameCall::RenameNoReplace, dirFd, from, to);
+        if (!flagRefused(err)) {
+            if (err == 0) way = Way::NoReplace;
+            return err;
+        }
+        way = Way::Link;
+    }
+    if (way == Way::Link) {
+        err = renameByLink(dirFd, from, to);
+        if (err == 0 || !linksRefused(err)) return err;
+        way = Way::Reserve;
+    }
+    if (!mayReserve) return ReservationNeededErr;
+    return renameByReservation(dirFd, from, to);
+}
+
+bool sameEntry(int dirFd, const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return statAt(dirFd, a, sa) && statAt(dirFd, b, sb) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// A case-only change on a file system that ignores case finds its own file
+// as "the target". It goes through a fixed temporary name, so that after a
+// crash recovery finds the file there; if the second step meets a real
+// other file (a hard link), the first step is taken back.
+int renameViaTemp(int dirFd, Way& way, const std::string& from, const std::string& to, bool mayReserve) {
+    const std::string temp = caseChangeTempName(from, to);
+    int err = renameOnce(dirFd, way, from, temp, mayReserve);
+    if (err != 0) return err;
+    err = renameOnce(dirFd, way, temp, to, true);
+    if (err != 0) renameOnce(dirFd, way, temp, from, true);
+    return err;
+}
+
+RenameResult resultOf(int err) {
+    switch (err) {
+        case 0: return RenameResult::Ok;
+        case ReservationNeededErr: return RenameResult::ReservationNeeded;
+        case EEXIST: case ENOTEMPTY: return RenameResult::TargetExists;
+        case ENOENT: return RenameResult::SourceMissing;
+        case EISDIR: case ENOTDIR: return RenameResult::NotAFile;
+        case EACCES: case EPERM: case EROFS: return RenameResult::NoPermission;
+        case ENOSPC: case EDQUOT: return RenameResult::DiskFull;
+        case ENAMETOOLONG: return RenameResult::NameTooLong;
+        case EINVAL: case EILSEQ: return RenameResult::NameRefused;
+        default: return RenameResult::Failed;
+    }
+}
+
+// Only what the table listed is renamed: a file, or a link as itself. A
+// name that now belongs to a folder is left where it is.
+RenameResult renameIn(int dirFd, Way& way, const std::string& from, const std::string& to, bool mayReserve) {
     struct stat st;
-    if (from == to)
-        return fstatat(dirFd, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
-                   ? RenameResult::Ok : RenameResult::SourceMissing;
-    int err = renameOnce(dirFd, from, to);
-    if (err == EEXIST && sameEntry(dirFd, from.c_str(), to.c_str()))
-        err = renameViaTemp(dirFd, from, to);
-    if (err == 0) return RenameResult::Ok;
-    if (err == EEXIST || err == ENOTEMPTY) return RenameResult::TargetExists;
-    if (err == ENOENT && fstatat(dirFd, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return RenameResult::SourceMissing;
-    return RenameResult::Failed;
+    if (!statAt(dirFd, from, st)) return RenameResult::SourceMissing;
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return RenameResult::NotAFile;
+    if (from == to) return RenameResult::Ok;
+    int err = renameOnce(dirFd, way, from, to, mayReserve);
+    if (err == EEXIST && sameEntry(dirFd, from, to)) err = renameViaTemp(dirFd, way, from, to, mayReserve);
+    if (err == ENOENT && statAt(dirFd, from, st)) return RenameResult::Failed;   // a folder of the path vanished
+    return resultOf(err);
 }
 
 // ---- times ---------------------------------------------------------------------
@@ -243,11 +325,25 @@ int openDirForRename(const std::string& dir) {
     return handles().add(e);
 }
 
-RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName,
-                               const std::string& toName) {
+RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName,
+                               bool mayReserve) {
     Entry e = handles().get(dirHandle, Slot::RenameDir);
     if (e.fd < 0) return RenameResult::Failed;
-    return renameIn(e.fd, fromName, toName);
+    const Way before = e.way;
+    const RenameResult r = renameIn(e.fd, e.way, fromName, toName, mayReserve);
+    if (e.way != before) handles().with(dirHandle, Slot::RenameDir, [&e](Entry& x) { x.way = e.way; });
+    return r;
+}
+
+bool renameMayReserve(int dirHandle) {
+    const Entry e = handles().get(dirHandle, Slot::RenameDir);
+    return e.fd >= 0 && (e.way == Way::Unknown || e.way == Way::Reserve);
+}
+
+bool nameTakenAt(int dirHandle, const std::string& name, const std::string& by) {
+    const Entry e = handles().get(dirHandle, Slot::RenameDir);
+    struct stat st;
+    return e.fd >= 0 && statAt(e.fd, name, st) && !sameEntry(e.fd, name, by);
 }
 
 bool renameDirIdentity(int dirHandle, FileIdentity& out) {

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -59,6 +60,18 @@ public:
 
 protected:
     void nextCheckState() override {}
+};
+
+// A push button takes a double click as one click: the second press of a
+// double click, and so its release, do nothing. A double click on
+// "Rename" is no request for a second action on a table it has just
+// renamed.
+class PushButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override { event->accept(); }
 };
 
 void makeReadOnly(QPlainTextEdit* editor) {
@@ -137,7 +150,7 @@ QWidget* QtWindowSystem::makeWidget(ControlKind kind, int id, QWidget* parent, c
         return label;
     }
     case ControlKind::Button: {
-        auto* button = new QPushButton(qs(caption), parent);
+        auto* button = new PushButton(qs(caption), parent);
         QObject::connect(button, &QPushButton::clicked, button, [report] { report(EventKind::LeftClick); });
         return button;
     }

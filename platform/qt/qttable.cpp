@@ -123,6 +123,10 @@ std::string TableModel::markText(int index) const {
     return markTexts(index);
 }
 
+std::string TableModel::statusText(int index) const {
+    return row(index) && statusTexts ? statusTexts(index) : std::string();
+}
+
 namespace {
 // Qt's palettes name no warning colour: an amber of the brightness of the
 // palette's base, so that the text colour of the palette stays readable
@@ -139,6 +143,10 @@ QVariant TableModel::lookData(int index, int column, int role) const {
     if (!r) return {};
     if (role == Qt::ForegroundRole && !(r->state & RowTicked))
         return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    if (column == 2 && role == Qt::ToolTipRole) {
+        const std::string tip = statusText(index);
+        return tip.empty() ? QVariant() : QVariant(qs(tip));
+    }
     if (column != 1 || r->mark == RowMark::None) return {};
     if (role == Qt::BackgroundRole) return warningColour();
     if (role == Qt::ToolTipRole && markTexts) return qs(markTexts(index));
@@ -417,6 +425,15 @@ void QtWindowSystem::setRowMark(int id, int row, RowMark mark) {
 
 void QtWindowSystem::setRowMarkTexts(int id, std::function<std::string(int)> text) {
     if (FileTable* t = tableOf(*s_, id)) t->rows()->markTexts = std::move(text);
+}
+
+void QtWindowSystem::setStatusTexts(int id, std::function<std::string(int)> text) {
+    if (FileTable* t = tableOf(*s_, id)) t->rows()->statusTexts = std::move(text);
+}
+
+std::string QtWindowSystem::statusText(int id, int row) {
+    FileTable* t = tableOf(*s_, id);
+    return t ? t->rows()->statusText(row) : std::string();
 }
 
 RowMark QtWindowSystem::rowMark(int id, int row) {

@@ -45,11 +45,13 @@ public:
     void setState(int index, int state);
     void setMark(int index, RowMark mark);
     std::function<std::string(int row)> markTexts;
+    std::function<std::string(int row)> statusTexts;
     // What the view draws for the mark and the tick: the warning colour and
     // the reason on a marked "Neuer Name" cell, greyed text on an unticked
     // row; an invalid value where nothing differs from the plain look.
     QVariant lookData(int index, int column, int role) const;
     std::string markText(int index) const;
+    std::string statusText(int index) const;
     void clear();
     void insertColumn(int position, const QString& title);
     QString columnTitle(int column) const;

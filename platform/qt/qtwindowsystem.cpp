@@ -314,6 +314,39 @@ void QtWindowSystem::repaintNow() {
     s_->lastPump.start();
 }
 
+namespace {
+// Swallows the mouse and key input of one widget while the waiting input
+// is handed out.
+class InputEater : public QObject {
+public:
+    explicit InputEater(QObject* target) : target_(target) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != target_) return false;
+        switch (event->type()) {
+            case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress: case QEvent::KeyRelease: return true;
+            default: return false;
+        }
+    }
+private:
+    QObject* target_;
+};
+}  // namespace
+
+void QtWindowSystem::dropQueuedClicks(int id) {
+    qt::ControlRec* c = s_->find(id);
+    if (c && c->widget) {
+        InputEater eater(c->widget);
+        QCoreApplication::instance()->installEventFilter(&eater);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QCoreApplication::instance()->removeEventFilter(&eater);
+    }
+    auto& q = s_->queue;
+    q.erase(std::remove_if(q.begin(), q.end(),
+                           [id](const qt::Event& e) { return e.code == EventCode::Control && e.id == id; }),
+            q.end());
+}
+
 // ---- fonts and message boxes -------------------------------------------------------
 
 // The face is asked for by name; fontconfig picks the nearest installed one.

@@ -67,6 +67,16 @@ bool entryFacts(const std::string& path, EntryFacts& out) {
     return true;
 }
 
+// NTFS, exFAT and FAT count 255 UTF-16 units; Windows refuses its device
+// names and drops a last dot or blank of every name it is given.
+NameRules nameRules(const std::string&) {
+    NameRules rules;
+    rules.maxBytes = 255 * 4;
+    rules.maxUnits = 255;
+    rules.windowsNames = true;
+    return rules;
+}
+
 bool setPermissions(const std::string& path, int permissions) {
     const std::wstring wide = widen(path);
     const DWORD a = GetFileAttributesW(wide.c_str());

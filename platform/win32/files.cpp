@@ -86,11 +86,10 @@ bool sameFile(const std::wstring& a, const std::wstring& b) {
            identityOf(ia) == identityOf(ib);
 }
 
-// Renames through a temporary name; if the second step fails, the first
-// is taken back.
-bool renameViaTemp(const std::wstring& dir, const std::wstring& from, const std::wstring& to) {
-    const std::wstring temp = dir + L".quonabix-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(GetTickCount()) + L".tmp";
+// Renames through the fixed temporary name of the two names, where
+// recovery finds the file after a crash; if the second step fails, the
+// first is taken back.
+bool renameViaTemp(const std::wstring& from, const std::wstring& to, const std::wstring& temp) {
     if (!MoveFileExW(from.c_str(), temp.c_str(), 0)) return false;
     if (MoveFileExW(temp.c_str(), to.c_str(), 0)) return true;
     const DWORD error = GetLastError();
@@ -101,6 +100,11 @@ bool renameViaTemp(const std::wstring& dir, const std::wstring& from, const std:
 
 RenameResult renameResultOf(DWORD error, const std::wstring& from) {
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return RenameResult::TargetExists;
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_WRITE_PROTECT)
+        return RenameResult::NoPermission;
+    if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return RenameResult::DiskFull;
+    if (error == ERROR_FILENAME_EXCED_RANGE) return RenameResult::NameTooLong;
+    if (error == ERROR_INVALID_NAME) return RenameResult::NameRefused;
     if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
         GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES)
         return RenameResult::SourceMissing;
@@ -226,13 +230,17 @@ int openDirForRename(const std::string& dir) {
     return handles().add(e);
 }
 
-RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName) {
+// MoveFileExW without MOVEFILE_REPLACE_EXISTING never replaces, on every
+// file system Windows mounts: no reservation is ever made.
+RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName, bool) {
     const Entry e = handles().get(dirHandle, Slot::RenameDir);
     if (e.handle == INVALID_HANDLE_VALUE) return RenameResult::Failed;
     const std::wstring from = e.dir + widen(fromName);
-    if (fromName == toName)
-        return GetFileAttributesW(from.c_str()) != INVALID_FILE_ATTRIBUTES ? RenameResult::Ok
-                                                                           : RenameResult::SourceMissing;
+    // Only what the table listed is renamed: a file, or a link as itself.
+    const DWORD a = GetFileAttributesW(from.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return RenameResult::SourceMissing;
+    if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) return RenameResult::NotAFile;
+    if (fromName == toName) return RenameResult::Ok;
     // Without MOVEFILE_REPLACE_EXISTING an existing target is never
     // replaced; a change of case alone renames the file itself.
     const std::wstring to = e.dir + widen(toName);
@@ -240,9 +248,19 @@ RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const
     // systems take the file itself for the target and keep the old case.
     const bool caseOnly = CompareStringOrdinal(from.c_str(), -1, to.c_str(), -1, TRUE) == CSTR_EQUAL;
     if (caseOnly && sameFile(from, to))
-        return renameViaTemp(e.dir, from, to) ? RenameResult::Ok : renameResultOf(GetLastError(), from);
+        return renameViaTemp(from, to, e.dir + widen(caseChangeTempName(fromName, toName)))
+                   ? RenameResult::Ok : renameResultOf(GetLastError(), from);
     if (MoveFileExW(from.c_str(), to.c_str(), 0)) return RenameResult::Ok;
     return renameResultOf(GetLastError(), from);
+}
+
+bool renameMayReserve(int) { return false; }
+
+bool nameTakenAt(int dirHandle, const std::string& name, const std::string& by) {
+    const Entry e = handles().get(dirHandle, Slot::RenameDir);
+    const std::wstring path = e.dir + widen(name);
+    return e.handle != INVALID_HANDLE_VALUE && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+           !sameFile(path, e.dir + widen(by));
 }
 
 bool renameDirIdentity(int dirHandle, FileIdentity& out) {

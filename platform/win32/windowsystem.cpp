@@ -372,6 +372,19 @@ void Win32WindowSystem::repaintNow() {
     s_->lastPump = GetTickCount();
 }
 
+void Win32WindowSystem::dropQueuedClicks(int id) {
+    win32::ControlRec* c = s_->find(id);
+    MSG msg;
+    if (c) {
+        while (PeekMessageW(&msg, c->hwnd, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {}
+        while (PeekMessageW(&msg, c->hwnd, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {}
+    }
+    auto& q = s_->queue;
+    q.erase(std::remove_if(q.begin(), q.end(),
+                           [id](const win32::Event& e) { return e.code == EventCode::Control && e.id == id; }),
+            q.end());
+}
+
 // ---- fonts and message boxes -------------------------------------------------------
 
 // The face is asked for by name; points become a height at the screen's DPI.

@@ -69,10 +69,12 @@ public:
     void setRowState(int id, int row, int state) override;
     void setRowMark(int id, int row, RowMark mark) override;
     void setRowMarkTexts(int id, std::function<std::string(int row)> text) override;
+    void setStatusTexts(int id, std::function<std::string(int row)> text) override;
     EventCode waitEvent(int wakeAfterMs) override;
     int eventId() override;
     EventKind eventKind() override;
     void repaintNow() override;
+    void dropQueuedClicks(int id) override;
     int loadFont(int fontId, const std::string& face, int points, bool bold) override;
     void setControlFont(int id, int fontId) override;
     int messageBox(const std::string& title, const std::string& text, int kind) override;
@@ -84,6 +86,7 @@ public:
     int columnWidth(int id, int column) override;
     RowMark rowMark(int id, int row) override;
     std::string rowMarkText(int id, int row) override;
+    std::string statusText(int id, int row) override;
     bool rowGreyed(int id, int row) override;
 
 private:

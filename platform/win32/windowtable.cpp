@@ -377,7 +377,8 @@ std::wstring FileTable::cellTipText(int index, int column) const {
     const Row* r = row(index);
     if (!r || column < 0 || column > 2) return L"";
     const std::wstring text = widen(r->cells[column]);
-    std::wstring tip = column == 1 ? widen(markText(index)) : std::wstring();
+    std::wstring tip = column == 1 ? widen(markText(index))
+                       : column == 2 && statusTexts ? widen(statusTexts(index)) : std::wstring();
     if (!text.empty() && cutOff(index, column, text)) tip = tip.empty() ? text : text + L"\n" + tip;
     return tip;
 }
@@ -470,6 +471,15 @@ void Win32WindowSystem::setRowMark(int id, int row, RowMark mark) {
 
 void Win32WindowSystem::setRowMarkTexts(int id, std::function<std::string(int)> text) {
     if (win32::FileTable* t = tableOf(*s_, id)) t->markTexts = std::move(text);
+}
+
+void Win32WindowSystem::setStatusTexts(int id, std::function<std::string(int)> text) {
+    if (win32::FileTable* t = tableOf(*s_, id)) t->statusTexts = std::move(text);
+}
+
+std::string Win32WindowSystem::statusText(int id, int row) {
+    const win32::FileTable* t = tableOf(*s_, id);
+    return t && t->row(row) && t->statusTexts ? t->statusTexts(row) : std::string();
 }
 
 RowMark Win32WindowSystem::rowMark(int id, int row) {

@@ -45,6 +45,7 @@ public:
     std::string markText(int index) const;
     void clear();
     std::function<std::string(int row)> markTexts;
+    std::function<std::string(int row)> statusTexts;
 
     void insertColumn(int position, const std::wstring& title, int width);
     int columnCount() const;
