@@ -49,7 +49,8 @@ struct FileSystem {
     bool listsLowerCase;
     std::vector<std::string> storedNamesMount;
     // Files of the renumbering that is killed: FUSE programs differ in
-    // speed by a factor of a hundred (fusefat creates a file in ~5 ms).
+    // speed by a factor of a hundred (fusefat takes milliseconds a file,
+    // more the fuller the folder: 200 files take it seconds).
     int killFiles;
 };
 
