@@ -94,6 +94,8 @@ struct NameRules {
     std::size_t maxBytes = 255;    // longest name, in bytes of its UTF-8 text
     std::size_t maxUnits = 0;      // longest in UTF-16 units where the file system counts so; 0: no such limit
     bool windowsNames = false;     // device names (CON, NUL, COM1 ...) refused, a last "." or " " dropped
+    bool utf8Only = false;         // a name must be valid UTF-8 (exFAT, FAT, NTFS)
+    bool asciiOnly = false;        // only ASCII names (FAT by fusefat, which writes no long Unicode names)
 };
 NameRules nameRules(const std::string& dir);
 enum class NameProblem { None, TooLong, Refused, Altered };

@@ -268,6 +268,29 @@ TEST_P(FileSystemTest, NameOfAnotherFileIgnoringCaseIsMarkedAndRefused) {
     EXPECT_EQ(files(), after) << "nothing replaced";
 }
 
+// Names the file system would refuse are marked before and refused by
+// Rename with the same reason: fusefat writes only ASCII names, and none
+// of these takes a name that is no UTF-8.
+TEST_P(FileSystemTest, NamesTheFileSystemRefusesAreMarkedAndRefused) {
+    const bool fat = std::string(GetParam().testName) == "Fat32";
+    const std::string refused = "Das Dateisystem erlaubt diesen Namen nicht";
+    for (const auto& [pattern, onAll] : {std::pair{"Übersicht_%nr%.%erw%", false}, std::pair{"\xff_%nr%.%erw%", true}}) {
+        SCOPED_TRACE(pattern);
+        const bool fails = onAll || fat;
+        for (const auto& e : fs::directory_iterator(dir)) fs::remove(e.path());
+        const Files before = listed({{"a.jpg", "A"}});
+        fill(before);
+        h.setText(ids::PatternField, pattern);
+        rebuild();
+        EXPECT_EQ(h.rowMarkText(ids::FileTable, 0), fails ? refused : "");
+        h.clearBoxes();
+        engine::RenameAusfuehren();
+        EXPECT_EQ(column(ids::ColStatus), Texts{fails ? "Fehler" : "Ok"});
+        EXPECT_EQ(h.statusText(ids::FileTable, 0), fails ? refused : "");
+        if (fails) EXPECT_EQ(files(), before);
+    }
+}
+
 // The program killed at random moments of a renumbering (neu_001 ->
 // neu_000, neu_002 -> neu_001, ...: one file left behind blocks the rest);
 // one run of `quonabix-undo --log` brings every name and content back and
