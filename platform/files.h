@@ -38,7 +38,9 @@ enum class EntryKind { File, Directory, Other };
 
 // Opens a directory for listing; 0 when it cannot be opened.
 int openDirList(const std::string& dir);
-// Next entry, "." and ".." included; false at the end. A symbolic link is a File.
+// Next entry, "." and ".." included; false at the end. A symbolic link is
+// a File (renamed as the link itself); on Windows a link, junction or mount
+// point to a folder is a Directory, as Explorer shows it.
 bool nextDirEntry(int handle, std::string& name, EntryKind& kind);
 void closeDirList(int handle);
 
@@ -132,6 +134,7 @@ enum class RenameResult {
     Ok, TargetExists, SourceMissing,
     NotAFile,       // the name now belongs to a folder or something else that is no file
     NoPermission, DiskFull, NameTooLong,
+    InUse,          // another program holds the file open (Windows)
     NameRefused,    // the file system does not allow the new name
     Failed,
     ReservationNeeded,   // only by a rename that was not allowed to reserve (below)

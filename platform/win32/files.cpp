@@ -128,7 +128,8 @@ std::wstring volumePathOf(HANDLE h) {
 
 RenameResult renameResultOf(DWORD error, const std::wstring& from) {
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return RenameResult::TargetExists;
-    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_WRITE_PROTECT)
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return RenameResult::InUse;
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT)
         return RenameResult::NoPermission;
     if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return RenameResult::DiskFull;
     if (error == ERROR_FILENAME_EXCED_RANGE) return RenameResult::NameTooLong;
