@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
 #include "bench/harness.h"
@@ -23,6 +24,7 @@
 #include "platform/window.h"
 #include "support/ids.h"
 #include "support/values.h"
+#include "tests/posix/mountedimage.h"
 
 namespace bench {
 
@@ -49,10 +51,11 @@ std::string names(const std::vector<std::string>& list) {
     return text;
 }
 
-// The user's rename and undo in the headless window, with the undo files
-// in a directory of their own for this run.
-void programRename(Context& c, int n, Samples& rename, Samples& undo) {
-    const std::string dir = c.folders.fresh(n), temp = c.folders.scratch();
+// The user's rename and undo (none without `undo`) in the headless window,
+// on a fresh folder of `files`, with the undo files in a directory of
+// their own for this run.
+void programRename(Context& c, Folders& files, int n, Samples& rename, Samples* undo) {
+    const std::string dir = files.fresh(n), temp = c.folders.scratch();
     support::TempVerzeichnis = temp;
     ProgramWindow& w = c.headless;
     w.setDigits("6");
@@ -65,12 +68,14 @@ void programRename(Context& c, int n, Samples& rename, Samples& undo) {
     expect(w.cell(n - 1, ids::ColStatus) == engine::text::StatusOk, "status of the last row");
     expect(platform::fileSize(engine::UndoDatei) > 0, "the undo script " + engine::UndoDatei);
     expect(platform::fileSize(temp + engine::text::LogName) > 0, "the undo log");
-    undo.add(w.undoAction());
-    expect(folderHolds(dir, pictureNames(n)), "the names after undo");
-    expect(w.lastBox() == engine::text::AllUndone, "the undo's message: " + w.lastBox());
+    if (undo) {
+        undo->add(w.undoAction());
+        expect(folderHolds(dir, pictureNames(n)), "the names after undo");
+        expect(w.lastBox() == engine::text::AllUndone, "the undo's message: " + w.lastBox());
+    }
     w.setDigits("3");
     c.folders.drop(temp);
-    c.folders.recycle(dir, n);
+    files.recycle(dir, n);
 }
 
 void bareRename(Context& c, int n, Samples& forth, Samples& back) {
@@ -177,7 +182,7 @@ std::vector<Line> measureRename(Context& c, int n) {
     std::vector<Samples> peer(present.size());
     for (int run = 0; run <= c.runs; ++run) {
         std::vector<std::function<void()>> contenders = {
-            [&] { programRename(c, n, rename, undo); },
+            [&] { programRename(c, c.folders, n, rename, &undo); },
             [&] { bareRename(c, n, forth, back); },
         };
         for (std::size_t i = 0; i < present.size(); ++i)
@@ -196,6 +201,57 @@ std::vector<Line> measureRename(Context& c, int n) {
         lines.push_back({"undo (Rueckgaengig), headless", n, undo, present[i].label, peer[i],
                          {1.0, true, 0, "< 1x (faster)"}});
     return lines;
+}
+
+// ---- exFAT ------------------------------------------------------------------
+
+namespace {
+
+const testfs::ImageFormat exfat{"exFAT", {"mkfs.exfat"}, {"mount.exfat-fuse", "{image}", "{dir}"}, 64, true};
+
+void bareReserveRename(Folders& files, int n, Samples& forth) {
+    static std::vector<std::string> from, to;
+    if (static_cast<int>(from.size()) != n) {
+        from = pictureNames(n);
+        to = renamedNames(n);
+    }
+    const std::string dir = files.fresh(n);
+    int failed = 0;
+    forth.add(bareReserveRenameLoop(dir, from, to, failed));
+    expect(failed == 0 && folderHolds(dir, to), "the bare reservation loop's new names on exFAT");
+    files.recycle(dir, n);
+}
+
+}  // namespace
+
+std::vector<Line> measureExfat(Context& c, int n) {
+    Line line{"Rename, headless, exFAT image", n, {}, "bare reserve + renameat loop", {},
+              {1.1, false, 0, "<= 1.1x"}, true};
+    const std::string where = c.folders.scratch();
+    // The FUSE program may run for the whole group; an hour is no hang.
+    auto image = std::make_unique<testfs::MountedImage>(exfat, where, 3600);
+    if (!image->mounted()) {
+        line.reference = "skipped: " + image->why();
+    } else {
+        auto onImage = std::make_unique<Folders>(image->dir());
+        try {
+            for (int run = 0; run <= c.runs; ++run)
+                rotated(run, {
+                    [&] { programRename(c, *onImage, n, line.ours, nullptr); },
+                    [&] { bareReserveRename(*onImage, n, line.ref); },
+                });
+        } catch (const std::exception& e) {
+            line.reference = std::string("failed: ") + e.what();
+            line.ours = line.ref = Samples();
+        }
+        // The image goes as a whole: removing its files one by one would
+        // cost exfat-fuse as long as making them.
+        image.reset();
+        onImage.reset();
+    }
+    image.reset();
+    c.folders.drop(where);
+    return {line};
 }
 
 // ---- memory -----------------------------------------------------------------

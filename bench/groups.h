@@ -26,6 +26,10 @@ std::vector<Line> measureTable(Context& c, int n);
 // "Rename" and "Rückgängig" against the bare renameat2 loops and the peers,
 // each on its own fresh folder.
 std::vector<Line> measureRename(Context& c, int n);
+// "Rename" of 10,000 files on an exFAT image (through exfat-fuse) against
+// the bare loop of the system calls of its reservation way, paired; the
+// line says why where the image cannot be mounted.
+std::vector<Line> measureExfat(Context& c, int n);
 // The date taken on n camera-style JPEG photos: the first fill with
 // "%dx%_%nr%.%erw%" against its limit (headless, and Qt), typing against
 // the same with "%dm%", and patterns without it against the program with

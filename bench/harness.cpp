@@ -114,9 +114,10 @@ bool folderHolds(const std::string& dir, std::vector<std::string> expected) {
 
 // ---- folders ---------------------------------------------------------------------
 
-Folders::Folders() {
+Folders::Folders(const std::string& parent) {
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/qbx-bench-XXXXXX";
+    const std::string under = !parent.empty() ? parent : std::string(tmp && *tmp ? tmp : "/tmp") + "/";
+    std::string pattern = under + "qbx-bench-XXXXXX";
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
     root_ = pattern + "/";
 }

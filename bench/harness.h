@@ -35,9 +35,11 @@ bool folderHolds(const std::string& dir, std::vector<std::string> expected);
 // disk, so every n keeps one stock of empty files: a fresh folder is a new
 // directory into which the stock's files are moved under the picture names
 // (about 20 µs a file), and a used folder becomes the stock of the next one.
+// `parent` (ending with "/") puts the root below another folder, such as a
+// mounted image.
 class Folders {
 public:
-    Folders();
+    explicit Folders(const std::string& parent = "");
     ~Folders();
     Folders(const Folders&) = delete;
     Folders& operator=(const Folders&) = delete;

@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,6 +41,32 @@ double bareRenameLoop(const std::string& dir, const std::vector<std::string>& fr
     }
     for (std::size_t i = 0; i < from.size(); ++i) {
         if (renameat2(fd, from[i].c_str(), fd, to[i].c_str(), RENAME_NOREPLACE) != 0) ++failed;
+    }
+    close(fd);
+    return nowMs() - start;
+}
+
+double bareReserveRenameLoop(const std::string& dir, const std::vector<std::string>& from,
+                             const std::vector<std::string>& to, int& failed) {
+    failed = 0;
+    const double start = nowMs();
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        failed = static_cast<int>(from.size());
+        return nowMs() - start;
+    }
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        const int reserved = openat(fd, to[i].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (reserved < 0) {
+            ++failed;
+            continue;
+        }
+        struct stat held, named;
+        const bool ours = fstat(reserved, &held) == 0 &&
+                          fstatat(fd, to[i].c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                          held.st_ino == named.st_ino && held.st_dev == named.st_dev;
+        if (!ours || renameat(fd, from[i].c_str(), fd, to[i].c_str()) != 0) ++failed;
+        close(reserved);
     }
     close(fd);
     return nowMs() - start;

@@ -16,6 +16,14 @@ double bareListAndSort(const std::string& dir, std::size_t& count);
 double bareRenameLoop(const std::string& dir, const std::vector<std::string>& from,
                       const std::vector<std::string>& to, int& failed);
 
+// The calls of a rename that reserves its new name first, as where the
+// file system has neither RENAME_NOREPLACE nor hard links (exFAT): for
+// each file openat(to, O_CREAT|O_EXCL|O_NOFOLLOW), fstat of it, fstatat of
+// the name, renameat(from, to), close. Returns the time; `failed` counts
+// the files not renamed.
+double bareReserveRenameLoop(const std::string& dir, const std::vector<std::string>& from,
+                             const std::vector<std::string>& to, int& failed);
+
 // A peer renamer turning IMG_000001.jpg ... into neu_000001.jpg ... in the
 // folder, timed as a whole process. `ok` is false when it failed or is missing.
 struct Peer {

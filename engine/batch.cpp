@@ -1,7 +1,7 @@
 // The undo-script interpreter and the writers of its lines.
 //
 // It understands exactly what the rename action writes: drive lines ("X:",
-// accepted and ignored), "cd <dir>", ren "new" "old", REM lines and blank
+// the drive's root on Windows, ignored on Linux), "cd <dir>", ren "new" "old", REM lines and blank
 // lines, with "%%" read back as "%". Renames never replace a file. Every
 // line that fails is reported; nothing stops at the first failure, as the
 // command interpreter it stands in for does not stop either.
@@ -91,7 +91,6 @@ struct Leftover {
 
 struct BatchRun {
     BatchLimits limits;
-    bool checkOnly = false;   // the renames ran already: only look whether they took place
     std::string folder;   // current directory, ending with the separator
     bool folderOk = true;
     int handle = 0;            // rename handle of folder, opened on first use
@@ -146,30 +145,6 @@ int openFolder(BatchRun& l) {
     return -1;
 }
 
-// A change of case alone took place only where the folder lists the name
-// exactly: a file system that ignores case finds it under either one.
-bool listedExactly(const std::string& folder, const std::string& name) {
-    const int h = platform::openDirList(folder);
-    std::string entry;
-    platform::EntryKind kind;
-    bool found = false;
-    while (h != 0 && !found && platform::nextDirEntry(h, entry, kind)) found = entry == name;
-    if (h != 0) platform::closeDirList(h);
-    return found;
-}
-
-// After the command interpreter ran the script: what its rename of a line
-// left behind, as the rename itself would have reported it.
-platform::RenameResult checkedRename(const BatchRun& l, const std::string& from, const std::string& to) {
-    if (support::toLower(from) == support::toLower(to))
-        return listedExactly(l.folder, to) ? platform::RenameResult::Ok : platform::RenameResult::Failed;
-    const bool before = platform::fileExists(l.folder + from);
-    const bool after = platform::fileExists(l.folder + to);
-    if (after && !before) return platform::RenameResult::Ok;
-    if (before && after) return platform::RenameResult::TargetExists;
-    return before ? platform::RenameResult::Failed : platform::RenameResult::SourceMissing;
-}
-
 void runRename(BatchRun& l, int lineNo, const std::string& from, const std::string& to) {
     const char* reason = nullptr;
     platform::RenameResult r = platform::RenameResult::Failed;
@@ -177,9 +152,7 @@ void runRename(BatchRun& l, int lineNo, const std::string& from, const std::stri
         reason = text::ReasonNotRunNoFolder;
     } else {
         if (l.handle == 0) l.handle = openFolder(l);
-        r = l.handle <= 0 ? platform::RenameResult::Failed
-            : l.checkOnly ? checkedRename(l, from, to)
-                          : platform::renameNoReplaceAt(l.handle, from, to);
+        r = l.handle <= 0 ? platform::RenameResult::Failed : platform::renameNoReplaceAt(l.handle, from, to);
         if (r != platform::RenameResult::Ok)
             reason = l.handle < 0    ? text::ReasonFolderReplaced
                     : l.handle == 0 ? text::ReasonFolderMissing
@@ -343,11 +316,9 @@ bool readScript(const std::string& path, const BatchLimits& limits, std::string&
     return true;
 }
 
-BatchResult runLines(const std::string& content, const std::string& workingDirectory, const BatchLimits& limits,
-                     bool checkOnly) {
+BatchResult runLines(const std::string& content, const std::string& workingDirectory, const BatchLimits& limits) {
     BatchRun l;
     l.limits = limits;
-    l.checkOnly = checkOnly;
     l.result.started = true;
     l.folder = support::withTrailingSlash(workingDirectory.empty() ? platform::currentDirectory()
                                                         : workingDirectory);
@@ -366,19 +337,6 @@ BatchResult runLines(const std::string& content, const std::string& workingDirec
     return l.result;
 }
 
-// Windows runs the script with its own command interpreter, and the lines
-// then tell which renames did not take place. In a folder swapped for
-// another one nothing runs: the lines are refused there, as ours are.
-BatchResult runByInterpreter(const std::string& script, const std::string& wd, const BatchLimits& limits) {
-    std::string content;
-    if (!readScript(script, limits, content)) return {};
-    platform::FileIdentity now;
-    if (limits.identityKnown && !(platform::directoryIdentity(limits.folder, now) && now == limits.identity))
-        return runLines(content, wd, limits, false);
-    if (platform::runProgram("cmd.exe", "/c call \"" + script + "\"", wd) < 0) return {};
-    return runLines(content, wd, limits, true);
-}
-
 }  // namespace
 
 BatchResult runBatchScript(const std::string& scriptPath, const std::string& workingDirectory,
@@ -390,7 +348,7 @@ BatchResult runBatchScript(const std::string& scriptPath, const std::string& wor
 
 BatchResult runBatchText(const std::string& content, const std::string& workingDirectory,
                          const BatchLimits& limits) {
-    return runLines(content, workingDirectory, limits, false);
+    return runLines(content, workingDirectory, limits);
 }
 
 BatchResult startCommand(const std::string& program, const std::string& parameters,
@@ -414,7 +372,6 @@ BatchResult startCommand(const std::string& program, const std::string& paramete
     if (script.empty()) return {};
     const std::string wd = workingDirectory.empty() ? platform::currentDirectory() : workingDirectory;
     if (!platform::isAbsolutePath(script)) script = support::withTrailingSlash(wd) + script;
-    if (platform::PathSeparator == '\\') return runByInterpreter(script, wd, limits);
     return runBatchScript(script, wd, limits);
 }
 

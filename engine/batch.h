@@ -38,7 +38,10 @@ BatchResult runBatchText(const std::string& script, const std::string& workingDi
                          const BatchLimits& limits = {});
 
 // "cmd.exe" with "/c call <script>" (the path may be quoted) runs the
-// interpreter above and waits; any other program is started without waiting.
+// interpreter above and waits, on Windows too: there the command
+// interpreter reads a script in the console's code page, refuses a change
+// of case and long paths, and nothing after it can tell what it did. Any
+// other program is started without waiting.
 BatchResult startCommand(const std::string& program, const std::string& parameters,
                          const std::string& workingDirectory, const BatchLimits& limits = {});
 

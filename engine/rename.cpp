@@ -163,6 +163,7 @@ const char* reasonOf(platform::RenameResult r) {
         case RenameResult::SourceMissing: return text::WhyMissing;
         case RenameResult::NotAFile: return text::WhyNotAFile;
         case RenameResult::NoPermission: return text::WhyNoPermission;
+        case RenameResult::InUse: return text::WhyInUse;
         case RenameResult::DiskFull: return text::WhyDiskFull;
         case RenameResult::NameTooLong: return text::WhyTooLong;
         case RenameResult::NameRefused: return text::WhyRefused;

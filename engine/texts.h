@@ -26,6 +26,7 @@ constexpr const char* WhyTaken = "Ziel existiert schon";
 constexpr const char* WhyMissing = "Datei nicht mehr vorhanden";
 constexpr const char* WhyInvalid = "Ungültiger Name";
 constexpr const char* WhyNoPermission = "Keine Berechtigung";
+constexpr const char* WhyInUse = "Datei wird von einem anderen Programm benutzt";
 constexpr const char* WhyDiskFull = "Datenträger voll";
 constexpr const char* WhyTooLong = "Name zu lang";
 constexpr const char* WhyRefused = "Das Dateisystem erlaubt diesen Namen nicht";

@@ -38,7 +38,9 @@ enum class EntryKind { File, Directory, Other };
 
 // Opens a directory for listing; 0 when it cannot be opened.
 int openDirList(const std::string& dir);
-// Next entry, "." and ".." included; false at the end. A symbolic link is a File.
+// Next entry, "." and ".." included; false at the end. A symbolic link is
+// a File (renamed as the link itself); on Windows a link, junction or mount
+// point to a folder is a Directory, as Explorer shows it.
 bool nextDirEntry(int handle, std::string& name, EntryKind& kind);
 void closeDirList(int handle);
 
@@ -94,6 +96,8 @@ struct NameRules {
     std::size_t maxBytes = 255;    // longest name, in bytes of its UTF-8 text
     std::size_t maxUnits = 0;      // longest in UTF-16 units where the file system counts so; 0: no such limit
     bool windowsNames = false;     // device names (CON, NUL, COM1 ...) refused, a last "." or " " dropped
+    bool utf8Only = false;         // a name must be valid UTF-8 (exFAT, FAT, NTFS)
+    bool asciiOnly = false;        // only ASCII names (FAT by fusefat, which writes no long Unicode names)
 };
 NameRules nameRules(const std::string& dir);
 enum class NameProblem { None, TooLong, Refused, Altered };
@@ -150,6 +154,7 @@ enum class RenameResult {
     Ok, TargetExists, SourceMissing,
     NotAFile,       // the name now belongs to a folder or something else that is no file
     NoPermission, DiskFull, NameTooLong,
+    InUse,          // another program holds the file open (Windows)
     NameRefused,    // the file system does not allow the new name
     Failed,
     ReservationNeeded,   // only by a rename that was not allowed to reserve (below)

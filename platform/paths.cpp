@@ -106,11 +106,35 @@ std::size_t utf16Units(const char* text, std::size_t size) {
     return units;
 }
 
+// Well-formed UTF-8: no stray continuation byte, no sequence cut short,
+// no overlong form, no surrogate, nothing beyond U+10FFFF.
+bool validUtf8(const char* text, std::size_t size) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    for (std::size_t i = 0; i < size;) {
+        const unsigned char c = s[i];
+        std::size_t n = c < 0x80 ? 0 : c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2
+                        : c >= 0xF0 && c <= 0xF4 ? 3 : 99;
+        if (n == 99 || (n > 0 && i + n >= size)) return false;
+        for (std::size_t k = 1; k <= n; ++k)
+            if ((s[i + k] & 0xC0) != 0x80) return false;
+        if ((c == 0xE0 && s[i + 1] < 0xA0) || (c == 0xED && s[i + 1] > 0x9F) || (c == 0xF0 && s[i + 1] < 0x90) ||
+            (c == 0xF4 && s[i + 1] > 0x8F))
+            return false;
+        i += n + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 NameProblem nameProblem(const NameRules& rules, const char* name, std::size_t size) {
     if (size > rules.maxBytes || (rules.maxUnits != 0 && utf16Units(name, size) > rules.maxUnits))
         return NameProblem::TooLong;
+    if (rules.asciiOnly) {
+        for (std::size_t i = 0; i < size; ++i)
+            if (static_cast<unsigned char>(name[i]) >= 0x80) return NameProblem::Refused;
+    }
+    if (rules.utf8Only && !validUtf8(name, size)) return NameProblem::Refused;
     if (!rules.windowsNames || size == 0) return NameProblem::None;
     if (isDeviceName(name, size)) return NameProblem::Refused;
     if (name[size - 1] == '.' || name[size - 1] == ' ') return NameProblem::Altered;

@@ -48,7 +48,8 @@ std::string fromScriptBytes(const std::string& bytes);
 // The bytes of a settings file as the platform's own profile functions
 // read it, and back: the text itself on Linux; on Windows the ANSI code
 // page, or UTF-16 with its byte-order mark where that page cannot hold
-// every character (a text that starts with the UTF-8 mark stays UTF-8).
+// every character (a text that starts with the UTF-8 mark stays UTF-8);
+// a file in UTF-8 without the mark is read as UTF-8.
 std::string toProfileBytes(const std::string& text);
 std::string fromProfileBytes(const std::string& bytes);
 

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing for the given purpose:
 #   deps.sh build   compiler, CMake, Ninja, Qt 6, fonts, libexiv2 (the date a photo was taken)
-#   deps.sh test    the above and GoogleTest
-#   deps.sh bench   the above, Google Benchmark and the peer renamers
+#   deps.sh test    the above, GoogleTest, and the FUSE programs and mkfs
+#                   tools of the file systems the tests mount (exFAT, FAT,
+#                   NTFS; tests/posix/filesystems_test.cpp)
+#   deps.sh bench   the above, Google Benchmark, the peer renamers and exFAT
 #   deps.sh fuzz    the build packages, clang and its sanitizer and fuzzer runtime
 #   deps.sh windows       the mingw-w64 cross compiler, CMake, Ninja
 #   deps.sh windows-test  the above, GoogleTest's sources, Wine and Xvfb
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev fonts-liberation libexiv2-dev)
+filesystems=(exfat-fuse exfatprogs fusefat dosfstools ntfs-3g)
 case "${1:-build}" in
-  test)  packages+=(libgtest-dev) ;;
-  bench) packages+=(libgtest-dev libbenchmark-dev mmv rename) ;;
+  test)  packages+=(libgtest-dev "${filesystems[@]}") ;;
+  bench) packages+=(libgtest-dev libbenchmark-dev mmv rename exfat-fuse exfatprogs) ;;
   fuzz)  packages+=(clang libclang-rt-dev) ;;
   windows) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix) ;;
   windows-test) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth) ;;

@@ -3,7 +3,11 @@
 
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
+
+#include <fstream>
+#include <sstream>
 
 namespace platform {
 
@@ -37,13 +41,47 @@ bool entryFacts(const std::string& path, EntryFacts& out) {
     return true;
 }
 
+namespace {
+
+// The type of the file system a folder is on: the mount of its device in
+// /proc/self/mountinfo ("major:minor" is the third field, the type follows
+// the " - " separator). "" where it cannot be told.
+std::string fileSystemType(const std::string& dir) {
+    struct stat st;
+    if (stat(dir.empty() ? "." : dir.c_str(), &st) != 0) return "";
+    const std::string device = std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+    std::ifstream in("/proc/self/mountinfo");
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        std::string id, parent, dev;
+        fields >> id >> parent >> dev;
+        const std::size_t dash = line.find(" - ");
+        if (dev != device || dash == std::string::npos) continue;
+        std::istringstream rest(line.substr(dash + 3));
+        std::string type;
+        rest >> type;
+        return type;
+    }
+    return "";
+}
+
+}  // namespace
+
 // A file system that allows longer names than 255 bytes (vfat, exfat)
-// counts its 255 in UTF-16 units.
+// counts its 255 in UTF-16 units. Those of Windows (exFAT, FAT and NTFS,
+// by the kernel or in user space as "fuseblk" and "fuse") take only
+// well-formed UTF-8; fusefat writes no long names at all, only ASCII.
+// Every FUSE file system of another kind (sshfs, rclone) is left to say
+// no at "Rename".
 NameRules nameRules(const std::string& dir) {
     NameRules rules;
     const long most = pathconf(dir.empty() ? "." : dir.c_str(), _PC_NAME_MAX);
     if (most > 0) rules.maxBytes = static_cast<std::size_t>(most);
     if (rules.maxBytes > 255) rules.maxUnits = 255;
+    const std::string type = fileSystemType(dir);
+    for (const char* windows : {"vfat", "msdos", "exfat", "ntfs", "ntfs3", "fuseblk", "fuse", "fuse.fusefat"})
+        if (type == windows) rules.utf8Only = true;
+    rules.asciiOnly = type == "fuse.fusefat";
     return rules;
 }
 

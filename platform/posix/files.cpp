@@ -21,6 +21,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <memory>
+#include <unordered_set>
 #include <cerrno>
 #include <ctime>
 #include <utility>
@@ -41,6 +43,7 @@ struct Entry {
     int fd = -1;
     DIR* dir = nullptr;
     Way way = Way::Unknown;   // a rename directory's way of renaming, once known
+    std::shared_ptr<std::unordered_set<std::string>> names;   // its listing, once a change of case needed it
 };
 
 // All open handles of the backend, in one place.
@@ -165,15 +168,59 @@ int renameOnce(int dirFd, Way& way, const std::string& from, const std::string& 
     return renameByReservation(dirFd, from, to);
 }
 
-bool sameEntry(int dirFd, const std::string& a, const std::string& b) {
+bool sameIdentity(int dirFd, const std::string& a, const std::string& b) {
     struct stat sa, sb;
     return statAt(dirFd, a, sa) && statAt(dirFd, b, sb) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-// A case-only change on a file system that ignores case finds its own file
-// as "the target". It goes through a fixed temporary name, so that after a
+// Two spellings of one name: A-Z and the Latin-1 letters (U+00C0..U+00DE
+// and U+00E0..U+00FE, in UTF-8) in either case.
+bool equalIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    auto fold = [](const std::string& s, std::size_t i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 'A' && c <= 'Z') return c + 32;
+        const bool latin = i > 0 && static_cast<unsigned char>(s[i - 1]) == 0xC3;
+        if (latin && c >= 0x80 && c <= 0x9E && c != 0x97) return c + 32;
+        return static_cast<int>(c);
+    };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (fold(a, i) != fold(b, i)) return false;
+    return true;
+}
+
+// The names the folder lists, read once when a change of case needs them
+// and kept up to date by the renames of this handle. Another program's
+// change meanwhile can only make a rename fail, never replace a file: the
+// steps that follow never replace either.
+using NameSet = std::unordered_set<std::string>;
+NameSet& listedNames(int dirFd, std::shared_ptr<NameSet>& names) {
+    if (names) return *names;
+    names = std::make_shared<NameSet>();
+    const int fd = openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* d = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!d && fd >= 0) close(fd);
+    while (d)
+        if (struct dirent* de = readdir(d)) names->insert(de->d_name);
+        else break;
+    if (d) closedir(d);
+    return *names;
+}
+
+// A change of case alone. The new spelling is never looked up while the
+// file still has its old one: a file system in user space (exFAT, FAT,
+// NTFS ignoring case) answers that look with the file itself, and the
+// kernel keeps that answer as a second spelling of the file for a while,
+// so the name would still seem taken once the file has moved on. The
+// listing says what has which name: the new spelling listed as it is is
+// another file, unless it is a second name (hard link) of this one.
+bool caseChangeBlocked(int dirFd, std::shared_ptr<NameSet>& names, const std::string& from, const std::string& to) {
+    return listedNames(dirFd, names).count(to) && !sameIdentity(dirFd, from, to);
+}
+
+// A change of case goes through a fixed temporary name, so that after a
 // crash recovery finds the file there; if the second step meets a real
-// other file (a hard link), the first step is taken back.
+// other file, the first step is taken back.
 int renameViaTemp(int dirFd, Way& way, const std::string& from, const std::string& to, bool mayReserve) {
     const std::string temp = caseChangeTempName(from, to);
     int err = renameOnce(dirFd, way, from, temp, mayReserve);
@@ -200,13 +247,22 @@ RenameResult resultOf(int err) {
 
 // Only what the table listed is renamed: a file, or a link as itself. A
 // name that now belongs to a folder is left where it is.
-RenameResult renameIn(int dirFd, Way& way, const std::string& from, const std::string& to, bool mayReserve) {
+RenameResult renameIn(int dirFd, Way& way, std::shared_ptr<NameSet>& names, const std::string& from,
+                      const std::string& to, bool mayReserve) {
     struct stat st;
     if (!statAt(dirFd, from, st)) return RenameResult::SourceMissing;
     if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return RenameResult::NotAFile;
     if (from == to) return RenameResult::Ok;
-    int err = renameOnce(dirFd, way, from, to, mayReserve);
-    if (err == EEXIST && sameEntry(dirFd, from, to)) err = renameViaTemp(dirFd, way, from, to, mayReserve);
+    int err = 0;
+    if (!equalIgnoringCase(from, to)) {
+        err = renameOnce(dirFd, way, from, to, mayReserve);
+    } else {
+        err = caseChangeBlocked(dirFd, names, from, to) ? EEXIST : renameViaTemp(dirFd, way, from, to, mayReserve);
+    }
+    if (err == 0 && names) {
+        names->erase(from);
+        names->insert(to);
+    }
     if (err == ENOENT && statAt(dirFd, from, st)) return RenameResult::Failed;   // a folder of the path vanished
     return resultOf(err);
 }
@@ -330,8 +386,13 @@ RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const
     Entry e = handles().get(dirHandle, Slot::RenameDir);
     if (e.fd < 0) return RenameResult::Failed;
     const Way before = e.way;
-    const RenameResult r = renameIn(e.fd, e.way, fromName, toName, mayReserve);
-    if (e.way != before) handles().with(dirHandle, Slot::RenameDir, [&e](Entry& x) { x.way = e.way; });
+    const bool listed = e.names != nullptr;
+    const RenameResult r = renameIn(e.fd, e.way, e.names, fromName, toName, mayReserve);
+    if (e.way != before || (!listed && e.names))
+        handles().with(dirHandle, Slot::RenameDir, [&e](Entry& x) {
+            x.way = e.way;
+            x.names = e.names;
+        });
     return r;
 }
 
@@ -341,9 +402,14 @@ bool renameMayReserve(int dirHandle) {
 }
 
 bool nameTakenAt(int dirHandle, const std::string& name, const std::string& by) {
-    const Entry e = handles().get(dirHandle, Slot::RenameDir);
+    Entry e = handles().get(dirHandle, Slot::RenameDir);
     struct stat st;
-    return e.fd >= 0 && statAt(e.fd, name, st) && !sameEntry(e.fd, name, by);
+    if (e.fd < 0) return false;
+    if (!equalIgnoringCase(name, by)) return statAt(e.fd, name, st) && !sameIdentity(e.fd, name, by);
+    const bool listed = e.names != nullptr;
+    const bool taken = caseChangeBlocked(e.fd, e.names, by, name);
+    if (!listed) handles().with(dirHandle, Slot::RenameDir, [&e](Entry& x) { x.names = e.names; });
+    return taken;
 }
 
 bool renameDirIdentity(int dirHandle, FileIdentity& out) {

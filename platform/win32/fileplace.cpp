@@ -11,9 +11,10 @@ namespace platform {
 
 using win32::narrow;
 using win32::widen;
+using win32::widePath;
 
 std::string linkTarget(const std::string& path) {
-    const HANDLE h = CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    const HANDLE h = CreateFileW(widePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return path;
     std::vector<wchar_t> buf(MAX_PATH);
@@ -33,7 +34,7 @@ std::string linkTarget(const std::string& path) {
 
 FileFacts fileFacts(const std::string& path) {
     FileFacts facts;
-    const HANDLE h = CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    const HANDLE h = CreateFileW(widePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return facts;
     BY_HANDLE_FILE_INFORMATION info;
@@ -49,7 +50,7 @@ FileFacts fileFacts(const std::string& path) {
 }
 
 bool entryFacts(const std::string& path, EntryFacts& out) {
-    const HANDLE h = CreateFileW(widen(path).c_str(), FILE_READ_ATTRIBUTES,
+    const HANDLE h = CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
@@ -58,8 +59,8 @@ bool entryFacts(const std::string& path, EntryFacts& out) {
     CloseHandle(h);
     if (!ok) return false;
     const DWORD a = info.dwFileAttributes;
-    out.kind = (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::Directory
-                                                                                      : EntryKind::File;
+    // A link or junction to a folder is a folder: nothing a rename made.
+    out.kind = (a & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Directory : EntryKind::File;
     out.size = static_cast<long long>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
     out.links = info.nNumberOfLinks;
     out.identity = {info.dwVolumeSerialNumber,
@@ -78,7 +79,7 @@ NameRules nameRules(const std::string&) {
 }
 
 bool setPermissions(const std::string& path, int permissions) {
-    const std::wstring wide = widen(path);
+    const std::wstring wide = widePath(path);
     const DWORD a = GetFileAttributesW(wide.c_str());
     if (a == INVALID_FILE_ATTRIBUTES) return false;
     const DWORD readOnly = (permissions & 0200) ? 0 : FILE_ATTRIBUTE_READONLY;

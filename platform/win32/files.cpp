@@ -4,9 +4,11 @@
 // rule of their own date, the never-replacing rename with MoveFileExW (no
 // MOVEFILE_REPLACE_EXISTING), and plain file I/O over file handles. Handles
 // are small integers that index one table of open files, listings and
-// rename directories. A reparse point (symbolic link, junction) is treated
-// as the link itself: listed as a File, renamed as a link, never descended
-// and never followed when a private file is opened.
+// rename directories. Every path reaches the API through widePath, so a
+// path longer than MAX_PATH works as a short one. A link or junction to a
+// folder is a Directory, never renamed; a link to a file is a File,
+// renamed as the link itself, and never followed when a private file is
+// opened.
 #include "platform/files.h"
 #include "platform/handletable.h"
 #include "platform/process.h"
@@ -15,6 +17,7 @@
 
 #include <windows.h>
 
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -22,11 +25,14 @@ namespace {
 
 using win32::narrow;
 using win32::widen;
+using win32::widePath;
 
 struct Entry {
     Slot slot = Slot::Free;
     HANDLE handle = INVALID_HANDLE_VALUE;   // file, directory or find handle
-    std::wstring dir;                       // rename: the folder
+    std::wstring dir;                       // rename: the folder, ending with "\"
+    std::wstring volumeDir;                 // rename: the folder's own path on its volume, ending with "\"
+    DWORD volume = 0;                       // rename: the serial number of that volume
     WIN32_FIND_DATAW first{};               // listing: the entry FindFirstFileExW found
     bool firstPending = false;
 };
@@ -36,14 +42,17 @@ HandleTable<Entry>& handles() {
     return table;
 }
 
-EntryKind kindOf(DWORD attributes) {
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::File;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::Directory;
+// A folder is a folder also where it is a link, a junction or a mount
+// point (whose "." carries the reparse mark too): no row, never renamed.
+EntryKind kindOf(const WIN32_FIND_DATAW& data) {
+    const std::wstring_view name = data.cFileName;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == L"." || name == L"..")
+        return EntryKind::Directory;
     return EntryKind::File;
 }
 
 bool attributesOf(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
-    return GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data) != 0;
+    return GetFileAttributesExW(widePath(path).c_str(), GetFileExInfoStandard, &data) != 0;
 }
 
 std::wstring withSeparator(std::wstring dir) {
@@ -76,7 +85,7 @@ bool infoOf(const std::wstring& path, DWORD flags, BY_HANDLE_FILE_INFORMATION& i
 // A directory held open: it may not be renamed or removed while the
 // handle is open.
 HANDLE holdDirectory(const std::string& dir) {
-    return CreateFileW(widen(dir).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    return CreateFileW(widePath(dir).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
@@ -98,9 +107,29 @@ bool renameViaTemp(const std::wstring& from, const std::wstring& to, const std::
     return false;
 }
 
+// Where an open file or folder lies on its volume (\Fotos\a.jpg); "" where
+// the file system does not say.
+// Asked once per rename: a path of usual length fits the buffer on the stack.
+std::wstring volumePathOf(HANDLE h) {
+    alignas(FILE_NAME_INFO) char usual[sizeof(FILE_NAME_INFO) + 2 * MAX_PATH];
+    std::vector<char> longer;
+    char* buffer = usual;
+    DWORD size = sizeof usual;
+    if (!GetFileInformationByHandleEx(h, FileNameInfo, buffer, size)) {
+        if (GetLastError() != ERROR_MORE_DATA) return L"";
+        longer.resize(sizeof(FILE_NAME_INFO) + 2 * 32768);
+        buffer = longer.data();
+        size = static_cast<DWORD>(longer.size());
+        if (!GetFileInformationByHandleEx(h, FileNameInfo, buffer, size)) return L"";
+    }
+    const auto* info = reinterpret_cast<const FILE_NAME_INFO*>(buffer);
+    return std::wstring(info->FileName, info->FileNameLength / sizeof(wchar_t));
+}
+
 RenameResult renameResultOf(DWORD error, const std::wstring& from) {
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return RenameResult::TargetExists;
-    if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_WRITE_PROTECT)
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return RenameResult::InUse;
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT)
         return RenameResult::NoPermission;
     if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return RenameResult::DiskFull;
     if (error == ERROR_FILENAME_EXCED_RANGE) return RenameResult::NameTooLong;
@@ -111,6 +140,30 @@ RenameResult renameResultOf(DWORD error, const std::wstring& from) {
     return RenameResult::Failed;
 }
 
+// Only what the table lists is renamed: a file, or a link to a file as
+// itself. A folder (a link or junction to one included) is refused, and so
+// is a name that leads to a file in another place without being a link
+// that Windows renames as itself, as a link of the file system below Wine
+// is: renaming it would move that file into the folder.
+RenameResult checkSource(const Entry& e, const std::wstring& from, const std::wstring& name) {
+    const HANDLE h = CreateFileW(from.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                 nullptr);
+    if (h == INVALID_HANDLE_VALUE) return renameResultOf(GetLastError(), from);
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(h, &info) != 0;
+    const std::wstring where = e.volumeDir.empty() ? L"" : volumePathOf(h);
+    CloseHandle(h);
+    if (!known) return RenameResult::Failed;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return RenameResult::NotAFile;
+    const std::wstring here = e.volumeDir + name;
+    if (!where.empty() && (info.dwVolumeSerialNumber != e.volume ||
+                           CompareStringOrdinal(where.c_str(), static_cast<int>(where.size()), here.c_str(),
+                                                static_cast<int>(here.size()), TRUE) != CSTR_EQUAL))
+        return RenameResult::NotAFile;
+    return RenameResult::Ok;
+}
+
 }  // namespace
 
 // ---- directory listing -----------------------------------------------------------
@@ -118,7 +171,7 @@ RenameResult renameResultOf(DWORD error, const std::wstring& from) {
 int openDirList(const std::string& dir) {
     Entry e;
     e.slot = Slot::Listing;
-    const std::wstring pattern = withSeparator(widen(dir)) + L"*";
+    const std::wstring pattern = widePath(withSeparator(widen(dir)) + L"*");
     e.handle = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &e.first, FindExSearchNameMatch,
                                 nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (e.handle == INVALID_HANDLE_VALUE) return 0;
@@ -136,7 +189,7 @@ bool nextDirEntry(int handle, std::string& name, EntryKind& kind) {
     });
     if (!found) return false;
     name = narrow(data.cFileName);
-    kind = kindOf(data.dwFileAttributes);
+    kind = kindOf(data);
     return true;
 }
 
@@ -153,12 +206,12 @@ std::string cleanFolderPath(const std::string& path) {
 }
 
 bool isDirectory(const std::string& path) {
-    const DWORD a = GetFileAttributesW(widen(path).c_str());
+    const DWORD a = GetFileAttributesW(widePath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool fileExists(const std::string& path) {
-    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 long long fileSize(const std::string& path) {
@@ -167,29 +220,29 @@ long long fileSize(const std::string& path) {
     return static_cast<long long>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 }
 
-bool createDirectory(const std::string& path) { return CreateDirectoryW(widen(path).c_str(), nullptr) != 0; }
+bool createDirectory(const std::string& path) { return CreateDirectoryW(widePath(path).c_str(), nullptr) != 0; }
 
 bool makePrivateDirectory(const std::string& path) {
     // The temporary folder of a Windows user is the user's own already;
     // the folder is made where missing and must be a real folder, no link.
     for (std::size_t p = pathRoot(path).size(); p < path.size(); ++p)
-        if (isSeparator(path[p])) CreateDirectoryW(widen(path.substr(0, p)).c_str(), nullptr);
-    CreateDirectoryW(widen(path).c_str(), nullptr);
-    const DWORD a = GetFileAttributesW(widen(path).c_str());
+        if (isSeparator(path[p])) CreateDirectoryW(widePath(path.substr(0, p)).c_str(), nullptr);
+    CreateDirectoryW(widePath(path).c_str(), nullptr);
+    const DWORD a = GetFileAttributesW(widePath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) &&
            !(a & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool directoryIdentity(const std::string& dir, FileIdentity& out) {
     BY_HANDLE_FILE_INFORMATION info;
-    if (!infoOf(widen(dir), 0, info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (!infoOf(widePath(dir), 0, info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     out = identityOf(info);
     return true;
 }
 
 bool folderStamp(const std::string& dir, FolderStamp& out) {
     BY_HANDLE_FILE_INFORMATION info;
-    if (!infoOf(widen(dir), 0, info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (!infoOf(widePath(dir), 0, info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     out.identity = identityOf(info);
     const uint64_t ticks = (static_cast<uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
                            info.ftLastWriteTime.dwLowDateTime;   // 100 ns since 1601
@@ -227,6 +280,12 @@ int openDirForRename(const std::string& dir) {
     e.handle = holdDirectory(dir);
     if (e.handle == INVALID_HANDLE_VALUE) return 0;
     e.dir = withSeparator(widen(dir));
+    BY_HANDLE_FILE_INFORMATION info;
+    const std::wstring volumeDir = volumePathOf(e.handle);
+    if (!volumeDir.empty() && GetFileInformationByHandle(e.handle, &info)) {
+        e.volumeDir = withSeparator(volumeDir);
+        e.volume = info.dwVolumeSerialNumber;
+    }
     return handles().add(e);
 }
 
@@ -235,21 +294,19 @@ int openDirForRename(const std::string& dir) {
 RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName, bool) {
     const Entry e = handles().get(dirHandle, Slot::RenameDir);
     if (e.handle == INVALID_HANDLE_VALUE) return RenameResult::Failed;
-    const std::wstring from = e.dir + widen(fromName);
-    // Only what the table listed is renamed: a file, or a link as itself.
-    const DWORD a = GetFileAttributesW(from.c_str());
-    if (a == INVALID_FILE_ATTRIBUTES) return RenameResult::SourceMissing;
-    if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) return RenameResult::NotAFile;
-    if (fromName == toName) return RenameResult::Ok;
-    // Without MOVEFILE_REPLACE_EXISTING an existing target is never
-    // replaced; a change of case alone renames the file itself.
-    const std::wstring to = e.dir + widen(toName);
+    const std::wstring from = widePath(e.dir + widen(fromName));
+    const RenameResult source = checkSource(e, from, widen(fromName));
+    if (source != RenameResult::Ok || fromName == toName) return source;
+    const std::wstring to = widePath(e.dir + widen(toName));
     // A change of case alone goes through a temporary name: some file
     // systems take the file itself for the target and keep the old case.
     const bool caseOnly = CompareStringOrdinal(from.c_str(), -1, to.c_str(), -1, TRUE) == CSTR_EQUAL;
     if (caseOnly && sameFile(from, to))
-        return renameViaTemp(from, to, e.dir + widen(caseChangeTempName(fromName, toName)))
+        return renameViaTemp(from, to, widePath(e.dir + widen(caseChangeTempName(fromName, toName))))
                    ? RenameResult::Ok : renameResultOf(GetLastError(), from);
+    // A taken name is refused before the call: where the two names are
+    // two links of one file, Wine reports the rename done and keeps both.
+    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) return RenameResult::TargetExists;
     if (MoveFileExW(from.c_str(), to.c_str(), 0)) return RenameResult::Ok;
     return renameResultOf(GetLastError(), from);
 }
@@ -258,9 +315,9 @@ bool renameMayReserve(int) { return false; }
 
 bool nameTakenAt(int dirHandle, const std::string& name, const std::string& by) {
     const Entry e = handles().get(dirHandle, Slot::RenameDir);
-    const std::wstring path = e.dir + widen(name);
+    const std::wstring path = widePath(e.dir + widen(name));
     return e.handle != INVALID_HANDLE_VALUE && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
-           !sameFile(path, e.dir + widen(by));
+           !sameFile(path, widePath(e.dir + widen(by)));
 }
 
 bool renameDirIdentity(int dirHandle, FileIdentity& out) {
@@ -274,11 +331,11 @@ void closeDirForRename(int dirHandle) {
 }
 
 bool replaceFileAtomic(const std::string& source, const std::string& target) {
-    return MoveFileExW(widen(source).c_str(), widen(target).c_str(),
+    return MoveFileExW(widePath(source).c_str(), widePath(target).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool removeFile(const std::string& path) { return DeleteFileW(widen(path).c_str()) != 0; }
+bool removeFile(const std::string& path) { return DeleteFileW(widePath(path).c_str()) != 0; }
 
 // ---- files ---------------------------------------------------------------------
 
@@ -301,7 +358,7 @@ int fileOpen(const std::string& path, OpenMode mode) {
     // A private file is opened as itself, never through a link, and only a
     // plain file with a single name is accepted.
     if (privateFile) flags |= FILE_FLAG_OPEN_REPARSE_POINT;
-    const HANDLE h = CreateFileW(widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const HANDLE h = CreateFileW(widePath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  disposition, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
     if (privateFile) {

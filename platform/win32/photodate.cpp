@@ -17,7 +17,7 @@
 namespace platform {
 namespace {
 
-using win32::widen;
+using win32::widePath;
 
 struct PhotoReader {
     IWICImagingFactory* factory = nullptr;   // kept for the whole run
@@ -61,7 +61,7 @@ std::string textAt(IWICMetadataQueryReader* query, const wchar_t* path) {
 
 bool contentStamp(const std::string& path, ContentStamp& out) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data) ||
+    if (!GetFileAttributesExW(widePath(path).c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     out = {};
@@ -81,7 +81,7 @@ std::string photoTakenText(const std::string& path, ContentStamp* read) {
     Held<IWICBitmapDecoder> decoder;
     Held<IWICBitmapFrameDecode> frame;
     Held<IWICMetadataQueryReader> query;
-    if (FAILED(factory->CreateDecoderFromFilename(widen(path).c_str(), nullptr, GENERIC_READ,
+    if (FAILED(factory->CreateDecoderFromFilename(widePath(path).c_str(), nullptr, GENERIC_READ,
                                                   WICDecodeMetadataCacheOnDemand, &decoder.p)) ||
         FAILED(decoder.p->GetFrame(0, &frame.p)) || FAILED(frame.p->GetMetadataQueryReader(&query.p)))
         return "";

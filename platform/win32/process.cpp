@@ -57,6 +57,11 @@ std::string fromCodePage(UINT page, const std::string& bytes) {
     return narrow(wide);
 }
 
+bool isUtf8(const std::string& bytes) {
+    return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, 0) > 0;
+}
+
 constexpr char Utf8Mark[] = "\xEF\xBB\xBF";
 constexpr char Utf16Mark[] = "\xFF\xFE";
 
@@ -155,8 +160,11 @@ std::string toProfileBytes(const std::string& text) {
     return out;
 }
 
+// Notepad saves UTF-8 without the mark: a text that is UTF-8 throughout is
+// taken as such (text in the ANSI code page almost never is, once it holds
+// a letter beyond ASCII).
 std::string fromProfileBytes(const std::string& bytes) {
-    if (bytes.rfind(Utf8Mark, 0) == 0) return bytes;
+    if (bytes.rfind(Utf8Mark, 0) == 0 || isUtf8(bytes)) return bytes;
     if (bytes.rfind(Utf16Mark, 0) != 0) return fromCodePage(CP_ACP, bytes);
     std::wstring wide((bytes.size() - 2) / 2, L'\0');
     std::memcpy(wide.data(), bytes.data() + 2, wide.size() * sizeof(wchar_t));

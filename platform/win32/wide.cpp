@@ -28,3 +28,25 @@ std::string narrow(const wchar_t* text, int length) {
 std::string narrow(const std::wstring& text) { return narrow(text.data(), static_cast<int>(text.size())); }
 
 }  // namespace platform::win32
+
+namespace platform::win32 {
+
+std::wstring widePath(const std::string& path) { return widePath(widen(path)); }
+
+std::wstring widePath(std::wstring path) {
+    if (path.size() < MAX_PATH - 12 || path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0)
+        return path;
+    // The cleaning a plain path gets: "/" read as "\", "." and ".." parts
+    // taken by their names, a last dot or blank dropped. The "\\?\" form
+    // takes every character as it is.
+    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return path;
+    full.resize(n);
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+}  // namespace platform::win32

@@ -56,7 +56,7 @@ bool holdsPath(const std::wstring& root, const std::wstring& path) {
 }
 
 bool isFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -145,7 +145,7 @@ HTREEITEM FolderTree::addFolder(HTREEITEM parent, const std::wstring& path, cons
 std::vector<std::wstring> FolderTree::folderNames(const std::wstring& dir) const {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found{};
-    HANDLE find = FindFirstFileExW(joinPath(dir, L"*").c_str(), FindExInfoBasic, &found,
+    HANDLE find = FindFirstFileExW(widePath(joinPath(dir, L"*")).c_str(), FindExInfoBasic, &found,
                                    FindExSearchLimitToDirectories, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) return names;
     do {
