@@ -19,7 +19,7 @@ status=0
 for target in "${targets[@]}"; do
   name="${target%_fuzz}"
   mkdir -p "corpus/$name"
-  if "./$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="crash-$name-" \
+  if "./$target" -max_total_time="$seconds" -timeout=5 -print_final_stats=1 -artifact_prefix="crash-$name-" \
        "corpus/$name" "$root/fuzz/corpus/$name" >"$name.log" 2>&1; then
     runs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$name.log" | grep -o '[0-9]*$' || echo 0)"
     echo "fuzz $name: $runs inputs in $seconds s, no failure"

@@ -12,7 +12,6 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,18 +116,21 @@ public:
         eof_ = false;
         return 0;
     }
+    // The library asks for the whole file of a TIFF-based photo at once.
+    // It gets a copy, not a mapping: a mapped file that another program
+    // cuts short meanwhile would end the program with SIGBUS. What is no
+    // longer there reads as zero bytes, and the date checks refuse it.
     Exiv2::byte* mmap(bool writeable) override {
         if (writeable) throw std::logic_error("a photo is only read");
-        if (!map_ && size_ > 0) {
-            void* m = ::mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ, MAP_PRIVATE, fd_, 0);
-            if (m == MAP_FAILED) throw std::runtime_error("mmap");
-            map_ = static_cast<Exiv2::byte*>(m);
+        if (size_ > MostCopied) throw std::runtime_error("too large to copy");
+        if (whole_.empty() && size_ > 0) {
+            whole_.assign(static_cast<std::size_t>(size_), 0);
+            if (readAt(whole_.data(), size_, 0) < 0) throw std::runtime_error("read");
         }
-        return map_;
+        return whole_.empty() ? nullptr : whole_.data();
     }
     int munmap() override {
-        if (map_) ::munmap(map_, static_cast<std::size_t>(size_));
-        map_ = nullptr;
+        std::vector<Exiv2::byte>().swap(whole_);
         return 0;
     }
     long tell() const override { return static_cast<long>(at_); }
@@ -140,6 +142,8 @@ public:
 
 private:
     static constexpr long long WindowSize = 16384;
+    // More than any photo of a camera: a larger TIFF gives no date rather than that much memory.
+    static constexpr long long MostCopied = 512LL << 20;
 
     long long remaining() const { return std::max<long long>(size_ - at_, 0); }
 
@@ -178,7 +182,7 @@ private:
     bool eof_ = false, failed_ = false;
     std::vector<Exiv2::byte>& window_;
     long long windowAt_ = 0;
-    Exiv2::byte* map_ = nullptr;
+    std::vector<Exiv2::byte> whole_;   // the copy handed out for mmap
 };
 
 Exiv2::BasicIo::AutoPtr ioOf(int fd, long long size, const std::string& path) {
