@@ -56,18 +56,7 @@ protected:
 
     void SetUp() override {
         fs::create_directories(temp);
-        platform::useWindowSystem(&h);
-        ASSERT_TRUE(app::OeffnenHauptfenster());
-        h.setState(ids::OptPattern, 1);
-        h.setState(ids::OptUpper, 1);
-        h.setState(ids::OptRemoveStart, 1);
-        h.enable(ids::UndoButton, false);
-        h.setTick(1234567);
-        platform::setNowSource([] { return platform::LocalTime{2024, 3, 9, 14, 5, 7}; });
-        support::TempVerzeichnis = temp;
-        engine::DateiListe.clear();
-        engine::RenameErfolgt = 0;
-        engine::UndoDatei.clear();
+        testutil::prepareRenameAction(h, temp);
         useFolder("photos/");
     }
     void TearDown() override {

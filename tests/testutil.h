@@ -16,10 +16,12 @@
 #include "platform/files.h"
 
 #include "app/mainwindow.h"
+#include "engine/state.h"
 #include "platform/headless/headless.h"
 #include "platform/process.h"
 #include "platform/window.h"
 #include "support/ids.h"
+#include "support/values.h"
 
 namespace testutil {
 
@@ -100,6 +102,20 @@ inline void openMainWindow(platform::HeadlessWindowSystem& h) {
     h.setState(ids::OptPattern, 1);
     h.setState(ids::OptUpper, 1);
     h.setState(ids::OptRemoveStart, 1);
+}
+
+// The main window ready for a rename action: the undo button off, a fixed
+// tick and local time (so the undo script's name is known), the undo files
+// in `temp`, no earlier action or list.
+inline void prepareRenameAction(platform::HeadlessWindowSystem& h, const std::string& temp) {
+    openMainWindow(h);
+    h.enable(ids::UndoButton, false);
+    h.setTick(1234567);
+    platform::setNowSource([] { return platform::LocalTime{2024, 3, 9, 14, 5, 7}; });
+    support::TempVerzeichnis = temp;
+    engine::DateiListe.clear();
+    engine::RenameErfolgt = 0;
+    engine::UndoDatei.clear();
 }
 
 // One column of the file table, top to bottom.
