@@ -37,7 +37,7 @@
 #include "testutil.h"
 
 namespace fs = std::filesystem;
-using Files = std::map<std::string, std::string>;   // name -> content
+using testutil::Files;
 using Rows = std::vector<std::pair<std::string, std::string>>;   // current -> new name
 using Texts = std::vector<std::string>;
 
@@ -70,18 +70,9 @@ protected:
         fs::create_directories(dir);
         h.setText(ids::FolderTree, dir);
     }
-    void fill(const Files& files) {
-        for (const auto& [name, content] : files) std::ofstream(dir + name, std::ios::binary) << content;
-    }
-    static std::string read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    Files files() {
-        Files out;
-        for (const auto& e : fs::directory_iterator(dir)) out[e.path().filename().string()] = read(e.path());
-        return out;
-    }
+    void fill(const Files& files) { testutil::fillFolder(dir, files); }
+    static std::string read(const std::string& path) { return testutil::readFile(testutil::fsPath(path)); }
+    Files files() { return testutil::folderFiles(dir); }
     void rebuild() { engine::NeuAufbauen(engine::ModeFull, engine::DateiListe); }
     // Rows as a test wants them, all ticked; the list stays empty so the
     // refresh at the end of an action leaves them as they are.

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -116,6 +118,21 @@ inline void prepareRenameAction(platform::HeadlessWindowSystem& h, const std::st
     engine::DateiListe.clear();
     engine::RenameErfolgt = 0;
     engine::UndoDatei.clear();
+}
+
+// The files of one folder as a test sees them: name -> content.
+using Files = std::map<std::string, std::string>;
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+inline void fillFolder(const std::string& dir, const Files& files) {
+    for (const auto& [name, content] : files) std::ofstream(fsPath(dir + name), std::ios::binary) << content;
+}
+inline Files folderFiles(const std::string& dir) {
+    Files out;
+    for (const auto& e : std::filesystem::directory_iterator(fsPath(dir))) out[utf8(e.path().filename())] = readFile(e.path());
+    return out;
 }
 
 // One column of the file table, top to bottom.
