@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <iterator>
 
@@ -32,9 +33,15 @@ namespace {
 
 constexpr long FuseMagic = 0x65735546;
 
+// "" where it cannot be read: a process of /proc may end while it is read,
+// and the stream then throws.
 std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    try {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    } catch (const std::exception&) {
+        return "";
+    }
 }
 
 // The last line a program wrote, for a message.
