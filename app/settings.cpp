@@ -3,6 +3,7 @@
 #include "app/texts.h"
 #include "platform/files.h"
 #include "platform/window.h"
+#include "support/environment.h"
 #include "support/filehelpers.h"
 #include "support/ids.h"
 #include "support/ini.h"
@@ -28,7 +29,7 @@ bool settingsFileUsable(const std::string& path) {
 }  // namespace
 
 std::string settingsPath() {
-    return support::directoryPart(support::ProgrammPfad) + SettingsFileName;
+    return support::settingsDirectory(support::ProgrammPfad) + SettingsFileName;
 }
 
 void LesenEinstellungen() {

@@ -1,4 +1,5 @@
-// The settings file quonabix.ini beside the program.
+// The settings file quonabix.ini beside the program (for an installed
+// program, in the user's own folder).
 #pragma once
 
 #include <string>
@@ -9,7 +10,8 @@ inline constexpr const char* SettingsFileName = "quonabix.ini";
 inline constexpr const char* KeyFolder = "Start-Verzeichnis";
 inline constexpr const char* KeyMask = "Datei-Muster";
 
-// Directory part of support::ProgrammPfad + "quonabix.ini" (also in a development run).
+// support::settingsDirectory of support::ProgrammPfad + "quonabix.ini" (also in
+// a development run, which moves only the start log).
 std::string settingsPath();
 
 // Gives the folder tree and then the mask field their saved texts; a place

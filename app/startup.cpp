@@ -48,7 +48,8 @@ namespace {
 
 void setProgramValues() {
     support::ProgrammPfad = support::yGetProgramPath();
-    support::ProgrammVerzeichnis = support::directoryPart(support::ProgrammPfad);
+    // An installed program writes its start log where it keeps its settings.
+    support::ProgrammVerzeichnis = support::settingsDirectory(support::ProgrammPfad);
     const std::string currentDir = support::yGetCurrentDirectory();
     support::TempVerzeichnis = support::yGetTempDirectory();
     support::BenutzerName = support::yGetEnvironment("USERNAME");

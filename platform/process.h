@@ -15,6 +15,15 @@ namespace platform {
 
 std::string programPath();          // the running executable, case kept
 std::string currentDirectory();     // without a trailing "/"
+// The folder the package or the installer put the program in, ending with
+// its separator, empty where none did: on Linux the build's mark (the
+// package's build names its bin folder), on Windows the folder the
+// installer entered under the program's uninstall key.
+std::string installedProgramFolder();
+// The user's own folder for an installed program's settings file and start
+// log, ending with its separator: "$XDG_CONFIG_HOME/quonabix/" (default
+// "~/.config/quonabix/"), or "%APPDATA%\Quonabix\"; empty when unknown.
+std::string userSettingsFolder();
 // The variable's value; `set` tells whether it exists at all.
 std::string environmentValue(const std::string& name, bool* set = nullptr);
 
@@ -24,10 +33,12 @@ LocalTime localNow();
 
 // Tests set their own clocks, and a program path of their own (so that
 // the settings file and the start log beside the program go into a folder
-// of the test); an empty function restores the real one.
+// of the test) and the folder an installed program lies in; an empty
+// function restores the real one.
 void setTickSource(std::function<uint32_t()> source);
 void setNowSource(std::function<LocalTime()> source);
 void setProgramPathSource(std::function<std::string()> source);
+void setInstalledFolderSource(std::function<std::string()> source);
 
 // Starts a program without waiting; non-zero when it started.
 int startProgram(const std::string& program, const std::string& parameters,

@@ -1,4 +1,5 @@
-// The stand-ins of tests for the clocks and the program's path. A stand-in
+// The stand-ins of tests for the clocks, the program's path and the
+// folder of an installed program. A stand-in
 // is copied out under the lock, so that it runs without holding it.
 #include "platform/sources.h"
 
@@ -14,6 +15,7 @@ struct Sources {
     std::function<uint32_t()> tick;
     std::function<LocalTime()> now;
     std::function<std::string()> programPath;
+    std::function<std::string()> installedFolder;
 };
 
 Sources& sourcesState() {
@@ -42,11 +44,15 @@ namespace sources {
 std::function<uint32_t()> tick() { return get(&Sources::tick); }
 std::function<LocalTime()> now() { return get(&Sources::now); }
 std::function<std::string()> programPath() { return get(&Sources::programPath); }
+std::function<std::string()> installedFolder() { return get(&Sources::installedFolder); }
 
 }  // namespace sources
 
 void setTickSource(std::function<uint32_t()> source) { put(&Sources::tick, std::move(source)); }
 void setNowSource(std::function<LocalTime()> source) { put(&Sources::now, std::move(source)); }
 void setProgramPathSource(std::function<std::string()> source) { put(&Sources::programPath, std::move(source)); }
+void setInstalledFolderSource(std::function<std::string()> source) {
+    put(&Sources::installedFolder, std::move(source));
+}
 
 }  // namespace platform

@@ -14,5 +14,6 @@ namespace platform::sources {
 std::function<uint32_t()> tick();
 std::function<LocalTime()> now();
 std::function<std::string()> programPath();
+std::function<std::string()> installedFolder();
 
 }  // namespace platform::sources

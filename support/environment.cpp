@@ -24,6 +24,21 @@ std::string yGetCurrentDirectory() {
     return withTrailingSlash(platform::currentDirectory());
 }
 
+std::string settingsDirectory(const std::string& programPath) {
+    const std::string beside = directoryPart(programPath);
+    const std::string installed = platform::installedProgramFolder();
+    if (installed.empty()) return beside;
+    // The same folder, not the same spelling: the installer may have
+    // written another case, a link may lead to the folder.
+    platform::FileIdentity own, theirs;
+    if (!platform::directoryIdentity(beside, own) || !platform::directoryIdentity(installed, theirs) ||
+        !(own == theirs)) {
+        return beside;
+    }
+    const std::string user = platform::userSettingsFolder();
+    return !user.empty() && platform::makePrivateDirectory(user) ? user : beside;
+}
+
 std::string yGetEnvironment(const std::string& name) {
     const std::string value = platform::environmentValue(name);
     // A value that would not fit is dropped whole rather than cut.

@@ -406,3 +406,42 @@ TEST(StartLog, FallsBackToTheLaufDateiFolderWithoutAMessage) {
 
     platform::setNowSource({});
 }
+
+#ifndef _WIN32
+// The package's program lies in a folder the user may not write: its
+// settings and start log live in the user's own folder, and a second start
+// finds the folder and mask of the first there.
+TEST(Program, InstalledKeepsSettingsAndStartLogInTheUsersFolder) {
+    const testutil::TempDir programFolder, config;
+    const testutil::ProgramIn program(programFolder.path());
+    platform::setInstalledFolderSource([&] { return programFolder.path(); });
+    const char* savedConfig = getenv("XDG_CONFIG_HOME");
+    const std::string restore = savedConfig ? savedConfig : "";
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    const std::string own = config.path() + "quonabix/", pictures = config.folder("bilder/");
+    for (const std::string mask : {"*.jpg", ""}) {
+        platform::HeadlessWindowSystem h;
+        const testutil::UsingWindowSystem windows(h);
+        h.onIdle([&, done = false]() mutable {
+            if (done) return;
+            done = true;
+            if (mask.empty()) {
+                EXPECT_EQ(h.getText(ids::FolderTree), pictures) << "the first start's folder";
+                EXPECT_EQ(h.getText(ids::MaskField), "*.jpg");
+            } else {
+                h.userSelectFolder(pictures);
+                h.userType(ids::MaskField, mask);
+            }
+            h.userClick(ids::QuitButton);
+        });
+        EXPECT_EQ(app::runProgram(), 0);
+    }
+    EXPECT_TRUE(fs::is_empty(programFolder.path())) << "nothing beside the installed program";
+    std::ifstream startLog(own + "lauf.txt", std::ios::binary);
+    const std::string lines((std::istreambuf_iterator<char>(startLog)), {});
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2) << lines;
+    EXPECT_TRUE(fs::exists(own + "quonabix.ini"));
+    savedConfig ? setenv("XDG_CONFIG_HOME", restore.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+    platform::setInstalledFolderSource({});
+}
+#endif

@@ -143,6 +143,39 @@ TEST(Environment, TempDirectoryTriesTempTmpTmpdirThenAPrivateFolder) {
     EXPECT_EQ(support::yGetCurrentDirectory(), cwd);
 }
 
+// An installed program keeps its settings and start log in the user's own
+// folder; every other copy, the one beside it included, beside itself.
+TEST(Environment, SettingsDirectoryIsTheUsersFolderOnlyForTheInstalledProgram) {
+    EnvGuard env;
+    testutil::TempDir t;
+    const std::string bin = t.folder("usr/bin/"), copy = t.folder("kopie/");
+    std::filesystem::create_directory_symlink(t.path() + "usr/bin", t.path() + "bin");
+    const struct { V installed, config, homeDir; std::string program, expected; } cases[] = {
+        {std::nullopt, t.path() + "cfg", std::nullopt, bin + "quonabix", bin},
+        {bin, t.path() + "cfg", std::nullopt, bin + "quonabix", t.path() + "cfg/quonabix/"},
+        {t.path() + "bin/", t.path() + "cfg/", std::nullopt, bin + "quonabix", t.path() + "cfg/quonabix/"},
+        {bin, t.path() + "cfg", std::nullopt, copy + "quonabix", copy},
+        {bin, "relativ", t.path() + "home", bin + "quonabix", t.path() + "home/.config/quonabix/"},
+        {bin, std::nullopt, t.path() + "home/", bin + "quonabix", t.path() + "home/.config/quonabix/"},
+        // No folder of the user to be had: beside the program, where the
+        // start log then falls back as it does in any read-only folder.
+        {bin, std::nullopt, std::nullopt, bin + "quonabix", bin},
+        {bin, t.file("datei"), std::nullopt, bin + "quonabix", bin},
+    };
+    for (const auto& c : cases) {
+        if (c.installed) platform::setInstalledFolderSource([f = *c.installed] { return f; });
+        else platform::setInstalledFolderSource([] { return std::string(); });
+        env.set("XDG_CONFIG_HOME", c.config);
+        env.set("HOME", c.homeDir);
+        const std::string got = support::settingsDirectory(c.program);
+        EXPECT_EQ(got, c.expected) << c.program << " installed " << c.installed.value_or("<none>");
+        struct stat st;
+        if (got != c.expected || got == bin || got == copy) continue;
+        EXPECT_TRUE(stat(got.c_str(), &st) == 0 && (st.st_mode & 0777) == 0700) << got;
+    }
+    platform::setInstalledFolderSource({});
+}
+
 // ---- yLogFileWrite -------------------------------------------------------------------
 
 TEST(LogFileWrite, ModesAppendOrStartAfresh) {

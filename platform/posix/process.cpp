@@ -83,6 +83,27 @@ std::string programPath() {
     }
 }
 
+std::string installedProgramFolder() {
+    const std::function<std::string()> source = sources::installedFolder();
+    if (source) return source();
+#ifdef QUONABIX_INSTALLED_FOLDER
+    return QUONABIX_INSTALLED_FOLDER;
+#else
+    return "";
+#endif
+}
+
+// A relative XDG_CONFIG_HOME is no folder at all (XDG base directories).
+std::string userSettingsFolder() {
+    std::string config = environmentValue("XDG_CONFIG_HOME");
+    if (config.empty() || config[0] != '/') {
+        const std::string home = environmentValue("HOME");
+        if (home.empty() || home[0] != '/') return "";
+        config = home + (home.back() == '/' ? "" : "/") + ".config";
+    }
+    return config + (config.back() == '/' ? "" : "/") + "quonabix/";
+}
+
 std::string currentDirectory() {
     std::vector<char> buf(4096);
     while (!getcwd(buf.data(), buf.size())) {

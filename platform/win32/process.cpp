@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <vector>
@@ -83,6 +84,42 @@ std::string programPath() {
         if (n < buf.size()) return narrow(buf.data(), static_cast<int>(n));
         buf.resize(buf.size() * 2);
     }
+}
+
+// The installer enters its folder under the program's uninstall key, and
+// the uninstaller removes the key: a copy elsewhere, or an unpacked
+// archive, is never the installed program.
+std::string installedProgramFolder() {
+    const std::function<std::string()> source = sources::installedFolder();
+    if (source) return source();
+    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quonabix";
+    DWORD bytes = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, L"InstallLocation", RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+            ERROR_SUCCESS ||
+        bytes < sizeof(wchar_t)) {
+        return "";
+    }
+    std::vector<wchar_t> buf(bytes / sizeof(wchar_t) + 1);
+    if (RegGetValueW(HKEY_CURRENT_USER, key, L"InstallLocation", RRF_RT_REG_SZ, nullptr, buf.data(), &bytes) !=
+        ERROR_SUCCESS) {
+        return "";
+    }
+    std::string folder = narrow(buf.data(), static_cast<int>(wcslen(buf.data())));
+    if (folder.empty()) return "";
+    if (!isSeparator(folder.back())) folder += '\\';
+    return folder;
+}
+
+std::string userSettingsFolder() {
+    PWSTR roaming = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &roaming)) && roaming) {
+        folder = narrow(roaming, static_cast<int>(wcslen(roaming)));
+    }
+    CoTaskMemFree(roaming);
+    if (folder.empty()) return "";
+    if (!isSeparator(folder.back())) folder += '\\';
+    return folder + "Quonabix\\";
 }
 
 std::string currentDirectory() {

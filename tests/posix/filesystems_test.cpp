@@ -267,7 +267,9 @@ TEST_P(FileSystemTest, NamesTheFileSystemRefusesAreMarkedAndRefused) {
         engine::RenameAusfuehren();
         EXPECT_EQ(column(ids::ColStatus), Texts{fails ? "Fehler" : "Ok"});
         EXPECT_EQ(h.statusText(ids::FileTable, 0), fails ? refused : "");
-        if (fails) EXPECT_EQ(files(), before);
+        if (fails) {
+            EXPECT_EQ(files(), before);
+        }
     }
 }
 
