@@ -25,5 +25,6 @@ constexpr const char* StartLogDateMask = "%yyyy-%mm-%dd-%hh:%ii:%ss";
 constexpr const char* StartLogSettingsFile = "Quonabix.ini";
 constexpr const char* SettingsSection = "Standard";
 constexpr const char* KeyStartLogFolder = "LaufDatei";
+constexpr const char* NoDisplay = "Quonabix braucht eine grafische Arbeitsoberfläche (keine Anzeige gefunden).";
 
 }  // namespace app::text

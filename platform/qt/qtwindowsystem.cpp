@@ -14,6 +14,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <unistd.h>
+#include <vector>
 
 #include "platform/qt/qtstate.h"
 
@@ -145,11 +147,56 @@ using qt::TopWindow;
 
 QtWindowSystem::QtWindowSystem() : QtWindowSystem(0, nullptr) {}
 
-QtWindowSystem::QtWindowSystem(int argc, char** argv) : s_(std::make_unique<qt::QtState>()) {
+namespace qt {
+namespace {
+
+// While the application object is built, the toolkit's messages wait here:
+// a fatal one (no display to connect to) ends the process with the
+// program's own line, the others reach the usual handler afterwards.
+struct StartMessages {
+    std::string noDisplayLine;
+    struct Held {
+        QtMsgType type;
+        const char *file, *function, *category;   // the toolkit's own static texts
+        int line;
+        QString text;
+    };
+    std::vector<Held> held;
+};
+StartMessages* startMessages = nullptr;
+
+void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        const std::string line = startMessages->noDisplayLine + "\n";
+        (void)!write(STDERR_FILENO, line.data(), line.size());
+        _exit(1);
+    }
+    startMessages->held.push_back({type, context.file, context.function, context.category, context.line, text});
+}
+
+}  // namespace
+}  // namespace qt
+
+QtWindowSystem::QtWindowSystem(int argc, char** argv, const std::string& noDisplayLine)
+    : s_(std::make_unique<qt::QtState>()) {
     if (argc > 0 && argv && argv[0] && argv[0][0]) s_->ownName = argv[0];
     s_->ownArgc = 1;
     s_->ownArgv[0] = s_->ownName.data();
-    if (!QApplication::instance()) s_->ownApp = std::make_unique<QApplication>(s_->ownArgc, s_->ownArgv);
+    if (!QApplication::instance()) {
+        if (noDisplayLine.empty()) {
+            s_->ownApp = std::make_unique<QApplication>(s_->ownArgc, s_->ownArgv);
+        } else {
+            qt::StartMessages messages{noDisplayLine, {}};
+            qt::startMessages = &messages;
+            const QtMessageHandler usual = qInstallMessageHandler(qt::holdStartMessage);
+            s_->ownApp = std::make_unique<QApplication>(s_->ownArgc, s_->ownArgv);
+            qInstallMessageHandler(usual);
+            qt::startMessages = nullptr;
+            for (const auto& m : messages.held) {
+                qt_message_output(m.type, QMessageLogContext(m.file, m.line, m.function, m.category), m.text);
+            }
+        }
+    }
     QApplication::setQuitOnLastWindowClosed(false);
 }
 

@@ -26,9 +26,12 @@ namespace qt { struct QtState; }
 class QtWindowSystem : public WindowSystem {
 public:
     // Uses the running QApplication, or creates one that is given the
-    // program's name (argv[0]) and nothing else of the command line.
+    // program's name (argv[0]) and nothing else of the command line. Where
+    // the toolkit finds no display to open, the process writes
+    // `noDisplayLine` to standard error and ends with exit code 1, instead
+    // of the toolkit's abort.
     QtWindowSystem();
-    QtWindowSystem(int argc, char** argv);
+    QtWindowSystem(int argc, char** argv, const std::string& noDisplayLine = {});
     ~QtWindowSystem() override;
     QtWindowSystem(const QtWindowSystem&) = delete;
     QtWindowSystem& operator=(const QtWindowSystem&) = delete;
