@@ -6,18 +6,21 @@
 #                   NTFS; tests/posix/filesystems_test.cpp)
 #   deps.sh bench   the above, Google Benchmark, the peer renamers and exFAT
 #   deps.sh fuzz    the build packages, clang and its sanitizer and fuzzer runtime
-#   deps.sh windows       the mingw-w64 cross compiler, CMake, Ninja
+#   deps.sh windows       the mingw-w64 cross compiler, CMake, Ninja, and what
+#                         makes the icon (rsvg-convert, icotool) and the
+#                         installer (NSIS)
 #   deps.sh windows-test  the above, GoogleTest's sources, Wine and Xvfb
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev fonts-liberation libexiv2-dev)
+windows=(cmake ninja-build g++-mingw-w64-x86-64-posix librsvg2-bin icoutils nsis)
 filesystems=(exfat-fuse exfatprogs fusefat dosfstools ntfs-3g)
 case "${1:-build}" in
   test)  packages+=(libgtest-dev "${filesystems[@]}") ;;
   bench) packages+=(libgtest-dev libbenchmark-dev mmv rename exfat-fuse exfatprogs) ;;
   fuzz)  packages+=(clang libclang-rt-dev) ;;
-  windows) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix) ;;
-  windows-test) packages=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth) ;;
+  windows) packages=("${windows[@]}") ;;
+  windows-test) packages=("${windows[@]}" googletest wine wine64 xvfb xauth) ;;
 esac
 # Wine's recommendations (more runtimes, fonts, 32-bit parts) are not needed.
 options=()
