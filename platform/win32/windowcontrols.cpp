@@ -163,10 +163,13 @@ int Win32WindowSystem::createControl(ControlKind kind, int id, int x, int y, int
                               : kind == ControlKind::Table || kind == ControlKind::FolderTree
                                   ? std::wstring()
                                   : win32::widen(caption);
-    HWND hwnd = CreateWindowExW(look.exStyle, look.windowClass, text.c_str(), style, x, y, width, height, top->hwnd,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    const UINT dpi = top->dpi;
+    HWND hwnd = CreateWindowExW(look.exStyle, look.windowClass, text.c_str(), style, win32::toPixels(x, dpi),
+                                win32::toPixels(y, dpi), win32::toPixels(width, dpi), win32::toPixels(height, dpi),
+                                top->hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) return 0;
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(s_->controlFont), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(s_->fontFor(win32::ControlFont, dpi)), FALSE);
     win32::placeInZOrder(*top, hwnd, kind == ControlKind::Frame);
     if (kind == ControlKind::Editor) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
 
@@ -175,10 +178,11 @@ int Win32WindowSystem::createControl(ControlKind kind, int id, int x, int y, int
     c.kind = kind;
     c.window = s_->lastWindow;
     c.hwnd = hwnd;
+    c.placed = {x, y, width, height};
     win32::WindowState* s = s_.get();
     if (kind == ControlKind::Table) {
         c.caption = caption;
-        c.table = std::make_unique<win32::FileTable>(hwnd, [s, id](EventKind k) { s->postControl(id, k); });
+        c.table = std::make_unique<win32::FileTable>(hwnd, dpi, [s, id](EventKind k) { s->postControl(id, k); });
     }
     if (kind == ControlKind::FolderTree)
         c.tree = std::make_unique<win32::FolderTree>(hwnd, [s, id] { s->postControl(id, EventKind::Change); });
@@ -191,7 +195,10 @@ int Win32WindowSystem::createControl(ControlKind kind, int id, int x, int y, int
 }
 
 void Win32WindowSystem::moveControl(int id, int x, int y, int width, int height) {
-    if (ControlRec* c = s_->find(id)) MoveWindow(c->hwnd, x, y, width, height, TRUE);
+    ControlRec* c = s_->find(id);
+    if (!c) return;
+    c->placed = {x, y, width, height};
+    s_->placeControl(*c);
 }
 
 void Win32WindowSystem::setEditorReadOnly(int id) {
@@ -276,10 +283,12 @@ bool Win32WindowSystem::controlRect(int id, int& x, int& y, int& width, int& hei
     RECT r{};
     GetWindowRect(c->hwnd, &r);
     MapWindowPoints(nullptr, GetParent(c->hwnd), reinterpret_cast<POINT*>(&r), 2);
-    x = r.left;
-    y = r.top;
-    width = r.right - r.left;
-    height = r.bottom - r.top;
+    const win32::WindowRec* top = s_->window(c->window);
+    const UINT dpi = top ? top->dpi : win32::ProgramDpi;
+    x = win32::toUnits(r.left, dpi);
+    y = win32::toUnits(r.top, dpi);
+    width = win32::toUnits(r.right - r.left, dpi);
+    height = win32::toUnits(r.bottom - r.top, dpi);
     return true;
 }
 

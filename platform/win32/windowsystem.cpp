@@ -1,6 +1,7 @@
-// Win32 window system: windows, menu, the event queue and its pump, fonts
-// and message boxes. Controls are in windowcontrols.cpp, the table in
-// windowtable.cpp, the folder tree in windowfoldertree.cpp.
+// Win32 window system: windows, menu, the event queue and its pump, and
+// message boxes. Controls are in windowcontrols.cpp, the table in
+// windowtable.cpp, the folder tree in windowfoldertree.cpp, the DPI of each
+// window and the fonts in windowdpi.cpp.
 #include "platform/win32/windowsystem.h"
 
 #include <windows.h>
@@ -24,15 +25,6 @@ const wchar_t* const WindowClass = L"QuonabixWindow";
 // this would only slow the action down.
 constexpr DWORD RepaintEveryMs = 40;
 
-// Faces of fixed pitch: where one is missing, the font mapper is to pick
-// another of fixed pitch, not the nearest proportional one.
-bool fixedPitchFace(const std::wstring& face) {
-    for (const wchar_t* fixed : {L"Courier New", L"Courier", L"Consolas", L"Lucida Console"}) {
-        if (CompareStringOrdinal(face.c_str(), -1, fixed, -1, TRUE) == CSTR_EQUAL) return true;
-    }
-    return false;
-}
-
 DWORD styleOf(unsigned options) {
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
     if (options & WinCloseBox) style |= WS_SYSMENU;
@@ -44,11 +36,17 @@ DWORD styleOf(unsigned options) {
 // The frame around the inner area, menu bar not counted: the inner size
 // the program speaks of holds the menu bar, as on the platform the program
 // was written for.
-SIZE frameOf(HWND hwnd) {
-    RECT r{0, 0, 0, 0};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
-    return {r.right - r.left, r.bottom - r.top};
+SIZE frameOf(const WindowRec& w) {
+    return frameAt(static_cast<DWORD>(GetWindowLongPtrW(w.hwnd, GWL_STYLE)),
+                   static_cast<DWORD>(GetWindowLongPtrW(w.hwnd, GWL_EXSTYLE)), w.dpi);
+}
+
+// The inner size in the program's units.
+SIZE innerSizeOf(const WindowRec& w) {
+    RECT r{};
+    GetWindowRect(w.hwnd, &r);
+    const SIZE frame = frameOf(w);
+    return {toUnits(r.right - r.left - frame.cx, w.dpi), toUnits(r.bottom - r.top - frame.cy, w.dpi)};
 }
 
 // The window stays where the program put it, unless a part of it would lie
@@ -86,6 +84,9 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     }
     case WM_SIZE: s->sized(hwnd); break;
+    case WM_DPICHANGED:
+        s->dpiChanged(hwnd, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_ACTIVATE:
         s->activated(hwnd, LOWORD(wParam) != WA_INACTIVE);
         if (LOWORD(wParam) != WA_INACTIVE && GetFocus() != hwnd && GetFocus()) return 0;
@@ -103,8 +104,12 @@ void registerClass() {
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = windowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+    // Each window gets the icon at its own DPI; these are for the others.
+    wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(ProgramIcon));
     if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hIconSm = static_cast<HICON>(LoadImageW(wc.hInstance, MAKEINTRESOURCEW(ProgramIcon), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                               LR_SHARED));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = WindowClass;
@@ -152,13 +157,10 @@ void WindowState::sized(HWND hwnd) {
     const int id = windowId(hwnd);
     WindowRec* w = window(id);
     if (!w) return;
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    const SIZE frame = frameOf(hwnd);
-    const int width = r.right - r.left - frame.cx, height = r.bottom - r.top - frame.cy;
-    if (width == w->width && height == w->height) return;
-    w->width = width;
-    w->height = height;
+    const SIZE inner = innerSizeOf(*w);
+    if (inner.cx == w->width && inner.cy == w->height) return;
+    w->width = inner.cx;
+    w->height = inner.cy;
     if (!w->sizeHandler) return;
     const auto handler = w->sizeHandler;   // it may replace itself
     handler(id);
@@ -189,14 +191,14 @@ Win32WindowSystem::Win32WindowSystem() : s_(std::make_unique<win32::WindowState>
     init.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&init);
     win32::registerClass();
-    // The layout is in pixels made for the small dialog font of the
-    // platform's classic look.
-    s_->controlFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
     // Windows first: their controls still report while they are destroyed.
-    for (auto& entry : s_->windows) DestroyWindow(entry.second.hwnd);
+    for (auto& entry : s_->windows) {
+        DestroyWindow(entry.second.hwnd);
+        win32::destroyWindowIcons(entry.second);
+    }
     s_->windows.clear();
     s_->controls.clear();
     for (auto& entry : s_->fonts) DeleteObject(entry.second);
@@ -215,29 +217,40 @@ void* Win32WindowSystem::windowHandle(int windowId) const {
 
 // ---- windows ---------------------------------------------------------------------
 
+// Position and size are the program's units at the DPI of the monitor the
+// window opens on.
 int Win32WindowSystem::openWindow(int id, int x, int y, int innerWidth, int innerHeight,
                                   const std::string& title, unsigned options) {
     if (s_->windows.count(id)) return 0;
     const DWORD style = win32::styleOf(options);
-    RECT r{0, 0, innerWidth, innerHeight};
-    AdjustWindowRectEx(&r, style, FALSE, 0);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    POINT at{x, y};
     HWND active = GetActiveWindow();
-    if ((options & WinCentreOverActive) && s_->windowId(active) >= 0) {
-        RECT a{};
-        GetWindowRect(active, &a);
-        at = {(a.left + a.right - width) / 2, (a.top + a.bottom - height) / 2};
-    }
+    const bool centred = (options & WinCentreOverActive) && s_->windowId(active) >= 0;
+    RECT a{};
+    if (centred) GetWindowRect(active, &a);
+    UINT dpi = centred ? win32::windowDpi(active) : win32::monitorDpi({x, y});
+    SIZE frame = win32::frameAt(style, 0, dpi);
+    int width = win32::toPixels(innerWidth, dpi) + frame.cx, height = win32::toPixels(innerHeight, dpi) + frame.cy;
+    POINT at{win32::toPixels(x, dpi), win32::toPixels(y, dpi)};
+    if (centred) at = {(a.left + a.right - width) / 2, (a.top + a.bottom - height) / 2};
     at = win32::keepOnScreen(at, width, height);
     HWND hwnd = CreateWindowExW(0, win32::WindowClass, widen(title).c_str(), style, at.x, at.y, width, height,
                                 nullptr, nullptr, GetModuleHandleW(nullptr), s_.get());
     if (!hwnd) return 0;
+    // Placed on a monitor of another DPI than the one it was measured for.
+    if (const UINT shown = win32::windowDpi(hwnd); shown != dpi) {
+        dpi = shown;
+        frame = win32::frameAt(style, 0, dpi);
+        width = win32::toPixels(innerWidth, dpi) + frame.cx;
+        height = win32::toPixels(innerHeight, dpi) + frame.cy;
+        SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     WindowRec& w = s_->windows[id];
     w.hwnd = hwnd;
     w.options = options;
     w.width = innerWidth;
     w.height = innerHeight;
+    w.dpi = dpi;
+    win32::setWindowIcons(w);
     s_->lastWindow = id;
     s_->lastWasOption = false;
     s_->menuBar = nullptr;
@@ -266,6 +279,7 @@ void Win32WindowSystem::closeWindow(int windowId) {
     if (s_->menuWindow == hwnd) s_->menuBar = s_->menu = nullptr;
     // Destroyed first: its controls still report while they go.
     DestroyWindow(hwnd);
+    win32::destroyWindowIcons(*w);
     s_->windows.erase(windowId);
     for (auto c = s_->controls.begin(); c != s_->controls.end();) {
         c = c->second.window == windowId ? s_->controls.erase(c) : std::next(c);
@@ -276,11 +290,9 @@ void Win32WindowSystem::closeWindow(int windowId) {
 int Win32WindowSystem::windowInnerSize(int windowId, int& width, int& height) {
     WindowRec* w = s_->window(windowId);
     if (!w) return 0;
-    RECT r{};
-    GetWindowRect(w->hwnd, &r);
-    const SIZE frame = win32::frameOf(w->hwnd);
-    width = r.right - r.left - frame.cx;
-    height = r.bottom - r.top - frame.cy;
+    const SIZE inner = win32::innerSizeOf(*w);
+    width = inner.cx;
+    height = inner.cy;
     return 1;
 }
 
@@ -288,8 +300,9 @@ int Win32WindowSystem::windowInnerSize(int windowId, int& width, int& height) {
 void Win32WindowSystem::resizeWindow(int windowId, int width, int height) {
     WindowRec* w = s_->window(windowId);
     if (!w) return;
-    const SIZE frame = win32::frameOf(w->hwnd);
-    SetWindowPos(w->hwnd, nullptr, 0, 0, width + frame.cx, height + frame.cy,
+    const SIZE frame = win32::frameOf(*w);
+    SetWindowPos(w->hwnd, nullptr, 0, 0, win32::toPixels(width, w->dpi) + frame.cx,
+                 win32::toPixels(height, w->dpi) + frame.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -385,31 +398,7 @@ void Win32WindowSystem::dropQueuedClicks(int id) {
             q.end());
 }
 
-// ---- fonts and message boxes -------------------------------------------------------
-
-// The face is asked for by name; points become a height at the screen's DPI.
-int Win32WindowSystem::loadFont(int fontId, const std::string& face, int points, bool bold) {
-    const std::wstring name = widen(face);
-    HDC screen = GetDC(nullptr);
-    const int height = points > 0 ? -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72) : 0;
-    ReleaseDC(nullptr, screen);
-    const DWORD pitch = win32::fixedPitchFace(name) ? FIXED_PITCH | FF_MODERN : DEFAULT_PITCH | FF_DONTCARE;
-    HFONT font = CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, pitch, name.c_str());
-    if (!font) return 0;
-    // A font replaced under the same id may still be in use: it lives on
-    // until the window system goes.
-    auto it = s_->fonts.find(fontId);
-    if (it != s_->fonts.end()) s_->replacedFonts.push_back(it->second);
-    s_->fonts[fontId] = font;
-    return 1;
-}
-
-void Win32WindowSystem::setControlFont(int id, int fontId) {
-    win32::ControlRec* c = s_->find(id);
-    auto font = s_->fonts.find(fontId);
-    if (c && font != s_->fonts.end()) SendMessageW(c->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font->second), TRUE);
-}
+// ---- message boxes -----------------------------------------------------------------
 
 // No icon; closing a box with Cancel is Cancel, closing one with OK alone
 // is OK. The program's other windows wait while it is open.

@@ -21,6 +21,8 @@ constexpr int UntickedImage = 1;
 constexpr int TickedImage = 2;
 // Room the list view keeps around a cell's text.
 constexpr int CellMargin = 12;
+// Wide enough that the lines of a cell's tip break at "\n" only.
+constexpr int CellTipWidth = 600;
 
 // Windows names no warning colour: a light amber, on which the window text
 // colour stays readable.
@@ -28,8 +30,8 @@ COLORREF warningColour() { return RGB(255, 214, 140); }
 
 }  // namespace
 
-FileTable::FileTable(HWND list, std::function<void(EventKind)> report)
-    : list_(list), report_(std::move(report)) {
+FileTable::FileTable(HWND list, UINT dpi, std::function<void(EventKind)> report)
+    : list_(list), dpi_(dpi), report_(std::move(report)) {
     ListView_SetExtendedListViewStyleEx(list_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                                         LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     // The ticks live in the rows: the list view asks for its state images.
@@ -117,7 +119,7 @@ void FileTable::insertColumn(int position, const std::wstring& title, int width)
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = width;
+    column.cx = toPixels(width, dpi_);
     column.pszText = text.data();
     ListView_InsertColumn(list_, at, &column);
     // Subitem numbers follow the places, so a column shows the cell of its place.
@@ -144,7 +146,18 @@ std::wstring FileTable::columnTitle(int column) const {
 
 int FileTable::columnWidth(int column) const {
     if (column < 0 || column >= columnCount()) return 0;
-    return ListView_GetColumnWidth(list_, column);
+    return toUnits(ListView_GetColumnWidth(list_, column), dpi_);
+}
+
+// Each column keeps its share of the table, also one the user has widened.
+void FileTable::setDpi(UINT dpi) {
+    if (dpi == dpi_) return;
+    for (int i = 0; i < columnCount(); ++i) {
+        ListView_SetColumnWidth(list_, i, MulDiv(ListView_GetColumnWidth(list_, i), static_cast<int>(dpi),
+                                                  static_cast<int>(dpi_)));
+    }
+    dpi_ = dpi;
+    if (tip_) SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, toPixels(CellTipWidth, dpi_));
 }
 
 void FileTable::markDirty(int index) {
@@ -345,7 +358,7 @@ void FileTable::makeCellTip() {
     tool.uId = CellTool;
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 600);   // lines break at "\n"
+    SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, toPixels(CellTipWidth, dpi_));
 }
 
 // The tool is the cell under the mouse: moving into another cell hides
@@ -392,7 +405,7 @@ bool FileTable::cutOff(int index, int column, const std::wstring& text) const {
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(list_, dc);
-    return size.cx > cell.right - cell.left - CellMargin;
+    return size.cx > cell.right - cell.left - toPixels(CellMargin, dpi_);
 }
 
 }  // namespace platform::win32

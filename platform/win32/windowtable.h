@@ -29,8 +29,9 @@ public:
         RowMark mark = RowMark::None;
     };
 
-    // report queues an event of the table (a disabled table reports nothing).
-    FileTable(HWND list, std::function<void(EventKind)> report);
+    // report queues an event of the table (a disabled table reports nothing);
+    // column widths are the program's units, shown at the DPI.
+    FileTable(HWND list, UINT dpi, std::function<void(EventKind)> report);
     ~FileTable();
     FileTable(const FileTable&) = delete;
     FileTable& operator=(const FileTable&) = delete;
@@ -51,6 +52,7 @@ public:
     int columnCount() const;
     std::wstring columnTitle(int column) const;
     int columnWidth(int column) const;
+    void setDpi(UINT dpi);
 
     // Tells the list view of new and changed rows and the program's selection.
     void flush();
@@ -79,6 +81,7 @@ private:
     bool cutOff(int index, int column, const std::wstring& text) const;
 
     HWND list_;
+    UINT dpi_;
     HWND tip_ = nullptr;
     std::function<void(EventKind)> report_;
     std::vector<Row> rows_;

@@ -1,8 +1,8 @@
 // Balloon tool tips of the Win32 window system: a tool-tip window in
 // balloon style for one control, its text shown unchanged (an ampersand is
 // no access-key prefix) in the system's tool-tip colours, lines wrapped at
-// 180 pixels, shown while the mouse rests on the control, with a title and
-// an icon when a title is given.
+// 180 pixels of the program, shown while the mouse rests on the control,
+// with a title and an icon when a title is given.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -15,7 +15,6 @@ namespace platform::win32 {
 
 namespace {
 
-constexpr int WrapWidth = 180;
 // How long a balloon stays while the mouse rests: long enough to read it.
 constexpr int ShowMs = 30000;
 
@@ -30,8 +29,9 @@ TTTOOLINFOW toolOf(const ControlRec& c, HWND owner) {
 
 }  // namespace
 
-void attachBalloon(ControlRec& c, HWND owner, const std::wstring& text, const std::wstring& title,
+void attachBalloon(ControlRec& c, const WindowRec& top, const std::wstring& text, const std::wstring& title,
                    IconKind icon) {
+    HWND owner = top.hwnd;
     c.tipText = text;
     c.tipTitle = title;
     if (!c.tip) {
@@ -42,7 +42,7 @@ void attachBalloon(ControlRec& c, HWND owner, const std::wstring& text, const st
         if (!c.tip) return;
         SendMessageW(c.tip, TTM_SETTIPBKCOLOR, GetSysColor(COLOR_INFOBK), 0);
         SendMessageW(c.tip, TTM_SETTIPTEXTCOLOR, GetSysColor(COLOR_INFOTEXT), 0);
-        SendMessageW(c.tip, TTM_SETMAXTIPWIDTH, 0, WrapWidth);
+        SendMessageW(c.tip, TTM_SETMAXTIPWIDTH, 0, toPixels(BalloonWrapWidth, top.dpi));
         SendMessageW(c.tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, ShowMs);
         TTTOOLINFOW tool = toolOf(c, owner);
         tool.lpszText = c.tipText.data();
@@ -65,7 +65,7 @@ namespace platform {
 void Win32WindowSystem::attachToolTip(int id, const std::string& text, const std::string& title, IconKind icon) {
     win32::ControlRec* c = s_->find(id);
     win32::WindowRec* top = c ? s_->window(c->window) : nullptr;
-    if (top) win32::attachBalloon(*c, top->hwnd, win32::widen(text), win32::widen(title), icon);
+    if (top) win32::attachBalloon(*c, *top, win32::widen(text), win32::widen(title), icon);
 }
 
 }  // namespace platform

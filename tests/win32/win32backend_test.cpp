@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/win32/wide.h"
+#include "platform/win32/windowstate.h"
 #include "platform/win32/windowsystem.h"
 #include "testutil.h"
 #include "testwindow.h"
@@ -193,6 +194,67 @@ TEST_F(Win32Backend, MainWindowIsFixedAndItsMenuBarTakesFromTheInnerArea) {
     ASSERT_EQ(w.openWindow(1, 256, 19, 670, 386, "Info", WinCloseBox | WinResizable | WinMinMaxBoxes), 1);
     const LONG_PTR info = GetWindowLongPtrW(static_cast<HWND>(w.windowHandle(1)), GWL_STYLE);
     EXPECT_TRUE((info & WS_THICKFRAME) && (info & WS_MAXIMIZEBOX));
+}
+
+int fontHeight(HWND control) {
+    LOGFONTW look{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(look), &look);
+    return look.lfHeight;
+}
+
+int iconWidth(HWND window, WPARAM which) {
+    ICONINFO info{};
+    if (!GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, which, 0)), &info)) return 0;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+// Moved to a monitor of another DPI (as Windows tells the window), every
+// control takes its place, size, font and column widths at that DPI, the
+// title bar its icon drawn for it, and the program reads its own 96-DPI
+// units back; back at 96 DPI every pixel is what the program gave.
+TEST_F(Win32Backend, WindowLaysItselfOutAtTheDpiOfItsMonitor) {
+    HWND window = static_cast<HWND>(w.windowHandle(0));
+    ASSERT_EQ(w.loadFont(7, "Courier New", 9, false), 1);
+    w.setControlFont(Editor, 7);
+    const UINT system = win32::systemDpi();
+    LOGFONTW stock{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(stock), &stock);
+    // The window at 144 DPI still fits the test's screen of 1280 x 1024 pixels.
+    for (const UINT dpi : {144u, 120u, 96u}) {
+        SCOPED_TRACE(std::to_string(dpi) + " DPI");
+        RECT at{};
+        GetWindowRect(window, &at);
+        const SIZE frame = win32::frameAt(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), 0, dpi);
+        RECT suggested{at.left, at.top, at.left + MulDiv(790, dpi, 96) + frame.cx,
+                       at.top + MulDiv(596, dpi, 96) + frame.cy};
+        SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        for (const ControlRow& c : Controls) {
+            RECT r{};
+            GetWindowRect(control(c.id), &r);
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+            const auto px = [dpi](int units) { return MulDiv(units, static_cast<int>(dpi), 96); };
+            EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+                      (std::vector<LONG>{px(c.x), px(c.y), px(c.width), px(c.height)}))
+                << "pixels of control " << c.id;
+            int x = -1, y = -1, width = -1, height = -1;
+            w.controlRect(c.id, x, y, width, height);
+            EXPECT_EQ((std::vector<int>{x, y, width, height}), (std::vector<int>{c.x, c.y, c.width, c.height}))
+                << "units of control " << c.id;
+        }
+        EXPECT_EQ(ListView_GetColumnWidth(control(Table), 0), MulDiv(355, dpi, 96));
+        EXPECT_EQ(w.columnWidth(Table, 2), 60);
+        EXPECT_EQ(fontHeight(control(Caption)), MulDiv(stock.lfHeight, dpi, system));
+        EXPECT_EQ(fontHeight(control(Editor)), -MulDiv(9, dpi, 72)) << "the program's font";
+        int width = 0, height = 0;
+        w.windowInnerSize(0, width, height);
+        EXPECT_EQ(std::make_pair(width, height), std::make_pair(790, 596));
+        EXPECT_EQ(iconWidth(window, ICON_SMALL), MulDiv(GetSystemMetrics(SM_CXSMICON), dpi, system));
+        EXPECT_EQ(iconWidth(window, ICON_BIG), MulDiv(GetSystemMetrics(SM_CXICON), dpi, system));
+    }
 }
 
 // Answers the message box the program shows next, from inside its loop,
