@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows tests (GoogleTest from Debian's sources) and runs
 # every case under Wine, in a fresh Wine prefix of the build folder, with a
-# virtual display for the window cases. Installs what is missing. Ends with
+# virtual display for the window cases, and installs the program with its
+# installer (tools/wine-install-test.sh). Installs what is missing. Ends with
 # CTest's summary of the Windows cases.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -29,7 +30,8 @@ wineboot -i >/dev/null 2>&1
 # seconds for one at every window it hides; its windows are left unmanaged.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
-# The test programs list their cases under Wine when they are built.
-cmake --build "$build"
+# The test programs list their cases under Wine when they are built; the
+# installer and the zip are installed and unpacked by a case of their own.
+cmake --build "$build" --target all quonabix_setup quonabix_zip
 cd "$build"
 ctest --output-on-failure

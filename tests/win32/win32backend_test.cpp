@@ -202,14 +202,51 @@ int fontHeight(HWND control) {
     return look.lfHeight;
 }
 
-int iconWidth(HWND window, WPARAM which) {
+int iconWidth(HICON icon) {
     ICONINFO info{};
-    if (!GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, which, 0)), &info)) return 0;
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
     BITMAP bitmap{};
     GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
     if (info.hbmColor) DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     return bitmap.bmWidth;
+}
+
+int iconWidth(HWND window, WPARAM which) {
+    return iconWidth(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, which, 0)));
+}
+
+std::wstring versionText(const std::vector<char>& info, const wchar_t* name) {
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040704B0\\") + name;
+    if (!VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) || !text) return L"";
+    return text;
+}
+
+// What Explorer shows of a program file: the icon, drawn for every size
+// from 16 to 256 pixels, and the version information. The window cases
+// carry the resources of the programs, made from the same template.
+TEST_F(Win32Backend, ProgramFileCarriesItsIconAndVersion) {
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(win32::ProgramIcon),
+                                                   IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+        EXPECT_EQ(iconWidth(icon), size) << size << " pixels";
+        if (icon) DestroyIcon(icon);
+    }
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::vector<char> info(GetFileVersionInfoSizeW(self, nullptr));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(self, 0, static_cast<DWORD>(info.size()), info.data()));
+    EXPECT_EQ(versionText(info, L"ProductName"), L"Quonabix");
+    EXPECT_EQ(versionText(info, L"ProductVersion"), L"2.09");
+    EXPECT_EQ(versionText(info, L"OriginalFilename"), L"quonabix_window_tests.exe");
+    EXPECT_EQ(versionText(info, L"FileDescription"), L"Quonabix \u2013 Fenstertests");
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(std::make_pair(fixed->dwFileVersionMS, fixed->dwFileVersionLS), std::make_pair(DWORD{0x20009}, DWORD{0}));
 }
 
 // Moved to a monitor of another DPI (as Windows tells the window), every
