@@ -6,6 +6,9 @@
 #                   NTFS; tests/posix/filesystems_test.cpp)
 #   deps.sh bench   the above, Google Benchmark, the peer renamers and exFAT
 #   deps.sh fuzz    the build packages, clang and its sanitizer and fuzzer runtime
+#   deps.sh package the build packages and what builds and checks the Debian
+#                   package: dpkg-shlibdeps, rsvg-convert, lintian, appstreamcli,
+#                   desktop-file-validate, man
 #   deps.sh windows       the mingw-w64 cross compiler, CMake, Ninja, and what
 #                         makes the icon (rsvg-convert, icotool) and the
 #                         installer (NSIS)
@@ -19,6 +22,7 @@ case "${1:-build}" in
   test)  packages+=(libgtest-dev "${filesystems[@]}") ;;
   bench) packages+=(libgtest-dev libbenchmark-dev mmv rename exfat-fuse exfatprogs) ;;
   fuzz)  packages+=(clang libclang-rt-dev) ;;
+  package) packages+=(dpkg-dev librsvg2-bin lintian appstream desktop-file-utils man-db) ;;
   windows) packages=("${windows[@]}") ;;
   windows-test) packages=("${windows[@]}" googletest wine wine64 xvfb xauth) ;;
 esac

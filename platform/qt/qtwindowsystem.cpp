@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -198,6 +199,12 @@ QtWindowSystem::QtWindowSystem(int argc, char** argv, const std::string& noDispl
         }
     }
     QApplication::setQuitOnLastWindowClosed(false);
+    // The icon of the menu entry, from the icon theme where the program is
+    // installed; the desktop entry's name ties the windows to that entry.
+    QApplication::setDesktopFileName(QStringLiteral("quonabix"));
+    if (QApplication::windowIcon().isNull()) {
+        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quonabix")));
+    }
 }
 
 QtWindowSystem::~QtWindowSystem() {
