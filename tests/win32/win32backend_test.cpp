@@ -188,9 +188,11 @@ TEST_F(Win32Backend, MainWindowIsFixedAndItsMenuBarTakesFromTheInnerArea) {
     EXPECT_TRUE(style & WS_SYSMENU);
     RECT client{};
     GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 790);
-    EXPECT_LT(client.bottom, 596) << "the menu bar sits inside the inner height";
-    EXPECT_GE(client.bottom, 570) << "the buttons end at y = 570";
+    // In pixels of the screen's DPI, which under Wine is every window's.
+    const auto px = [](int units) { return MulDiv(units, static_cast<int>(win32::systemDpi()), 96); };
+    EXPECT_EQ(client.right, px(790));
+    EXPECT_LT(client.bottom, px(596)) << "the menu bar sits inside the inner height";
+    EXPECT_GE(client.bottom, px(570)) << "the buttons end at y = 570";
     ASSERT_EQ(w.openWindow(1, 256, 19, 670, 386, "Info", WinCloseBox | WinResizable | WinMinMaxBoxes), 1);
     const LONG_PTR info = GetWindowLongPtrW(static_cast<HWND>(w.windowHandle(1)), GWL_STYLE);
     EXPECT_TRUE((info & WS_THICKFRAME) && (info & WS_MAXIMIZEBOX));
@@ -354,7 +356,7 @@ TEST_F(Win32Backend, ToolTipIsABalloonWithTitleAndTheTextUnchanged) {
     }, reinterpret_cast<LPARAM>(&balloon));
     ASSERT_NE(balloon, nullptr);
     EXPECT_TRUE(GetWindowLongPtrW(balloon, GWL_STYLE) & TTS_NOPREFIX);
-    EXPECT_EQ(SendMessageW(balloon, TTM_GETMAXTIPWIDTH, 0, 0), 180);
+    EXPECT_EQ(SendMessageW(balloon, TTM_GETMAXTIPWIDTH, 0, 0), MulDiv(180, static_cast<int>(win32::systemDpi()), 96));
     wchar_t shown[512] = {};
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
