@@ -22,24 +22,35 @@ programs="$(folder LOCALAPPDATA)/Programs/Quonabix"
 startmenu="$appdata/Microsoft/Windows/Start Menu/Programs/Quonabix.lnk"
 rm -rf "$settings"
 
-# Starts a program, waits for its start log in the given folder, then closes
-# its window as the user does: the program saves its settings and ends with
-# exit code 0. The close is sent again until the window is there to take it.
-run() {
-  local program="$1" log="$2/lauf.txt" pid
-  wine "$program" >/dev/null 2>&1 &
+lines() { if [ -f "$1" ]; then grep -c . "$1" || true; else echo 0; fi; }
+# Starts a program and waits for the line of this start in the start log
+# of the given folder.
+start() {
+  local before
+  before="$(lines "$2/lauf.txt")"
+  wine "$1" >/dev/null 2>&1 &
   pid=$!
-  for _ in $(seq 150); do [ -s "$log" ] && break; sleep 0.2; done
-  [ -s "$log" ] || { kill "$pid"; fail "$program wrote no start log into $2"; }
+  for _ in $(seq 150); do [ "$(lines "$2/lauf.txt")" -gt "$before" ] && return; sleep 0.2; done
+  kill "$pid"
+  fail "$1 wrote no start log into $2"
+}
+# Closes the program's window as the user does: it saves its settings and
+# ends with exit code 0. The close is sent again until the window is there
+# to take it.
+close() {
   for _ in $(seq 100); do
     kill -0 "$pid" 2>/dev/null || break
     wine taskkill /IM quonabix.exe >/dev/null 2>&1 || true
     sleep 0.3
   done
-  wait "$pid" || fail "$program ended with exit code $?"
-  grep -q '^Datei-Muster=' "$2/quonabix.ini" || fail "$program saved no settings into $2"
+  wait "$pid" || fail "$1 ended with exit code $?"
+  grep -q '^Datei-Muster=' "$2/quonabix.ini" || fail "$1 saved no settings into $2"
 }
-lines() { grep -c . "$1" 2>/dev/null || true; }
+run() { start "$@" && close "$@"; }
+uninstalled() {
+  for _ in $(seq 50); do [ -e "$programs" ] || break; sleep 0.2; done
+  [ ! -e "$programs" ]
+}
 
 wine "$setup" /S || fail "the installer ended with exit code $?"
 for file in quonabix.exe quonabix-undo.exe Liesmich.txt Uninstall.exe; do
@@ -63,10 +74,16 @@ done
 run "$work/Quonabix/quonabix.exe" "$work/Quonabix"
 [ "$(lines "$settings/lauf.txt")" -eq 1 ] || fail "the unpacked copy wrote its start log into $settings"
 
-# The uninstaller runs as a copy of itself from the temporary folder.
+# The uninstaller runs as a copy of itself from the temporary folder. While
+# the program runs it takes nothing away; once it has ended, everything.
+start "$programs/quonabix.exe" "$settings"
+wine "$programs/Uninstall.exe" /S || true
+if uninstalled || ! wine reg query "$key" >/dev/null 2>&1 || [ ! -f "$programs/quonabix-undo.exe" ]; then
+  fail "the uninstaller took part of the installation while the program ran"
+fi
+close "$programs/quonabix.exe" "$settings"
 wine "$programs/Uninstall.exe" /S || fail "the uninstaller ended with exit code $?"
-for _ in $(seq 100); do [ -e "$programs" ] || break; sleep 0.2; done
-[ ! -e "$programs" ] || fail "the uninstaller left $(ls "$programs")"
+uninstalled || fail "the uninstaller left $(ls "$programs")"
 [ ! -e "$startmenu" ] || fail "the uninstaller left the Start-menu entry"
 if wine reg query "$key" >/dev/null 2>&1; then fail "the uninstaller left its key"; fi
 [ -s "$settings/quonabix.ini" ] && [ -s "$settings/lauf.txt" ] || fail "the uninstaller took the settings"

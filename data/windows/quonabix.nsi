@@ -15,6 +15,7 @@ RequestExecutionLevel user
 
 !include MUI2.nsh
 !include FileFunc.nsh
+!include LogicLib.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quonabix"
 !define PUBLISHER "Quonabix-Team"
@@ -71,10 +72,17 @@ Section
 SectionEnd
 
 ; Only what the installer put in place goes; the folder itself only when
-; nothing else is left in it, and the user's settings stay.
+; nothing else is left in it, and the user's settings stay. A program that
+; still runs cannot be deleted: then nothing is taken away, so that the
+; entry under "Apps" still leads to a whole installation.
 Section "Uninstall"
   SetShellVarContext current
+  ClearErrors
   Delete "$INSTDIR\quonabix.exe"
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "Quonabix läuft noch. Bitte beenden Sie das Programm und starten Sie die Deinstallation erneut." /SD IDOK
+    Abort
+  ${EndIf}
   Delete "$INSTDIR\quonabix-undo.exe"
   Delete "$INSTDIR\Liesmich.txt"
   Delete "$INSTDIR\Uninstall.exe"
