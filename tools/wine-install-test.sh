@@ -75,8 +75,10 @@ run "$work/Quonabix/quonabix.exe" "$work/Quonabix"
 [ "$(lines "$settings/lauf.txt")" -eq 1 ] || fail "the unpacked copy wrote its start log into $settings"
 
 # The uninstaller runs as a copy of itself from the temporary folder. While
-# the program runs it takes nothing away; once it has ended, everything.
+# the program runs it takes nothing away, nor does the installer replace
+# anything; once the program has ended, the uninstaller takes everything.
 start "$programs/quonabix.exe" "$settings"
+if wine "$setup" /S; then fail "the installer went on while the program ran"; fi
 wine "$programs/Uninstall.exe" /S || true
 if uninstalled || ! wine reg query "$key" >/dev/null 2>&1 || [ ! -f "$programs/quonabix-undo.exe" ]; then
   fail "the uninstaller took part of the installation while the program ran"

@@ -48,8 +48,21 @@ VIAddVersionKey /LANG=${LANG_GERMAN} "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_GERMAN} "LegalCopyright" "© ${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_GERMAN} "OriginalFilename" "quonabix-${VERSION}-setup.exe"
 
+!define STILL_RUNNING "Quonabix läuft noch. Bitte beenden Sie das Programm und starten Sie"
+
+; A program that still runs cannot be replaced: then nothing is changed,
+; rather than leaving an old program beside a new quonabix-undo.exe.
 Section
   SetShellVarContext current
+  ${If} ${FileExists} "$INSTDIR\quonabix.exe"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\quonabix.exe" a
+    ${If} ${Errors}
+      MessageBox MB_OK|MB_ICONSTOP "${STILL_RUNNING} die Installation erneut." /SD IDOK
+      Abort
+    ${EndIf}
+    FileClose $0
+  ${EndIf}
   SetOutPath "$INSTDIR"
   File "/oname=quonabix.exe" "${PROGRAM}"
   File "/oname=quonabix-undo.exe" "${UNDO}"
@@ -80,7 +93,7 @@ Section "Uninstall"
   ClearErrors
   Delete "$INSTDIR\quonabix.exe"
   ${If} ${Errors}
-    MessageBox MB_OK|MB_ICONSTOP "Quonabix läuft noch. Bitte beenden Sie das Programm und starten Sie die Deinstallation erneut." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "${STILL_RUNNING} die Deinstallation erneut." /SD IDOK
     Abort
   ${EndIf}
   Delete "$INSTDIR\quonabix-undo.exe"
