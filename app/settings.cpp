@@ -28,8 +28,15 @@ bool settingsFileUsable(const std::string& path) {
 
 }  // namespace
 
+// Decided once for the program file: an installed program whose uninstall
+// entry went away while it ran still saves where it read its settings.
 std::string settingsPath() {
-    return support::settingsDirectory(support::ProgrammPfad) + SettingsFileName;
+    static std::string programPath, directory;
+    if (directory.empty() || programPath != support::ProgrammPfad) {
+        programPath = support::ProgrammPfad;
+        directory = support::settingsDirectory(programPath);
+    }
+    return directory + SettingsFileName;
 }
 
 void LesenEinstellungen() {
