@@ -411,11 +411,13 @@ void finishAction(Action& a, const std::string& script) {
         }
     }
     bool written = text.empty() || platform::fileWrite(a.script, platform::toScriptBytes(text));
-    written = platform::fileSync(a.script) && written;
-    written = platform::fileClose(a.script) && written;
     // The end line tells recovery that no rename of this action is in flight.
+    // Both files are written before either is synced: the disk then takes
+    // them in one go.
     const std::string end = actionEndLine(script);
     platform::journalAppend(a.log, end.data(), end.size());
+    written = platform::fileSync(a.script) && written;
+    written = platform::fileClose(a.script) && written;
     platform::journalClose(a.log);
     undoState = {script, script, std::move(text), written, a.folder, a.identity, a.identityKnown};
     // A full disk was reported already, with what the undo does.
