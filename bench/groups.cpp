@@ -115,7 +115,7 @@ void peerRename(Context& c, int n, const Peer& peer, const std::string& list, Sa
 }  // namespace
 
 std::vector<Line> measureTable(Context& c, int n) {
-    Samples full, names, bare, qt, fullToday, namesToday;
+    Samples full, names, bare, qt, fullToday, namesToday, typing;
     for (int run = 0; run <= c.runs; ++run) {
         const std::string dir = c.folders.fresh(n);
         rotated(run, {
@@ -142,6 +142,8 @@ std::vector<Line> measureTable(Context& c, int n) {
                     if ((k + run) % 2 == 0) rebuilds(true, full, names);
                     else rebuilds(false, fullToday, namesToday);
                 }
+                typing.add(w.typeMask("*.jpg"));
+                expect(w.rows() == n, "rows after typing the mask");
             },
             [&] {
                 std::size_t count = 0;
@@ -166,6 +168,8 @@ std::vector<Line> measureTable(Context& c, int n) {
                      {1.2, false, 100000, "<= 1.2x"}, true});
     lines.push_back({"new names (mode 1) with preview", n, names, "the same without preview", namesToday,
                      {1.5, false, 100000, "<= 1.5x"}, true});
+    lines.push_back({"5 keys into the mask (*.jpg), headless", n, typing, "full rebuild, headless (above)", full,
+                     {2.5, false, 999999, "<= 2.5x"}});
     if (c.qt)
         lines.push_back({"full rebuild (mode 0), Qt offscreen", n, qt, "full rebuild, headless (above)", full,
                          {2.0, false, 100000, "<= 2x"}});

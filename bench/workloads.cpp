@@ -82,6 +82,19 @@ double ProgramWindow::recomputeNames(const std::string& digits) {
     return timedStep(ids::DigitsField);
 }
 
+double ProgramWindow::typeMask(const std::string& mask) {
+    if (!headless_ || mask.empty()) throw std::runtime_error("typing needs the headless window system");
+    use();
+    w_.setText(ids::MaskField, "");
+    headless_->userType(ids::MaskField, mask.substr(0, 1));
+    double ms = timedStep(ids::MaskField);
+    if (mask.size() == 1) return ms;
+    for (std::size_t k = 2; k <= mask.size(); ++k) headless_->userType(ids::MaskField, mask.substr(0, k));
+    ms += timedStep(ids::MaskField);
+    if (w_.waitEvent(0) != platform::EventCode::Other) throw std::runtime_error("a change of the mask still waits");
+    return ms;
+}
+
 double ProgramWindow::renameAction() {
     if (!headless_) throw std::runtime_error("clicks need the headless window system");
     headless_->userClick(ids::RenameButton);

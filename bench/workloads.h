@@ -44,6 +44,10 @@ public:
     // whose queue takes the user's typing and clicks.
     double fullRebuild();
     double recomputeNames(const std::string& digits);
+    // The mask typed anew, one key at a time, into a field the program
+    // emptied: the first key starts a full rebuild, the others arrive while
+    // it runs and wait. From the first key to the final table.
+    double typeMask(const std::string& mask);
     double renameAction();
     double undoAction();
 

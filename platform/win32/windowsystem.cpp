@@ -385,6 +385,8 @@ void Win32WindowSystem::dropQueuedClicks(int id) {
             q.end());
 }
 
+int Win32WindowSystem::dropWaitingChanges(int id) { return dropLeadingChanges(s_->queue, id); }
+
 // ---- fonts and message boxes -------------------------------------------------------
 
 // The face is asked for by name; points become a height at the screen's DPI.
