@@ -115,7 +115,7 @@ void peerRename(Context& c, int n, const Peer& peer, const std::string& list, Sa
 }  // namespace
 
 std::vector<Line> measureTable(Context& c, int n) {
-    Samples full, names, bare, qt, fullToday, namesToday, typing;
+    Samples full, names, bare, qt, fullToday, namesToday, typing, gaps, qtGaps;
     for (int run = 0; run <= c.runs; ++run) {
         const std::string dir = c.folders.fresh(n);
         rotated(run, {
@@ -132,6 +132,7 @@ std::vector<Line> measureTable(Context& c, int n) {
                     for (int r = 0; r < table.countRows(ids::FileTable); ++r)
                         table.setRowMark(ids::FileTable, r, platform::RowMark::None);
                     f.add(w.fullRebuild());
+                    if (preview) gaps.add(w.longestGap());
                     expect(w.rows() == n, "rows of the headless rebuild");
                     m.add(w.recomputeNames("4"));
                     expect(w.cell(0, ids::ColNew) == "neu_0001.jpg", "new names after the digits changed");
@@ -154,6 +155,7 @@ std::vector<Line> measureTable(Context& c, int n) {
                 if (!c.qt) return;
                 c.qt->chooseFolder(dir);
                 qt.add(c.qt->fullRebuild());
+                qtGaps.add(c.qt->longestGap());
                 expect(c.qt->rows() == n, "rows of the Qt rebuild");
             },
         });
@@ -170,6 +172,13 @@ std::vector<Line> measureTable(Context& c, int n) {
                      {1.5, false, 100000, "<= 1.5x"}, true});
     lines.push_back({"5 keys into the mask (*.jpg), headless", n, typing, "full rebuild, headless (above)", full,
                      {2.5, false, 999999, "<= 2.5x"}});
+    auto waitLine = [n](const char* workload, const Samples& s) {
+        Line l{workload, n, s, "limit", {}, {1.0, false, 999999, "<= 100 ms"}};
+        l.refValue = 100;
+        return l;
+    };
+    lines.push_back(waitLine("longest repaint gap, rebuild, headless", gaps));
+    if (c.qt) lines.push_back(waitLine("longest repaint gap, rebuild, Qt", qtGaps));
     if (c.qt)
         lines.push_back({"full rebuild (mode 0), Qt offscreen", n, qt, "full rebuild, headless (above)", full,
                          {2.0, false, 100000, "<= 2x"}});

@@ -1,6 +1,7 @@
 // The program's main window driven through its own event dispatch.
 #include "bench/workloads.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/loop.h"
@@ -63,15 +64,25 @@ void ProgramWindow::chooseFolder(const std::string& dir) {
 }
 
 // One turn of the main loop: the next event, its handler, back to waiting.
+void ProgramWindow::repainted() {
+    const double now = nowMs();
+    longestGap_ = std::max(longestGap_, now - lastRepaint_);
+    lastRepaint_ = now;
+}
+
 double ProgramWindow::timedStep(int control) {
     use();
     const double start = nowMs();
+    lastRepaint_ = start;
+    longestGap_ = 0;
     if (w_.waitEvent(-1) != platform::EventCode::Control || w_.eventId() != control)
         throw std::runtime_error("the event of control " + std::to_string(control) + " was expected");
     app::ElementEreignis();
     w_.waitEvent(0);
     if (afterStep_) afterStep_();
-    return nowMs() - start;
+    const double end = nowMs();
+    longestGap_ = std::max(longestGap_, end - lastRepaint_);
+    return end - start;
 }
 
 double ProgramWindow::fullRebuild() { return timedStep(ids::FolderTree); }

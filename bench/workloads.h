@@ -51,6 +51,12 @@ public:
     double renameAction();
     double undoAction();
 
+    // The window system's side calls this at every repaint the program lets
+    // happen; longestGap is the longest time of the last timed step, from
+    // its start to its end, without one.
+    void repainted();
+    double longestGap() const { return longestGap_; }
+
     int rows();
     // A cell of the file table, for checks.
     std::string cell(int row, int column);
@@ -66,6 +72,7 @@ private:
     platform::WindowSystem& w_;
     platform::HeadlessWindowSystem* headless_ = nullptr;
     std::function<void()> afterStep_;
+    double lastRepaint_ = 0, longestGap_ = 0;
 };
 
 }  // namespace bench

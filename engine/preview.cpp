@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "engine/namecheck.h"
+#include "engine/repaint.h"
 #include "engine/state.h"
 #include "engine/texts.h"
 #include "platform/files.h"
@@ -398,6 +399,7 @@ void previewListing(const std::string& folder, const std::vector<std::string>& f
     names.text.reserve(bytes);
     names.start.reserve(files.size() + others.size() + 1);
     for (const std::string& f : files) {
+        letWindowRepaint();
         const std::size_t slash = platform::lastSeparator(f);
         addName(std::string_view(f).substr(slash == std::string::npos ? 0 : slash + 1));
     }

@@ -7,6 +7,7 @@
 #include "engine/readdir.h"
 
 #include "engine/match.h"
+#include "engine/repaint.h"
 #include "engine/texts.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -72,6 +73,7 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
     std::string name;
     platform::EntryKind kind;
     while (platform::nextDirEntry(handle, name, kind)) {
+        letWindowRepaint();
         const bool isFolder = kind == platform::EntryKind::Directory;
         if (recursion == -1) {
             if (!isFolder) continue;
@@ -109,8 +111,10 @@ void sortFileList(std::vector<std::string>& list) {
         while (i < common && i < e.size() && e[i] == list.front()[i]) ++i;
         common = i;
     }
-    std::sort(list.begin(), list.end(),
-              [common](const std::string& a, const std::string& b) { return sortsBefore(a, b, common); });
+    std::sort(list.begin(), list.end(), [common](const std::string& a, const std::string& b) {
+        letWindowRepaint();
+        return sortsBefore(a, b, common);
+    });
 }
 
 }  // namespace engine

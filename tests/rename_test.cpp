@@ -855,6 +855,15 @@ TEST_F(RenameTest, LongActionLetsTheWindowRepaint) {
     platform::setTickSource({});
     EXPECT_GE(h.repaintCount() - before, 4) << "every 200 rows once 50 ms have passed";
     EXPECT_EQ(files().count("g999"), 1u);
+    // So does a full rebuild, in each of its steps: 1,000 entries listed,
+    // sorted (some 10,000 comparisons), previewed and put in the table.
+    platform::setTickSource([&clock] { return clock += 60; });
+    const int atRebuild = h.repaintCount();
+    h.setText(ids::MaskField, "*");
+    rebuild();
+    platform::setTickSource({});
+    EXPECT_GE(h.repaintCount() - atRebuild, 8) << "every 1,024 entries or comparisons once 50 ms have passed";
+    EXPECT_EQ(h.countRows(ids::FileTable), 1000);
 }
 
 // Random folders, random new names (chains, swaps, clashes, invalid names,
