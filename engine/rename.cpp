@@ -13,6 +13,7 @@
 // from the lines in memory.
 #include "engine/rename.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -49,8 +50,9 @@ constexpr std::size_t AheadBytes = 32 * 1024;
 struct UndoState {
     std::string action;              // the script named in the log's header of the action
     std::string script;
-    std::string text;
+    std::string text;                // only where the script is not whole
     bool complete = false;
+    std::size_t bytes = 0;           // of the script as written
     std::string folder;
     platform::FileIdentity identity;
     bool identityKnown = false;
@@ -395,22 +397,40 @@ void processRow(Action& a, int row) {
     settleRow(a, row, v, oldName, newName, r);
 }
 
+// The rename-back lines from the last to the first, after the folder
+// lines, made in the lines' own buffer: the folder lines put at its end,
+// the whole buffer turned round, then each line back the right way. A million rows never hold their lines twice.
+std::string linesLastFirst(Action& a) {
+    if (a.backLines.empty()) return std::string();
+    std::string& lines = a.backLines;
+    a.lineStarts.push_back(lines.size());
+    lines += folderLines(a);
+    std::reverse(lines.begin(), lines.end());
+    std::size_t at = 0, end = lines.size();
+    for (auto it = a.lineStarts.rbegin(); it != a.lineStarts.rend(); ++it) {
+        const std::size_t length = end - *it;
+        std::reverse(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                     lines.begin() + static_cast<std::ptrdiff_t>(at + length));
+        at += length;
+        end = *it;
+    }
+    std::vector<std::size_t>().swap(a.lineStarts);
+    return std::move(lines);
+}
+
 // Undoing runs the lines from the last rename back to the first. The
 // script and the log reach the disk once, here.
 void finishAction(Action& a, const std::string& script) {
     cutAhead(a);
     if (a.dirHandle != 0) platform::closeDirForRename(a.dirHandle);
-    std::string text;
-    if (!a.backLines.empty()) {
-        text = folderLines(a);
-        text.reserve(text.size() + a.backLines.size());
-        std::size_t end = a.backLines.size();
-        for (auto it = a.lineStarts.rbegin(); it != a.lineStarts.rend(); ++it) {
-            text.append(a.backLines, *it, end - *it);
-            end = *it;
-        }
+    std::string text = linesLastFirst(a);
+    std::size_t bytes = 0;
+    bool written = true;
+    if (!text.empty()) {
+        const std::string scriptBytes = platform::toScriptBytes(text);
+        bytes = scriptBytes.size();
+        written = platform::fileWrite(a.script, scriptBytes);
     }
-    bool written = text.empty() || platform::fileWrite(a.script, platform::toScriptBytes(text));
     // The end line tells recovery that no rename of this action is in flight.
     // Both files are written before either is synced: the disk then takes
     // them in one go.
@@ -419,7 +439,9 @@ void finishAction(Action& a, const std::string& script) {
     written = platform::fileSync(a.script) && written;
     written = platform::fileClose(a.script) && written;
     platform::journalClose(a.log);
-    undoState = {script, script, std::move(text), written, a.folder, a.identity, a.identityKnown};
+    // The lines stay in memory only where the script could not take them.
+    if (written) std::string().swap(text);
+    undoState = {script, script, std::move(text), written, bytes, a.folder, a.identity, a.identityKnown};
     // A full disk was reported already, with what the undo does.
     if (!written && !a.logFull)
         support::yInfoBox(text::Title, text::ScriptNotWritten + script + text::ScriptInMemory +
@@ -463,6 +485,7 @@ void reportUndo(const BatchResult& r) {
         undoState.script = UndoDatei;
         undoState.text = r.restScript;
         undoState.complete = written;
+        undoState.bytes = platform::toScriptBytes(r.restScript).size();
     }
     w.enable(ids::UndoButton, again);
     std::string text = text::NotUndone + failureList(r.failures);
@@ -480,7 +503,7 @@ BatchResult runUndo(const std::string& parameter, const std::string& workingDir)
     if (u.script != UndoDatei || UndoDatei.empty())
         return startCommand("cmd.exe", parameter, workingDir);
     BatchLimits p;
-    p.maxBytes = platform::toScriptBytes(u.text).size();
+    p.maxBytes = u.bytes;
     p.folder = u.folder;
     p.identity = u.identity;
     p.identityKnown = u.identityKnown;
