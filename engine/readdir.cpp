@@ -71,6 +71,7 @@ void placeInOrder(std::vector<std::string>& list, std::vector<SortKey>& keys) {
         std::string first = std::move(list[start]);
         std::size_t at = start;
         for (;;) {
+            letWindowRepaint();
             const uint32_t from = keys[at].index;
             keys[at].index = Placed;
             if (from == start) {
@@ -94,7 +95,12 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
              std::vector<std::string>* folders) {
     const support::PgmTrace trace("yReadDir");
     if (count < 0) count = 0;
-    if (count == 0) list.clear();
+    // The old list goes entry by entry: a million names take a while to free.
+    if (count == 0)
+        while (!list.empty()) {
+            letWindowRepaint();
+            list.pop_back();
+        }
     if (mask.empty()) mask = "*";
     const bool descend = recursion == 1 || recursion == -1;
     if (directory.empty()) return count;
@@ -148,7 +154,10 @@ void sortFileList(std::vector<std::string>& list) {
     // the names (a name ends with zeros there, so a shorter one comes
     // first, as in sortsBefore). Equal numbers leave the order to the names.
     std::vector<SortKey> keys(list.size());
-    for (std::size_t i = 0; i < list.size(); ++i) keys[i] = {keyOf(list[i], common), static_cast<uint32_t>(i)};
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        letWindowRepaint();
+        keys[i] = {keyOf(list[i], common), static_cast<uint32_t>(i)};
+    }
     std::sort(keys.begin(), keys.end(), [&list, common](const SortKey& a, const SortKey& b) {
         letWindowRepaint();
         if (a.key != b.key) return a.key < b.key;
