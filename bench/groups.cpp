@@ -162,8 +162,10 @@ std::vector<Line> measureTable(Context& c, int n) {
         c.folders.recycle(dir, n);
     }
     std::vector<Line> lines;
+    // Twice the bare loop at 100,000 files and at a million.
+    const int rebuildGoalAt = n == 999999 ? n : 100000;
     lines.push_back({"full rebuild (mode 0), headless", n, full, "bare readdir + std::sort", bare,
-                     {3.0, false, 100000, "<= 3x"}});
+                     {2.0, false, rebuildGoalAt, "<= 2x"}});
     lines.push_back({"new names (mode 1), headless", n, names, "full rebuild, headless (above)", full,
                      {0.5, false, 0, "<= 0.5x"}});
     lines.push_back({"full rebuild (mode 0) with preview", n, full, "the same without preview", fullToday,
@@ -203,13 +205,15 @@ std::vector<Line> measureRename(Context& c, int n) {
         rotated(run, contenders);
     }
     std::vector<Line> lines;
-    lines.push_back({"Rename, headless", n, rename, "bare renameat2 loop", forth,
-                     {1.1, false, 0, "<= 1.1x"}, true});
+    // A small action pays the fixed costs (the undo files made and synced,
+    // the folder's rules) on few renames.
+    const Goal renameGoal = n <= 1000 ? Goal{1.25, false, 0, "<= 1.25x"} : Goal{1.1, false, 0, "<= 1.1x"};
+    const Goal undoGoal = n <= 1000 ? Goal{1.25, false, 0, "<= 1.25x"} : Goal{1.05, false, 100000, "<= 1.05x"};
+    lines.push_back({"Rename, headless", n, rename, "bare renameat2 loop", forth, renameGoal, true});
     for (std::size_t i = 0; i < present.size(); ++i)
         lines.push_back({"Rename, headless", n, rename, present[i].label, peer[i],
                          {1.0, true, 0, "< 1x (faster)"}});
-    lines.push_back({"undo (Rueckgaengig), headless", n, undo, "bare renameat2 loop back", back,
-                     {1.1, false, 0, "<= 1.1x"}, true});
+    lines.push_back({"undo (Rueckgaengig), headless", n, undo, "bare renameat2 loop back", back, undoGoal, true});
     for (std::size_t i = 0; i < present.size(); ++i)
         lines.push_back({"undo (Rueckgaengig), headless", n, undo, present[i].label, peer[i],
                          {1.0, true, 0, "< 1x (faster)"}});
@@ -326,11 +330,19 @@ Line measureMemory(Context& c, int n) {
     Line l;
     l.workload = "peak memory, headless (" + std::to_string(before / 1024) + " MiB at start)";
     l.n = n;
-    l.reference = "limit";
     l.memory = true;
     l.oursValue = static_cast<double>(peak) / 1024.0;
-    l.refValue = 64;
-    l.goal = {1.0, true, 100000, "< 64 MiB"};
+    // About 200 bytes a file at a million; at 100,000 no more than the
+    // program took before this limit was set.
+    if (n == 999999) {
+        l.reference = "limit";
+        l.refValue = 200;
+        l.goal = {1.0, false, n, "<= 200 MiB"};
+    } else {
+        l.reference = "the program before (62.1 MiB)";
+        l.refValue = 62.1;
+        l.goal = {1.0, false, 100000, "<= 62.1 MiB"};
+    }
     return l;
 }
 
