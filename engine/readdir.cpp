@@ -101,7 +101,7 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
             letWindowRepaint();
             list.pop_back();
         }
-    if (mask.empty()) mask = "*";
+    if (mask.empty()) mask.assign(1, '*');
     const bool descend = recursion == 1 || recursion == -1;
     if (directory.empty()) return count;
     const int handle = platform::openDirList(directory);
