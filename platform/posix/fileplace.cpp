@@ -54,6 +54,7 @@ namespace {
 struct MountTable {
     std::mutex lock;
     int fd = -1;
+    pid_t owner = 0;   // a forked child shares the file, and its event, with its parent
     std::string text;
 };
 
@@ -77,9 +78,14 @@ bool readWhole(int fd, std::string& text) {
 std::string currentMounts() {
     MountTable& t = mountTable();
     std::lock_guard<std::mutex> g(t.lock);
+    if (t.fd >= 0 && t.owner != getpid()) {
+        close(t.fd);
+        t.fd = -1;
+    }
     if (t.fd < 0) {
         t.fd = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
         if (t.fd < 0) return "";
+        t.owner = getpid();
     } else {
         pollfd p{t.fd, POLLPRI, 0};
         if (poll(&p, 1, 0) == 0) return t.text;
