@@ -32,9 +32,7 @@ struct Control {
     int font = 0;
     std::string tipText, tipTitle;
     std::vector<std::pair<std::string, int>> columns;
-    // In blocks: a table of a million rows grows without a second copy of
-    // itself, and clearing it gives the memory back.
-    std::deque<Row> rows;
+    std::vector<Row> rows;
     std::function<std::string(int)> markTexts;
     std::function<std::string(int)> statusTexts;
 };
