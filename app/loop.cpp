@@ -56,6 +56,15 @@ void patternField(EventKind kind) {
     }
 }
 
+// Keys typed into the mask while a rebuild ran wait as changes of their
+// own; the field holds the last text already, so one rebuild stands for
+// all of them, and the table is the one the last of them would leave.
+void maskField(EventKind kind) {
+    if (kind != EventKind::Change) return;
+    platform::win().dropWaitingChanges(ids::MaskField);
+    rebuild(engine::ModeFull);
+}
+
 // Buttons "Alle Auswählen" and "Keine Auswählen": every row ticked or not,
 // and no longer selected; no rebuild.
 void setAllTicks(int state) {
@@ -102,7 +111,7 @@ void ElementEreignis() {
     const EventKind kind = w.eventKind();
     switch (id) {
         case ids::FolderTree: if (kind == EventKind::Change) rebuild(engine::ModeFull); break;
-        case ids::MaskField: if (kind == EventKind::Change) rebuild(engine::ModeFull); break;
+        case ids::MaskField: maskField(kind); break;
         case ids::PatternField: patternField(kind); break;
         case ids::StartField: checkedField(id, kind, StartMask); break;
         case ids::StepField:

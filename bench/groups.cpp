@@ -115,7 +115,7 @@ void peerRename(Context& c, int n, const Peer& peer, const std::string& list, Sa
 }  // namespace
 
 std::vector<Line> measureTable(Context& c, int n) {
-    Samples full, names, bare, qt, fullToday, namesToday;
+    Samples full, names, bare, qt, fullToday, namesToday, typing, gaps, qtGaps;
     for (int run = 0; run <= c.runs; ++run) {
         const std::string dir = c.folders.fresh(n);
         rotated(run, {
@@ -132,6 +132,7 @@ std::vector<Line> measureTable(Context& c, int n) {
                     for (int r = 0; r < table.countRows(ids::FileTable); ++r)
                         table.setRowMark(ids::FileTable, r, platform::RowMark::None);
                     f.add(w.fullRebuild());
+                    if (preview) gaps.add(w.longestGap());
                     expect(w.rows() == n, "rows of the headless rebuild");
                     m.add(w.recomputeNames("4"));
                     expect(w.cell(0, ids::ColNew) == "neu_0001.jpg", "new names after the digits changed");
@@ -142,6 +143,8 @@ std::vector<Line> measureTable(Context& c, int n) {
                     if ((k + run) % 2 == 0) rebuilds(true, full, names);
                     else rebuilds(false, fullToday, namesToday);
                 }
+                typing.add(w.typeMask("*.jpg"));
+                expect(w.rows() == n, "rows after typing the mask");
             },
             [&] {
                 std::size_t count = 0;
@@ -152,20 +155,32 @@ std::vector<Line> measureTable(Context& c, int n) {
                 if (!c.qt) return;
                 c.qt->chooseFolder(dir);
                 qt.add(c.qt->fullRebuild());
+                qtGaps.add(c.qt->longestGap());
                 expect(c.qt->rows() == n, "rows of the Qt rebuild");
             },
         });
         c.folders.recycle(dir, n);
     }
     std::vector<Line> lines;
+    // Twice the bare loop at 100,000 files and at a million.
+    const int rebuildGoalAt = n == 999999 ? n : 100000;
     lines.push_back({"full rebuild (mode 0), headless", n, full, "bare readdir + std::sort", bare,
-                     {3.0, false, 100000, "<= 3x"}});
+                     {2.0, false, rebuildGoalAt, "<= 2x"}});
     lines.push_back({"new names (mode 1), headless", n, names, "full rebuild, headless (above)", full,
                      {0.5, false, 0, "<= 0.5x"}});
     lines.push_back({"full rebuild (mode 0) with preview", n, full, "the same without preview", fullToday,
                      {1.2, false, 100000, "<= 1.2x"}, true});
     lines.push_back({"new names (mode 1) with preview", n, names, "the same without preview", namesToday,
                      {1.5, false, 100000, "<= 1.5x"}, true});
+    lines.push_back({"5 keys into the mask (*.jpg), headless", n, typing, "full rebuild, headless (above)", full,
+                     {2.5, false, 999999, "<= 2.5x"}});
+    auto waitLine = [n](const char* workload, const Samples& s) {
+        Line l{workload, n, s, "limit", {}, {1.0, false, 999999, "<= 100 ms"}};
+        l.refValue = 100;
+        return l;
+    };
+    lines.push_back(waitLine("longest repaint gap, rebuild, headless", gaps));
+    if (c.qt) lines.push_back(waitLine("longest repaint gap, rebuild, Qt", qtGaps));
     if (c.qt)
         lines.push_back({"full rebuild (mode 0), Qt offscreen", n, qt, "full rebuild, headless (above)", full,
                          {2.0, false, 100000, "<= 2x"}});
@@ -190,13 +205,15 @@ std::vector<Line> measureRename(Context& c, int n) {
         rotated(run, contenders);
     }
     std::vector<Line> lines;
-    lines.push_back({"Rename, headless", n, rename, "bare renameat2 loop", forth,
-                     {1.1, false, 0, "<= 1.1x"}, true});
+    // A small action pays the fixed costs (the undo files made and synced,
+    // the folder's rules) on few renames.
+    const Goal renameGoal = n <= 1000 ? Goal{1.25, false, 0, "<= 1.25x"} : Goal{1.1, false, 0, "<= 1.1x"};
+    const Goal undoGoal = n <= 1000 ? Goal{1.25, false, 0, "<= 1.25x"} : Goal{1.05, false, 100000, "<= 1.05x"};
+    lines.push_back({"Rename, headless", n, rename, "bare renameat2 loop", forth, renameGoal, true});
     for (std::size_t i = 0; i < present.size(); ++i)
         lines.push_back({"Rename, headless", n, rename, present[i].label, peer[i],
                          {1.0, true, 0, "< 1x (faster)"}});
-    lines.push_back({"undo (Rueckgaengig), headless", n, undo, "bare renameat2 loop back", back,
-                     {1.1, false, 0, "<= 1.1x"}, true});
+    lines.push_back({"undo (Rueckgaengig), headless", n, undo, "bare renameat2 loop back", back, undoGoal, true});
     for (std::size_t i = 0; i < present.size(); ++i)
         lines.push_back({"undo (Rueckgaengig), headless", n, undo, present[i].label, peer[i],
                          {1.0, true, 0, "< 1x (faster)"}});
@@ -290,9 +307,11 @@ int memoryChild(const std::vector<std::string>& args) {
     w.fullRebuild();
     w.renameAction();
     w.undoAction();
+    // The program's peak, before the check's own lists of names come.
+    const long peak = statusKb("VmHWM");
     const bool ok = w.rows() == n && w.lastBox() == engine::text::AllUndone &&
                     folderHolds(dir, pictureNames(n));
-    std::ofstream(out) << statusKb("VmHWM") << " " << before << " " << (ok ? 1 : 0) << "\n";
+    std::ofstream(out) << peak << " " << before << " " << (ok ? 1 : 0) << "\n";
     return ok ? 0 : 1;
 }
 
@@ -311,11 +330,19 @@ Line measureMemory(Context& c, int n) {
     Line l;
     l.workload = "peak memory, headless (" + std::to_string(before / 1024) + " MiB at start)";
     l.n = n;
-    l.reference = "limit";
     l.memory = true;
     l.oursValue = static_cast<double>(peak) / 1024.0;
-    l.refValue = 64;
-    l.goal = {1.0, true, 100000, "< 64 MiB"};
+    // About 200 bytes a file at a million; at 100,000 no more than the
+    // program took before this limit was set.
+    if (n == 999999) {
+        l.reference = "limit";
+        l.refValue = 200;
+        l.goal = {1.0, false, n, "<= 200 MiB"};
+    } else {
+        l.reference = "the program before (62.1 MiB)";
+        l.refValue = 62.1;
+        l.goal = {1.0, false, 100000, "<= 62.1 MiB"};
+    }
     return l;
 }
 

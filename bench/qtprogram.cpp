@@ -13,17 +13,31 @@
 
 namespace bench {
 
+namespace {
+
+// Tells the program's window when the program let it repaint.
+struct WatchedQt : platform::QtWindowSystem {
+    ProgramWindow* window = nullptr;
+    void repaintNow() override {
+        platform::QtWindowSystem::repaintNow();
+        if (window) window->repainted();
+    }
+};
+
+}  // namespace
+
 struct QtProgram::Parts {
-    platform::QtWindowSystem system;
+    WatchedQt system;
     std::unique_ptr<ProgramWindow> window;
 };
 
 QtProgram::QtProgram() : p_(std::make_unique<Parts>()) {
-    platform::QtWindowSystem* system = &p_->system;
+    WatchedQt* system = &p_->system;
     p_->window = std::make_unique<ProgramWindow>(*system, [system] {
         if (auto* table = qobject_cast<QAbstractScrollArea*>(system->controlWidget(ids::FileTable)))
             table->viewport()->repaint();
     });
+    system->window = p_->window.get();
 }
 
 QtProgram::~QtProgram() {

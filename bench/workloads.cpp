@@ -1,6 +1,7 @@
 // The program's main window driven through its own event dispatch.
 #include "bench/workloads.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/loop.h"
@@ -63,15 +64,25 @@ void ProgramWindow::chooseFolder(const std::string& dir) {
 }
 
 // One turn of the main loop: the next event, its handler, back to waiting.
+void ProgramWindow::repainted() {
+    const double now = nowMs();
+    longestGap_ = std::max(longestGap_, now - lastRepaint_);
+    lastRepaint_ = now;
+}
+
 double ProgramWindow::timedStep(int control) {
     use();
     const double start = nowMs();
+    lastRepaint_ = start;
+    longestGap_ = 0;
     if (w_.waitEvent(-1) != platform::EventCode::Control || w_.eventId() != control)
         throw std::runtime_error("the event of control " + std::to_string(control) + " was expected");
     app::ElementEreignis();
     w_.waitEvent(0);
     if (afterStep_) afterStep_();
-    return nowMs() - start;
+    const double end = nowMs();
+    longestGap_ = std::max(longestGap_, end - lastRepaint_);
+    return end - start;
 }
 
 double ProgramWindow::fullRebuild() { return timedStep(ids::FolderTree); }
@@ -80,6 +91,19 @@ double ProgramWindow::recomputeNames(const std::string& digits) {
     if (!headless_) throw std::runtime_error("typing needs the headless window system");
     headless_->userType(ids::DigitsField, digits);
     return timedStep(ids::DigitsField);
+}
+
+double ProgramWindow::typeMask(const std::string& mask) {
+    if (!headless_ || mask.empty()) throw std::runtime_error("typing needs the headless window system");
+    use();
+    w_.setText(ids::MaskField, "");
+    headless_->userType(ids::MaskField, mask.substr(0, 1));
+    double ms = timedStep(ids::MaskField);
+    if (mask.size() == 1) return ms;
+    for (std::size_t k = 2; k <= mask.size(); ++k) headless_->userType(ids::MaskField, mask.substr(0, k));
+    ms += timedStep(ids::MaskField);
+    if (w_.waitEvent(0) != platform::EventCode::Other) throw std::runtime_error("a change of the mask still waits");
+    return ms;
 }
 
 double ProgramWindow::renameAction() {

@@ -44,8 +44,18 @@ public:
     // whose queue takes the user's typing and clicks.
     double fullRebuild();
     double recomputeNames(const std::string& digits);
+    // The mask typed anew, one key at a time, into a field the program
+    // emptied: the first key starts a full rebuild, the others arrive while
+    // it runs and wait. From the first key to the final table.
+    double typeMask(const std::string& mask);
     double renameAction();
     double undoAction();
+
+    // The window system's side calls this at every repaint the program lets
+    // happen; longestGap is the longest time of the last timed step, from
+    // its start to its end, without one.
+    void repainted();
+    double longestGap() const { return longestGap_; }
 
     int rows();
     // A cell of the file table, for checks.
@@ -62,6 +72,7 @@ private:
     platform::WindowSystem& w_;
     platform::HeadlessWindowSystem* headless_ = nullptr;
     std::function<void()> afterStep_;
+    double lastRepaint_ = 0, longestGap_ = 0;
 };
 
 }  // namespace bench

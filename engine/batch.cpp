@@ -7,9 +7,11 @@
 // command interpreter it stands in for does not stop either.
 #include "engine/batch.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "engine/texts.h"
 #include "engine/repaint.h"
@@ -257,6 +259,9 @@ bool readUndoFile(const std::string& path, std::size_t maxBytes, bool lastBytes,
     const long long most = static_cast<long long>(maxBytes);
     const long long skip = lastBytes && size > most ? size - most : 0;
     bool ok = skip == 0 || platform::fileSeek(h, skip);
+    // Room for the whole file at once: a script of a million lines would
+    // otherwise be copied on every doubling of its buffer.
+    if (size > 0) text.reserve(text.size() + static_cast<std::size_t>(std::min(size - skip, most)) + 1);
     char buffer[65536];
     long long n = 0;
     while (ok && (n = platform::fileRead(h, buffer, sizeof buffer)) > 0 && text.size() <= maxBytes)
@@ -312,7 +317,7 @@ namespace {
 // interpreter reads.
 bool readScript(const std::string& path, const BatchLimits& limits, std::string& content) {
     if (path.empty() || !readUndoFile(path, limits.maxBytes, false, content)) return false;
-    content = platform::fromScriptBytes(content);
+    content = platform::fromScriptBytes(std::move(content));
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "engine/namecheck.h"
+#include "engine/repaint.h"
 #include "engine/state.h"
 #include "engine/texts.h"
 #include "platform/files.h"
@@ -174,9 +175,13 @@ void makeRoom(std::size_t more) {
     names.slots.assign(size, 0);
     names.mask = size - 1;
     std::vector<uint64_t> hashes(count);
-    for (std::size_t id = 0; id < count; ++id) hashes[id] = hashOf(nameOf(id));
+    for (std::size_t id = 0; id < count; ++id) {
+        letWindowRepaint();
+        hashes[id] = hashOf(nameOf(id));
+    }
     constexpr std::size_t Ahead = 16;
     for (std::size_t id = 0; id < count; ++id) {
+        letWindowRepaint();
         if (id + Ahead < count) prefetch(hashes[id + Ahead]);
         std::size_t slot = 0;
         if (find(nameOf(id), hashes[id], slot) < 0) place(id, hashes[id], slot);
@@ -226,6 +231,7 @@ void finishNames() {
     names.flags.resize(names.base);
     names.noFile.resize(names.base, 0);
     for (std::size_t id = 0; id < names.base; ++id) {
+        letWindowRepaint();
         const CurrentName c = currentName(nameOf(id));
         names.flags[id] = static_cast<uint8_t>((c.valid ? NameValid : 0) | (c.product ? NameProtected : 0) |
                                                (names.noFile[id] ? NameNoFile : 0));
@@ -398,6 +404,7 @@ void previewListing(const std::string& folder, const std::vector<std::string>& f
     names.text.reserve(bytes);
     names.start.reserve(files.size() + others.size() + 1);
     for (const std::string& f : files) {
+        letWindowRepaint();
         const std::size_t slash = platform::lastSeparator(f);
         addName(std::string_view(f).substr(slash == std::string::npos ? 0 : slash + 1));
     }

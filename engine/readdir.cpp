@@ -1,5 +1,6 @@
 // Directory scan and the order of the file list.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "engine/readdir.h"
 
 #include "engine/match.h"
+#include "engine/repaint.h"
 #include "engine/texts.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -50,6 +52,38 @@ bool sortsBefore(const std::string& a, const std::string& b, std::size_t from) {
     return raw < 0;
 }
 
+struct SortKey {
+    uint64_t key;
+    uint32_t index;
+};
+
+uint64_t keyOf(const std::string& entry, std::size_t from) {
+    uint64_t key = 0;
+    for (std::size_t i = from; i < from + 8; ++i) key = key << 8 | (i < entry.size() ? folded(entry[i]) : 0);
+    return key;
+}
+
+// Puts entry keys[k].index at place k, moving each entry once, cycle by cycle.
+void placeInOrder(std::vector<std::string>& list, std::vector<SortKey>& keys) {
+    constexpr uint32_t Placed = UINT32_MAX;
+    for (std::size_t start = 0; start < keys.size(); ++start) {
+        if (keys[start].index == Placed || keys[start].index == start) continue;
+        std::string first = std::move(list[start]);
+        std::size_t at = start;
+        for (;;) {
+            letWindowRepaint();
+            const uint32_t from = keys[at].index;
+            keys[at].index = Placed;
+            if (from == start) {
+                list[at] = std::move(first);
+                break;
+            }
+            list[at] = std::move(list[from]);
+            at = from;
+        }
+    }
+}
+
 }  // namespace
 
 // Recursion 0: files of this directory; 1: files of every level; -1: the
@@ -61,8 +95,13 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
              std::vector<std::string>* folders) {
     const support::PgmTrace trace("yReadDir");
     if (count < 0) count = 0;
-    if (count == 0) list.clear();
-    if (mask.empty()) mask = "*";
+    // The old list goes entry by entry: a million names take a while to free.
+    if (count == 0)
+        while (!list.empty()) {
+            letWindowRepaint();
+            list.pop_back();
+        }
+    if (mask.empty()) mask.assign(1, '*');
     const bool descend = recursion == 1 || recursion == -1;
     if (directory.empty()) return count;
     const int handle = platform::openDirList(directory);
@@ -72,6 +111,7 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
     std::string name;
     platform::EntryKind kind;
     while (platform::nextDirEntry(handle, name, kind)) {
+        letWindowRepaint();
         const bool isFolder = kind == platform::EntryKind::Directory;
         if (recursion == -1) {
             if (!isFolder) continue;
@@ -109,8 +149,21 @@ void sortFileList(std::vector<std::string>& list) {
         while (i < common && i < e.size() && e[i] == list.front()[i]) ++i;
         common = i;
     }
-    std::sort(list.begin(), list.end(),
-              [common](const std::string& a, const std::string& b) { return sortsBefore(a, b, common); });
+    // Most comparisons are decided by the next eight bytes, folded: held as
+    // one number beside each entry's index, they spare the sort a visit to
+    // the names (a name ends with zeros there, so a shorter one comes
+    // first, as in sortsBefore). Equal numbers leave the order to the names.
+    std::vector<SortKey> keys(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        letWindowRepaint();
+        keys[i] = {keyOf(list[i], common), static_cast<uint32_t>(i)};
+    }
+    std::sort(keys.begin(), keys.end(), [&list, common](const SortKey& a, const SortKey& b) {
+        letWindowRepaint();
+        if (a.key != b.key) return a.key < b.key;
+        return sortsBefore(list[a.index], list[b.index], common);
+    });
+    placeInOrder(list, keys);
 }
 
 }  // namespace engine

@@ -31,6 +31,13 @@
 //      second step's reservation, as in c) goes, or `new` as a second name of it
 //      where the folder ignores case; then `temp` is renamed back to
 //      `old`. The line is left out.
+// Where the folder renames in one step, the action writes the lines of
+// many rows in one append ahead of their renames; a rename of more steps
+// (a change of case, the ways of b and c) always comes alone, its line the
+// last in the log while it runs. So lines at the end may belong to
+// renames that never began: from the first of them on (its file still at
+// its old name, its new name free) they are left out, never run and so
+// never reported (linesToRun below).
 // Nothing a user made is touched: every name removed was made by the rename
 // in flight, since only that rename's steps leave those shapes behind (a
 // row is never renamed onto a name that is taken, and a change of case
@@ -333,10 +340,10 @@ ActionRead readAction(const std::string& log, const Span& span) {
     return a;
 }
 
-// The undo script of an action: its folder lines, its rename lines from
-// the last to the first (but the one left out); and for each script line
-// the log line it came from.
-std::string undoScriptOf(const ActionRead& a, std::size_t leaveOut, std::vector<int>& logLineOf) {
+// The undo script of an action: its folder lines, its first `kept` rename
+// lines from the last to the first; and for each script line the log line
+// it came from.
+std::string undoScriptOf(const ActionRead& a, std::size_t kept, std::vector<int>& logLineOf) {
     std::string script;
     if (!a.drive.empty()) {
         script += a.drive + LineEnd;
@@ -344,8 +351,7 @@ std::string undoScriptOf(const ActionRead& a, std::size_t leaveOut, std::vector<
     }
     script += batchCdLine(a.folder) + LineEnd;
     logLineOf.push_back(a.cdLineNo);
-    for (std::size_t i = a.rens.size(); i > 0; --i) {
-        if (i - 1 == leaveOut) continue;
+    for (std::size_t i = kept; i > 0; --i) {
         appendBatchRenLine(script, a.rens[i - 1].from, a.rens[i - 1].to);
         script += LineEnd;
         logLineOf.push_back(a.rens[i - 1].lineNo);
@@ -377,6 +383,44 @@ void addRunFailures(std::vector<Failure>& out, const BatchResult& r, const std::
     }
 }
 
+bool oldNameThere(const std::string& folder, const RenEntry& e) { return platform::fileExists(folder + e.to); }
+
+// Not begun: the file is still at its old name and the new one is free.
+bool notBegun(const std::string& folder, const RenEntry& e) {
+    return oldNameThere(folder, e) && !platform::fileExists(folder + e.from);
+}
+
+// How many rename lines of an action that did not end run. Its last one
+// may belong to a rename in flight, which is finished first. Lines before
+// it may have been written ahead of one-step renames that never began.
+// Renames happen in the order of their lines, so after the first line
+// that never began none began: that first one is found as a line whose
+// file is still at its old name with the new name free, after the last
+// line whose old name is free (whose rename happened: a line that never
+// began keeps its file at its old name, and no later line that happened
+// could have taken that name). From it on, every line is left out. A
+// line whose old name a user has made again after it happened keeps its
+// new name taken: it runs, and fails, as it always did.
+std::size_t linesToRun(const ActionRead& a, std::vector<Failure>& failures) {
+    std::size_t kept = a.rens.size();
+    while (kept > 0 && a.rens[kept - 1].from == a.rens[kept - 1].to) --kept;
+    if (kept == 0) return kept;
+    const RenEntry& last = a.rens[kept - 1];
+    const Interrupted f = finishInterruptedRename(a.folder, last.from, last.to, a.reservations);
+    if (f == Interrupted::Failed) {
+        failures.push_back({last.lineNo, text::Line + std::to_string(last.lineNo) + ": " + a.folder + last.from +
+                                             " => " + last.to + ": " + text::ReasonNotFinished});
+        return kept - 1;
+    }
+    if (f == Interrupted::RunLine && !oldNameThere(a.folder, last)) return kept;   // it happened
+    std::size_t after = kept - 1;   // the lines before the last one that happened
+    while (after > 0 && (a.rens[after - 1].from == a.rens[after - 1].to || oldNameThere(a.folder, a.rens[after - 1])))
+        --after;
+    for (std::size_t i = after; i + 1 < kept; ++i)
+        if (a.rens[i].from != a.rens[i].to && notBegun(a.folder, a.rens[i])) return i;
+    return f == Interrupted::Finished ? kept - 1 : kept;
+}
+
 LogUndoResult takeBack(const std::string& log, int journal) {
     LogUndoResult result;
     result.started = true;
@@ -387,17 +431,9 @@ LogUndoResult takeBack(const std::string& log, int journal) {
     ActionRead a = readAction(log, s.spans[chosen]);
     result.script = action.script;
     std::vector<Failure> failures = std::move(a.failures);
-    std::size_t leaveOut = a.rens.size();
-    if (!action.ended && a.lastRenRuns) {
-        const RenEntry& last = a.rens.back();
-        const Interrupted f = finishInterruptedRename(a.folder, last.from, last.to, a.reservations);
-        if (f != Interrupted::RunLine) leaveOut = a.rens.size() - 1;
-        if (f == Interrupted::Failed)
-            failures.push_back({last.lineNo, text::Line + std::to_string(last.lineNo) + ": " + a.folder +
-                                                 last.from + " => " + last.to + ": " + text::ReasonNotFinished});
-    }
+    const std::size_t kept = !action.ended && a.lastRenRuns ? linesToRun(a, failures) : a.rens.size();
     std::vector<int> logLineOf;
-    const BatchResult run = runBatchText(undoScriptOf(a, leaveOut, logLineOf), "");
+    const BatchResult run = runBatchText(undoScriptOf(a, kept, logLineOf), "");
     addRunFailures(failures, run, logLineOf);
     result.restScript = run.restScript;
     if (failures.empty() && !appendMark(journal, action.script))

@@ -13,6 +13,7 @@
 // from the lines in memory.
 #include "engine/rename.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -38,6 +39,10 @@ constexpr const char* LineEnd = "\r\n";
 constexpr int RowsPerLook = 200;              // rows between looks at the clock
 constexpr std::size_t LinesPerMessage = 20;   // failed lines listed in one message
 constexpr int NameAttempts = 1000;
+// Lines written ahead in one append: few enough that recovery looks at
+// them in no time, many enough that the log costs little beside the renames.
+constexpr std::size_t AheadRows = 512;
+constexpr std::size_t AheadBytes = 32 * 1024;
 
 // What the undo of the latest action runs: the script at `script` as it was
 // written (no larger, in the directory of that identity), or, where it
@@ -45,8 +50,9 @@ constexpr int NameAttempts = 1000;
 struct UndoState {
     std::string action;              // the script named in the log's header of the action
     std::string script;
-    std::string text;
+    std::string text;                // only where the script is not whole
     bool complete = false;
+    std::size_t bytes = 0;           // of the script as written
     std::string folder;
     platform::FileIdentity identity;
     bool identityKnown = false;
@@ -56,6 +62,14 @@ UndoState undoState;
 // Why each row of the last actions failed, by row: the tool tip of its
 // "Fehler". A row keeps its reason until an action processes it again.
 std::vector<const char*> failureReasons;
+
+struct AheadRow {
+    int row = 0;
+    std::string oldName, newName;
+    RowVerdict verdict = RowVerdict::Rename;
+    std::size_t bytes = 0;      // of its line in the log (with the folder lines before it)
+    bool withFolder = false;    // the action's folder lines came with its line
+};
 
 struct Action {
     std::string folder;              // of every row, ending with "/"
@@ -72,6 +86,12 @@ struct Action {
     // the renames themselves.
     std::string backLines;
     std::vector<std::size_t> lineStarts;
+    // Rows whose lines went to the log in one append ahead of their
+    // renames, each a rename of one step or a name kept; those from
+    // nextAhead on are still to do.
+    std::vector<AheadRow> ahead;
+    std::size_t nextAhead = 0;
+    bool aheadOff = false;           // such an append failed: one line per append from then on
     int renamed = 0;                 // files renamed on disk
     bool aborted = false;
     bool logFull = false;            // a line could not be recorded: stopped
@@ -179,11 +199,15 @@ std::string folderLines(const Action& a) { return directoryLines(a.folder); }
 // the rename starts. Every row lies in the one directory of the action, so
 // its drive and cd lines come once, before the first rename-back line.
 // False when the line could not be recorded: then the row is not renamed.
-bool recordAhead(Action& a, const std::string& oldName, const std::string& newName) {
-    const std::size_t start = a.backLines.size();
-    a.lineStarts.push_back(start);
+void keepLine(Action& a, const std::string& oldName, const std::string& newName) {
+    a.lineStarts.push_back(a.backLines.size());
     appendBatchRenLine(a.backLines, newName, oldName);
     a.backLines += LineEnd;
+}
+
+bool recordAhead(Action& a, const std::string& oldName, const std::string& newName) {
+    const std::size_t start = a.backLines.size();
+    keepLine(a, oldName, newName);
     const char* line = a.backLines.data() + start;
     const std::size_t length = a.backLines.size() - start;
     bool ok;
@@ -212,6 +236,62 @@ void discardLine(Action& a) {
     } else {
         a.logFull = true;   // the log no longer says what happened: stop here
     }
+}
+
+// The lines of the next rows from `first` on, in one append ahead of
+// their renames: as long as each is a rename of one step (or keeps its
+// name), a crash leaves each of them done or not begun, and recovery
+// passes over those not begun. A row whose rename may take more steps,
+// or that fails before any rename, ends the append: it comes alone.
+void writeAhead(Action& a, int first, int rows) {
+    a.ahead.clear();
+    a.nextAhead = 0;
+    if (a.dirHandle == 0 || a.aheadOff || platform::renameMayReserve(a.dirHandle)) return;
+    auto& w = platform::win();
+    std::string text = a.folderInLog ? std::string() : folderLines(a);
+    const std::size_t folderBytes = text.size();
+    for (int z = first; z < rows && a.ahead.size() < AheadRows && text.size() < AheadBytes; ++z) {
+        if (!(w.getRowState(ids::FileTable, z) & platform::RowTicked)) continue;
+        AheadRow p;
+        p.row = z;
+        p.oldName = w.getCell(ids::FileTable, z, ids::ColCurrent);
+        p.newName = w.getCell(ids::FileTable, z, ids::ColNew);
+        p.verdict = rowVerdict(a.facts, p.oldName, currentName(p.oldName), p.newName);
+        if (p.verdict == RowVerdict::Protected) continue;
+        if (fails(p.verdict) ||
+            (p.verdict == RowVerdict::Rename && !platform::renameIsOneStep(a.dirHandle, p.oldName, p.newName)))
+            break;
+        const std::size_t start = text.size();
+        appendBatchRenLine(text, p.newName, p.oldName);
+        text += LineEnd;
+        p.withFolder = a.ahead.empty() && folderBytes > 0;
+        p.bytes = text.size() - start + (p.withFolder ? folderBytes : 0);
+        a.ahead.push_back(std::move(p));
+    }
+    if (a.ahead.empty()) return;
+    if (platform::journalAppend(a.log, text.data(), text.size())) {
+        a.folderInLog = true;
+        return;
+    }
+    // Perhaps a full disk: the rows go one line at a time, as far as they fit.
+    a.ahead.clear();
+    a.aheadOff = true;
+}
+
+// The lines of the rows still ahead leave the log: the next of them does
+// not rename as written ahead.
+void cutAhead(Action& a) {
+    std::size_t bytes = 0;
+    bool withFolder = false;
+    for (std::size_t i = a.nextAhead; i < a.ahead.size(); ++i) {
+        bytes += a.ahead[i].bytes;
+        withFolder = withFolder || a.ahead[i].withFolder;
+    }
+    a.ahead.clear();
+    a.nextAhead = 0;
+    if (bytes == 0) return;
+    if (!platform::journalCutBack(a.log, bytes)) a.logFull = true;   // the log no longer says what happened
+    else if (withFolder) a.folderInLog = false;
 }
 
 void reportLogFull(const Action& a) {
@@ -262,8 +342,43 @@ void failRow(Action& a, int row, const char* reason, const std::string& question
     if (support::yInfoBox(text::Title, question, platform::BoxOkCancel) != platform::AnswerOk) a.aborted = true;
 }
 
+void settleRow(Action& a, int row, RowVerdict v, const std::string& oldName, const std::string& newName,
+               platform::RenameResult r) {
+    auto& w = platform::win();
+    // A protected row is never renamed, so there is nothing to rename back.
+    if (r == platform::RenameResult::Ok) {
+        w.setCell(ids::FileTable, row, ids::ColStatus, text::StatusOk);
+        if (v == RowVerdict::Rename) ++a.renamed;
+        return;
+    }
+    failRow(a, row, a.dirHandle == 0 ? text::WhyFolderMissing : reasonOf(r),
+            std::string(text::RenameFailed) + text::RenameLine + a.folder + oldName + text::Arrow + a.folder +
+                newName + text::BlankLine + text::GoOnOrStop);
+}
+
+// A row whose line was written ahead: its rename alone. Where that does
+// not happen as written, the lines ahead leave the log first, and a rename
+// that takes more steps goes on as a row written alone.
+void renameAhead(Action& a, int row) {
+    using platform::RenameResult;
+    const AheadRow p = std::move(a.ahead[a.nextAhead]);
+    RenameResult r = p.verdict == RowVerdict::Unchanged
+                         ? RenameResult::Ok
+                         : platform::renameOneStepAt(a.dirHandle, p.oldName, p.newName);
+    if (r == RenameResult::Ok) {
+        ++a.nextAhead;
+        keepLine(a, p.oldName, p.newName);
+    } else {
+        cutAhead(a);
+        if (a.logFull) r = RenameResult::Failed;
+        else if (r == RenameResult::StepsNeeded) r = renameRecorded(a, p.oldName, p.newName);
+    }
+    settleRow(a, row, p.verdict, p.oldName, p.newName, r);
+}
+
 void processRow(Action& a, int row) {
     auto& w = platform::win();
+    if (a.nextAhead < a.ahead.size() && a.ahead[a.nextAhead].row == row) return renameAhead(a, row);
     if (!(w.getRowState(ids::FileTable, row) & platform::RowTicked)) return;
     const std::string oldName = w.getCell(ids::FileTable, row, ids::ColCurrent);
     const std::string newName = w.getCell(ids::FileTable, row, ids::ColNew);
@@ -279,39 +394,54 @@ void processRow(Action& a, int row) {
     } else if (v == RowVerdict::Rename) {
         r = a.dirHandle == 0 ? platform::RenameResult::Failed : renameRecorded(a, oldName, newName);
     }
-    // A protected row is never renamed, so there is nothing to rename back.
-    if (r == platform::RenameResult::Ok) {
-        w.setCell(ids::FileTable, row, ids::ColStatus, text::StatusOk);
-        if (v == RowVerdict::Rename) ++a.renamed;
-        return;
+    settleRow(a, row, v, oldName, newName, r);
+}
+
+// The rename-back lines from the last to the first, after the folder
+// lines, made in the lines' own buffer: the folder lines put at its end,
+// the whole buffer turned round, then each line back the right way. A million rows never hold their lines twice.
+std::string linesLastFirst(Action& a) {
+    if (a.backLines.empty()) return std::string();
+    std::string& lines = a.backLines;
+    a.lineStarts.push_back(lines.size());
+    lines += folderLines(a);
+    std::reverse(lines.begin(), lines.end());
+    std::size_t at = 0, end = lines.size();
+    for (auto it = a.lineStarts.rbegin(); it != a.lineStarts.rend(); ++it) {
+        const std::size_t length = end - *it;
+        std::reverse(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                     lines.begin() + static_cast<std::ptrdiff_t>(at + length));
+        at += length;
+        end = *it;
     }
-    failRow(a, row, a.dirHandle == 0 ? text::WhyFolderMissing : reasonOf(r),
-            std::string(text::RenameFailed) + text::RenameLine + a.folder + oldName + text::Arrow + a.folder +
-                newName + text::BlankLine + text::GoOnOrStop);
+    std::vector<std::size_t>().swap(a.lineStarts);
+    return std::move(lines);
 }
 
 // Undoing runs the lines from the last rename back to the first. The
 // script and the log reach the disk once, here.
 void finishAction(Action& a, const std::string& script) {
+    cutAhead(a);
     if (a.dirHandle != 0) platform::closeDirForRename(a.dirHandle);
-    std::string text;
-    if (!a.backLines.empty()) {
-        text = folderLines(a);
-        text.reserve(text.size() + a.backLines.size());
-        std::size_t end = a.backLines.size();
-        for (auto it = a.lineStarts.rbegin(); it != a.lineStarts.rend(); ++it) {
-            text.append(a.backLines, *it, end - *it);
-            end = *it;
-        }
+    std::string text = linesLastFirst(a);
+    std::size_t bytes = 0;
+    bool written = true;
+    if (!text.empty()) {
+        const std::string scriptBytes = platform::toScriptBytes(text);
+        bytes = scriptBytes.size();
+        written = platform::fileWrite(a.script, scriptBytes);
     }
-    bool written = text.empty() || platform::fileWrite(a.script, platform::toScriptBytes(text));
-    written = platform::fileSync(a.script) && written;
-    written = platform::fileClose(a.script) && written;
     // The end line tells recovery that no rename of this action is in flight.
+    // Both files are written before either is synced: the disk then takes
+    // them in one go.
     const std::string end = actionEndLine(script);
     platform::journalAppend(a.log, end.data(), end.size());
+    written = platform::fileSync(a.script) && written;
+    written = platform::fileClose(a.script) && written;
     platform::journalClose(a.log);
-    undoState = {script, script, std::move(text), written, a.folder, a.identity, a.identityKnown};
+    // The lines stay in memory only where the script could not take them.
+    if (written) std::string().swap(text);
+    undoState = {script, script, std::move(text), written, bytes, a.folder, a.identity, a.identityKnown};
     // A full disk was reported already, with what the undo does.
     if (!written && !a.logFull)
         support::yInfoBox(text::Title, text::ScriptNotWritten + script + text::ScriptInMemory +
@@ -355,6 +485,7 @@ void reportUndo(const BatchResult& r) {
         undoState.script = UndoDatei;
         undoState.text = r.restScript;
         undoState.complete = written;
+        undoState.bytes = platform::toScriptBytes(r.restScript).size();
     }
     w.enable(ids::UndoButton, again);
     std::string text = text::NotUndone + failureList(r.failures);
@@ -372,7 +503,7 @@ BatchResult runUndo(const std::string& parameter, const std::string& workingDir)
     if (u.script != UndoDatei || UndoDatei.empty())
         return startCommand("cmd.exe", parameter, workingDir);
     BatchLimits p;
-    p.maxBytes = platform::toScriptBytes(u.text).size();
+    p.maxBytes = u.bytes;
     p.folder = u.folder;
     p.identity = u.identity;
     p.identityKnown = u.identityKnown;
@@ -416,6 +547,7 @@ void RenameAusfuehren() {
         UndoDatei = script;
         RepaintPacer pacer(RowsPerLook);
         for (int z = 0; z < rows && !a.aborted && !a.logFull; ++z) {
+            if (a.nextAhead >= a.ahead.size()) writeAhead(a, z, rows);
             processRow(a, z);
             pacer.row(z);
         }

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/preview.h"
+#include "engine/repaint.h"
 #include "engine/rules.h"
 #include "engine/state.h"
 #include "engine/texts.h"
@@ -139,6 +140,7 @@ void FuellenTabelle(const std::string& directory, int mode, std::vector<std::str
     int index = -1;
     std::string name;
     for (const std::string& entry : list) {
+        letWindowRepaint();
         ++index;
         const std::size_t slash = platform::lastSeparator(entry);
         name.assign(entry, slash == std::string::npos ? 0 : slash + 1, std::string::npos);

@@ -158,6 +158,7 @@ enum class RenameResult {
     NameRefused,    // the file system does not allow the new name
     Failed,
     ReservationNeeded,   // only by a rename that was not allowed to reserve (below)
+    StepsNeeded,         // only by renameOneStepAt: it would take more than one step
 };
 // The name a change of letter case alone passes through on its way (a file
 // system that ignores case takes the file itself for the target): always
@@ -177,6 +178,16 @@ std::string caseChangeTempName(const std::string& fromName, const std::string& t
 int openDirForRename(const std::string& dir);
 RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName,
                                bool mayReserve = true);
+// Whether renaming fromName to toName there is one system call that
+// either happens or does not: the directory's never-replacing rename is
+// known to work (a rename there succeeded) and the names differ in more
+// than letter case. A caller may then record the lines of several such
+// renames in one write ahead of them: after a crash each one is either
+// done or not begun, never half-way.
+bool renameIsOneStep(int dirHandle, const std::string& fromName, const std::string& toName);
+// renameNoReplaceAt for such a rename only; where it would take more than
+// that one step, StepsNeeded with nothing done.
+RenameResult renameOneStepAt(int dirHandle, const std::string& fromName, const std::string& toName);
 // True while the directory's renames may reserve their new names (until a
 // rename showed that its file system never replaces by itself): a caller
 // that journals looks first whether the new name is free, so that a line
@@ -231,6 +242,10 @@ int journalOpen(const std::string& path, JournalStatus* status = nullptr);
 bool journalAppend(int handle, const char* data, std::size_t size);
 // Takes the last append back out of the file (its rename did not happen).
 bool journalTakeBack(int handle);
+// Takes the last size bytes of this run's appends back out (lines written
+// ahead of renames that will not happen now); never more than this run
+// appended.
+bool journalCutBack(int handle, std::size_t size);
 // Syncs the file once, releases it and closes the handle.
 bool journalClose(int handle);
 

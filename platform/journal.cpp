@@ -7,8 +7,9 @@
 // kill of the program. Nothing here maps the file, so a full disk is an
 // error result, never a signal; an append that could not be written whole
 // is cut off again, so the log never holds half a line of ours; the last
-// append can be taken back (its rename failed) the same way. The file is
-// synced once, when the journal is closed.
+// append can be taken back (its rename failed) the same way, and so can
+// the end of this run's appends (lines written ahead of renames that will
+// not happen now). The file is synced once, when the journal is closed.
 #include <map>
 #include <mutex>
 
@@ -25,6 +26,7 @@ constexpr int LockWaitMs = 1000;
 struct Ends {
     long long end = 0;      // where the next line goes
     long long before = 0;   // where the last append began
+    long long begin = 0;    // where this run's first append began
 };
 
 struct JournalState {
@@ -80,7 +82,7 @@ int journalOpen(const std::string& path, JournalStatus* status) {
     }
     JournalState& s = journals();
     std::lock_guard<std::mutex> g(s.lock);
-    s.ends[handle] = {end, end};
+    s.ends[handle] = {end, end, end};
     if (status) *status = JournalStatus::Open;
     return handle;
 }
@@ -107,6 +109,17 @@ bool journalTakeBack(int handle) {
     auto it = s.ends.find(handle);
     if (it == s.ends.end() || !journalos::cutAt(handle, it->second.before)) return false;
     it->second.end = it->second.before;
+    return true;
+}
+
+bool journalCutBack(int handle, std::size_t size) {
+    JournalState& s = journals();
+    std::lock_guard<std::mutex> g(s.lock);
+    auto it = s.ends.find(handle);
+    if (it == s.ends.end()) return false;
+    const long long to = it->second.end - static_cast<long long>(size);
+    if (to < it->second.begin || !journalos::cutAt(handle, to)) return false;
+    it->second.end = it->second.before = to;
     return true;
 }
 

@@ -53,8 +53,10 @@ int runProgram(const std::string& program, const std::string& parameters,
 // back: the text itself on Linux; on Windows the console's code page, or
 // UTF-8 after a line that switches the interpreter to it where that code
 // page cannot hold every character.
-std::string toScriptBytes(const std::string& text);
-std::string fromScriptBytes(const std::string& bytes);
+// Taken by value: where the bytes are the text itself, a script of a
+// million lines is not held twice.
+std::string toScriptBytes(std::string text);
+std::string fromScriptBytes(std::string bytes);
 
 // The bytes of a settings file as the platform's own profile functions
 // read it, and back: the text itself on Linux; on Windows the ANSI code

@@ -46,6 +46,7 @@ public:
     void setRowMarkTexts(int, std::function<std::string(int)>) override {}
     void setStatusTexts(int, std::function<std::string(int)>) override {}
     void dropQueuedClicks(int) override {}
+    int dropWaitingChanges(int) override { return 0; }
     EventCode waitEvent(int) override { return EventCode::Close; }
     int eventId() override { return 0; }
     EventKind eventKind() override { return EventKind::None; }

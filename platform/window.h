@@ -121,6 +121,10 @@ public:
     // Drops the clicks on a button that wait, in the toolkit or the queue:
     // clicks that arrived while an action ran were not meant for the next.
     virtual void dropQueuedClicks(int id) = 0;
+    // Drops the changes of a text field that wait in the queue right behind
+    // the one being handled (no other event between them): its handler reads
+    // the text as it is now, the last one already. Returns how many.
+    virtual int dropWaitingChanges(int id) = 0;
 
     // Fonts and message boxes.
     virtual int loadFont(int fontId, const std::string& face, int points, bool bold) = 0;
@@ -143,6 +147,19 @@ public:
 // Splits the text of addRow ("a\nb\nc") into the three cells of a row;
 // text after a third line feed is dropped. Shared by the backends.
 void splitRowCells(const std::string& text, std::string (&cells)[3]);
+
+// Drops the change events of control id at the front of a backend's queue
+// of program events (dropWaitingChanges); shared by the backends.
+template <class Queue>
+int dropLeadingChanges(Queue& queue, int id) {
+    int dropped = 0;
+    while (!queue.empty() && queue.front().code == EventCode::Control && queue.front().id == id &&
+           queue.front().kind == EventKind::Change) {
+        queue.pop_front();
+        ++dropped;
+    }
+    return dropped;
+}
 
 // The window system in use; the program sets it once at start-up, tests per case.
 void useWindowSystem(WindowSystem* system);

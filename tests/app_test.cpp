@@ -129,6 +129,8 @@ TEST_F(LoopTest, OptionClickedOutOfAnotherRulesFieldStaysOn) {
     }
 }
 
+// Keys that wait while a rebuild runs are one rebuild, for the last text;
+// a change that waits behind another event is a rebuild of its own.
 TEST_F(LoopTest, FolderChangeFillsTableAndMaskRebuildsAtEveryKey) {
     h.userSelectFolder(folder());
     run();
@@ -139,6 +141,21 @@ TEST_F(LoopTest, FolderChangeFillsTableAndMaskRebuildsAtEveryKey) {
     run();
     ASSERT_EQ(h.countRows(ids::FileTable), 1);
     EXPECT_EQ(h.getCell(ids::FileTable, 0, ids::ColCurrent), "notes.txt");
+    for (const char* text : {"*", "*.", "*.j", "*.jp", "*.jpg"}) h.userType(ids::MaskField, text);
+    h.userTickRow(ids::FileTable, 0, false);
+    h.userType(ids::MaskField, "*.jpg");
+    ASSERT_EQ(h.waitEvent(-1), EventCode::Control);
+    app::ElementEreignis();
+    EXPECT_EQ(h.countRows(ids::FileTable), 2);
+    EXPECT_EQ(h.getRowState(ids::FileTable, 0), platform::RowTicked) << "the first row of the new table";
+    ASSERT_EQ(h.waitEvent(-1), EventCode::Control);
+    EXPECT_EQ(h.eventId(), ids::FileTable) << "the four waiting changes went with the first";
+    app::ElementEreignis();
+    ASSERT_EQ(h.waitEvent(-1), EventCode::Control);
+    EXPECT_EQ(h.eventId(), ids::MaskField);
+    app::ElementEreignis();
+    EXPECT_EQ(h.countRows(ids::FileTable), 2);
+    EXPECT_EQ(h.waitEvent(-1), EventCode::Close);
 }
 
 TEST_F(LoopTest, EnteringAReplaceFieldSelectsItsRuleWithoutRebuilding) {

@@ -39,6 +39,12 @@ TEST(Journal, LinesAreInTheFileBeforeCloseAndNothingElseAfter) {
     EXPECT_EQ(read(log), "old\r\nren \"b\" \"a\"\r\n");
     append(h, "ren \"c\" \"b\"\r\n");
     ASSERT_TRUE(platform::journalTakeBack(h)) << "its rename did not happen";
+    // Lines written ahead go again from the end, never into an earlier run's lines.
+    append(h, "ren \"d\" \"c\"\r\nren \"e\" \"d\"\r\n");
+    ASSERT_TRUE(platform::journalCutBack(h, 13)) << "the second rename will not happen";
+    EXPECT_EQ(read(log), "old\r\nren \"b\" \"a\"\r\nren \"d\" \"c\"\r\n");
+    EXPECT_FALSE(platform::journalCutBack(h, 40));
+    ASSERT_TRUE(platform::journalCutBack(h, 13));
     std::string many;
     for (int i = 0; i < 20000; ++i) many += "ren \"n" + std::to_string(i) + "\" \"o\"\r\n";
     for (std::size_t at = 0; at < many.size(); at += 4096) append(h, many.substr(at, 4096));

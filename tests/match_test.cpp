@@ -1,6 +1,8 @@
 // The wildcard matcher, the order of the file list and the directory scan.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -46,14 +48,21 @@ TEST(MatchPattern, MasksSelectAsUsersExpect) {
     }
 }
 
+// Names alike in their first eight bytes, folded, are ordered by the rest.
 TEST(SortFileList, FoldsOnlyAToZAndGivesOneOrderWhateverTheListing) {
-    const std::vector<std::string> expected = {"10", "9", "_x", "A.jpg", "a.jpg",
-                                               "b.JPG", "c.txt", "Zeta", "äpfel"};
+    const std::vector<std::string> expected = {"10", "9", "_x", "A.jpg", "a.jpg", "b.JPG", "c.txt",
+                                               "photo_20", "Photo_2023_a", "Photo_2023_b", "photo_2023_b",
+                                               "photo_2023_b1", "Zeta", "äpfel"};
     std::vector<std::string> forward, backward;
     for (const auto& n : expected) forward.push_back("/d/" + n);
     backward.assign(forward.rbegin(), forward.rend());
     EXPECT_EQ(sortedNames(forward, "/d/"), expected);
     EXPECT_EQ(sortedNames(backward, "/d/"), expected);
+    std::mt19937 rnd(3);
+    for (int k = 0; k < 20; ++k) {
+        std::shuffle(forward.begin(), forward.end(), rnd);
+        EXPECT_EQ(sortedNames(forward, "/d/"), expected) << "shuffle " << k;
+    }
 }
 
 TEST(ReadDir, RecursionModesListFilesOrFoldersAndNeverEnterALink) {

@@ -308,6 +308,8 @@ TEST_F(RenameTest, ExistingTargetAsksAndCancelRevertsEverythingDoneSoFar) {
         EXPECT_NE(logAtQuestion.find("ren \"x\" \"a\"\r\n"), std::string::npos)
             << "each rename-back line is in the log before the next rename";
         EXPECT_EQ(logAtQuestion.find("\"taken\" \"b\""), std::string::npos) << "the failed rename left no line";
+        EXPECT_EQ(logAtQuestion.find("\"z\" \"c\"", logAtQuestion.rfind("REM .Datei.")), std::string::npos)
+            << "nor one written ahead of it";
         EXPECT_EQ(boxTexts(), c.boxes);
         EXPECT_EQ(files(), c.after);
         EXPECT_EQ(h.isEnabled(ids::UndoButton), c.undoOn);
@@ -799,15 +801,18 @@ TEST_F(RenameTest, SystemCallsThatFallBackOrFailHalfWayLoseNoFile) {
 // Killed before any one system call of either fallback way, the program
 // leaves a folder that one run of the recovery from the log brings back:
 // no file lost, none left under two names, no reservation left behind.
+// So does the never-replacing rename, whose lines after the first go to
+// the log together, ahead of a chain of renames.
 TEST_F(RenameTest, KilledBetweenAnyTwoStepsOfAFallbackWayRecoveryRestoresTheFolder) {
     using platform::posix::RenameCall;
     using Hook = platform::posix::RenameCallHook;
-    const Hook links = flagRefused, reserves = noHardLinks;
+    const Hook links = flagRefused, reserves = noHardLinks, direct = platform::posix::realRenameCall;
     const Files before{{"a", "A"}, {"b", ""}, {"taken", "T"}};
-    for (const auto& [way, hook] : {std::pair{"link + unlink", links}, std::pair{"reservation", reserves}}) {
+    for (const auto& [way, hook] : {std::pair{"link + unlink", links}, std::pair{"reservation", reserves},
+                                    std::pair{"never replacing", direct}}) {
         for (int step = 1;; ++step) {
             SCOPED_TRACE(std::string(way) + ", killed before call " + std::to_string(step));
-            useFolder(std::string(way == std::string("reservation") ? "r" : "l") + std::to_string(step) + "/");
+            useFolder(std::string(1, way[0]) + std::to_string(step) + "/");
             fill(before);
             setRows({{"a", "c"}, {"b", "a"}, {"taken", "b"}});
             const pid_t child = fork();
@@ -850,6 +855,15 @@ TEST_F(RenameTest, LongActionLetsTheWindowRepaint) {
     platform::setTickSource({});
     EXPECT_GE(h.repaintCount() - before, 4) << "every 200 rows once 50 ms have passed";
     EXPECT_EQ(files().count("g999"), 1u);
+    // So does a full rebuild, in each of its steps: 1,000 entries listed,
+    // sorted (some 10,000 comparisons), previewed and put in the table.
+    platform::setTickSource([&clock] { return clock += 60; });
+    const int atRebuild = h.repaintCount();
+    h.setText(ids::MaskField, "*");
+    rebuild();
+    platform::setTickSource({});
+    EXPECT_GE(h.repaintCount() - atRebuild, 8) << "every 1,024 entries or comparisons once 50 ms have passed";
+    EXPECT_EQ(h.countRows(ids::FileTable), 1000);
 }
 
 // Random folders, random new names (chains, swaps, clashes, invalid names,

@@ -265,6 +265,10 @@ void HeadlessWindowSystem::dropQueuedClicks(int id) {
             q.end());
 }
 
+int HeadlessWindowSystem::dropWaitingChanges(int id) {
+    return platform::dropLeadingChanges(s_->queue, id);
+}
+
 int HeadlessWindowSystem::loadFont(int fontId, const std::string& face, int, bool) {
     s_->fonts[fontId] = face;
     return 1;

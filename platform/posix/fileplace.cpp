@@ -1,12 +1,15 @@
-// Linux side of the file facts of platform/files.h: realpath, stat, lstat and chmod.
+// Linux side of the file facts of platform/files.h: realpath, stat, lstat,
+// chmod, and the rules of a folder's file system from the mount table.
 #include "platform/files.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <mutex>
 #include <sstream>
 
 namespace platform {
@@ -43,6 +46,58 @@ bool entryFacts(const std::string& path, EntryFacts& out) {
 
 namespace {
 
+// The mount table as last read, and the open file that tells when it
+// changed: the kernel marks /proc/self/mountinfo with a priority event at
+// every mount and unmount until it is read again. Every action and every
+// rebuild asks for the rules of its folder; the table is read only when it
+// changed.
+struct MountTable {
+    std::mutex lock;
+    int fd = -1;
+    pid_t owner = 0;   // a forked child shares the file, and its event, with its parent
+    std::string text;
+};
+
+MountTable& mountTable() {
+    static MountTable t;
+    return t;
+}
+
+bool readWhole(int fd, std::string& text) {
+    text.clear();
+    if (lseek(fd, 0, SEEK_SET) != 0) return false;
+    char block[8192];
+    for (;;) {
+        const ssize_t n = read(fd, block, sizeof block);
+        if (n < 0) return false;
+        if (n == 0) return true;
+        text.append(block, static_cast<std::size_t>(n));
+    }
+}
+
+std::string currentMounts() {
+    MountTable& t = mountTable();
+    std::lock_guard<std::mutex> g(t.lock);
+    if (t.fd >= 0 && t.owner != getpid()) {
+        close(t.fd);
+        t.fd = -1;
+    }
+    if (t.fd < 0) {
+        t.fd = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+        if (t.fd < 0) return "";
+        t.owner = getpid();
+    } else {
+        pollfd p{t.fd, POLLPRI, 0};
+        if (poll(&p, 1, 0) == 0) return t.text;
+    }
+    if (!readWhole(t.fd, t.text)) {
+        close(t.fd);
+        t.fd = -1;
+        t.text.clear();
+    }
+    return t.text;
+}
+
 // The type of the file system a folder is on: the mount of its device in
 // /proc/self/mountinfo ("major:minor" is the third field, the type follows
 // the " - " separator). "" where it cannot be told.
@@ -50,7 +105,7 @@ std::string fileSystemType(const std::string& dir) {
     struct stat st;
     if (stat(dir.empty() ? "." : dir.c_str(), &st) != 0) return "";
     const std::string device = std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
-    std::ifstream in("/proc/self/mountinfo");
+    std::istringstream in(currentMounts());
     for (std::string line; std::getline(in, line);) {
         std::istringstream fields(line);
         std::string id, parent, dev;

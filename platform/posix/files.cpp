@@ -145,12 +145,17 @@ int renameByReservation(int dirFd, const std::string& from, const std::string& t
 
 // One rename by the directory's way, finding the way on first use. A
 // caller that has not recorded that reservations may be left gets
-// ReservationNeededErr instead of a reservation.
+// ReservationNeededErr instead of a reservation; one that allows a single
+// step only gets StepsNeededErr wherever more would be taken.
 constexpr int ReservationNeededErr = -1;
+constexpr int StepsNeededErr = -2;
 
-int renameOnce(int dirFd, Way& way, const std::string& from, const std::string& to, bool mayReserve) {
+enum class Steps { One, NoReservation, Any };
+
+int renameOnce(int dirFd, Way& way, const std::string& from, const std::string& to, Steps steps) {
     using posix::RenameCall;
     int err = 0;
+    if (steps == Steps::One && way != Way::NoReplace) return StepsNeededErr;
     if (way == Way::Unknown || way == Way::NoReplace) {
         err = renameCall(RenameCall::RenameNoReplace, dirFd, from, to);
         if (!flagRefused(err)) {
@@ -158,13 +163,14 @@ int renameOnce(int dirFd, Way& way, const std::string& from, const std::string& 
             return err;
         }
         way = Way::Link;
+        if (steps == Steps::One) return StepsNeededErr;
     }
     if (way == Way::Link) {
         err = renameByLink(dirFd, from, to);
         if (err == 0 || !linksRefused(err)) return err;
         way = Way::Reserve;
     }
-    if (!mayReserve) return ReservationNeededErr;
+    if (steps != Steps::Any) return ReservationNeededErr;
     return renameByReservation(dirFd, from, to);
 }
 
@@ -221,12 +227,12 @@ bool caseChangeBlocked(int dirFd, std::shared_ptr<NameSet>& names, const std::st
 // A change of case goes through a fixed temporary name, so that after a
 // crash recovery finds the file there; if the second step meets a real
 // other file, the first step is taken back.
-int renameViaTemp(int dirFd, Way& way, const std::string& from, const std::string& to, bool mayReserve) {
+int renameViaTemp(int dirFd, Way& way, const std::string& from, const std::string& to, Steps steps) {
     const std::string temp = caseChangeTempName(from, to);
-    int err = renameOnce(dirFd, way, from, temp, mayReserve);
+    int err = renameOnce(dirFd, way, from, temp, steps);
     if (err != 0) return err;
-    err = renameOnce(dirFd, way, temp, to, true);
-    if (err != 0) renameOnce(dirFd, way, temp, from, true);
+    err = renameOnce(dirFd, way, temp, to, Steps::Any);
+    if (err != 0) renameOnce(dirFd, way, temp, from, Steps::Any);
     return err;
 }
 
@@ -234,6 +240,7 @@ RenameResult resultOf(int err) {
     switch (err) {
         case 0: return RenameResult::Ok;
         case ReservationNeededErr: return RenameResult::ReservationNeeded;
+        case StepsNeededErr: return RenameResult::StepsNeeded;
         case EEXIST: case ENOTEMPTY: return RenameResult::TargetExists;
         case ENOENT: return RenameResult::SourceMissing;
         case EISDIR: case ENOTDIR: return RenameResult::NotAFile;
@@ -248,16 +255,18 @@ RenameResult resultOf(int err) {
 // Only what the table listed is renamed: a file, or a link as itself. A
 // name that now belongs to a folder is left where it is.
 RenameResult renameIn(int dirFd, Way& way, std::shared_ptr<NameSet>& names, const std::string& from,
-                      const std::string& to, bool mayReserve) {
+                      const std::string& to, Steps steps) {
+    if (steps == Steps::One && (way != Way::NoReplace || equalIgnoringCase(from, to)) && from != to)
+        return RenameResult::StepsNeeded;
     struct stat st;
     if (!statAt(dirFd, from, st)) return RenameResult::SourceMissing;
     if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return RenameResult::NotAFile;
     if (from == to) return RenameResult::Ok;
     int err = 0;
     if (!equalIgnoringCase(from, to)) {
-        err = renameOnce(dirFd, way, from, to, mayReserve);
+        err = renameOnce(dirFd, way, from, to, steps);
     } else {
-        err = caseChangeBlocked(dirFd, names, from, to) ? EEXIST : renameViaTemp(dirFd, way, from, to, mayReserve);
+        err = caseChangeBlocked(dirFd, names, from, to) ? EEXIST : renameViaTemp(dirFd, way, from, to, steps);
     }
     if (err == 0 && names) {
         names->erase(from);
@@ -381,19 +390,36 @@ int openDirForRename(const std::string& dir) {
     return handles().add(e);
 }
 
-RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName,
-                               bool mayReserve) {
+namespace {
+
+RenameResult renameWithSteps(int dirHandle, const std::string& fromName, const std::string& toName, Steps steps) {
     Entry e = handles().get(dirHandle, Slot::RenameDir);
     if (e.fd < 0) return RenameResult::Failed;
     const Way before = e.way;
     const bool listed = e.names != nullptr;
-    const RenameResult r = renameIn(e.fd, e.way, e.names, fromName, toName, mayReserve);
+    const RenameResult r = renameIn(e.fd, e.way, e.names, fromName, toName, steps);
     if (e.way != before || (!listed && e.names))
         handles().with(dirHandle, Slot::RenameDir, [&e](Entry& x) {
             x.way = e.way;
             x.names = e.names;
         });
     return r;
+}
+
+}  // namespace
+
+RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const std::string& toName,
+                               bool mayReserve) {
+    return renameWithSteps(dirHandle, fromName, toName, mayReserve ? Steps::Any : Steps::NoReservation);
+}
+
+RenameResult renameOneStepAt(int dirHandle, const std::string& fromName, const std::string& toName) {
+    return renameWithSteps(dirHandle, fromName, toName, Steps::One);
+}
+
+bool renameIsOneStep(int dirHandle, const std::string& fromName, const std::string& toName) {
+    const Entry e = handles().get(dirHandle, Slot::RenameDir);
+    return e.fd >= 0 && (fromName == toName || (e.way == Way::NoReplace && !equalIgnoringCase(fromName, toName)));
 }
 
 bool renameMayReserve(int dirHandle) {

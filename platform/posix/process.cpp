@@ -184,8 +184,8 @@ int runProgram(const std::string& program, const std::string& parameters,
 }
 
 // Scripts are UTF-8 like every file the program writes on Linux.
-std::string toScriptBytes(const std::string& text) { return text; }
-std::string fromScriptBytes(const std::string& bytes) { return bytes; }
+std::string toScriptBytes(std::string text) { return text; }
+std::string fromScriptBytes(std::string bytes) { return bytes; }
 std::string toProfileBytes(const std::string& text) { return text; }
 std::string fromProfileBytes(const std::string& bytes) { return bytes; }
 

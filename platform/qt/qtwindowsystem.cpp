@@ -401,6 +401,8 @@ void QtWindowSystem::dropQueuedClicks(int id) {
             q.end());
 }
 
+int QtWindowSystem::dropWaitingChanges(int id) { return dropLeadingChanges(s_->queue, id); }
+
 // ---- fonts and message boxes -------------------------------------------------------
 
 // The face is asked for by name; fontconfig picks the nearest installed one.

@@ -78,6 +78,7 @@ public:
     EventKind eventKind() override;
     void repaintNow() override;
     void dropQueuedClicks(int id) override;
+    int dropWaitingChanges(int id) override;
     int loadFont(int fontId, const std::string& face, int points, bool bold) override;
     void setControlFont(int id, int fontId) override;
     int messageBox(const std::string& title, const std::string& text, int kind) override;

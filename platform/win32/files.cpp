@@ -311,6 +311,25 @@ RenameResult renameNoReplaceAt(int dirHandle, const std::string& fromName, const
     return renameResultOf(GetLastError(), from);
 }
 
+namespace {
+
+// A change of case alone may pass through the temporary name: two steps.
+bool caseOnly(const std::string& fromName, const std::string& toName) {
+    const std::wstring from = widen(fromName), to = widen(toName);
+    return fromName != toName && CompareStringOrdinal(from.c_str(), -1, to.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+bool renameIsOneStep(int dirHandle, const std::string& fromName, const std::string& toName) {
+    return handles().get(dirHandle, Slot::RenameDir).handle != INVALID_HANDLE_VALUE && !caseOnly(fromName, toName);
+}
+
+RenameResult renameOneStepAt(int dirHandle, const std::string& fromName, const std::string& toName) {
+    if (caseOnly(fromName, toName)) return RenameResult::StepsNeeded;
+    return renameNoReplaceAt(dirHandle, fromName, toName);
+}
+
 bool renameMayReserve(int) { return false; }
 
 bool nameTakenAt(int dirHandle, const std::string& name, const std::string& by) {

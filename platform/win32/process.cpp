@@ -174,7 +174,7 @@ int runProgram(const std::string& program, const std::string& parameters,
     return known ? static_cast<int>(code & 0x7fffffff) : -1;
 }
 
-std::string toScriptBytes(const std::string& text) {
+std::string toScriptBytes(std::string text) {
     std::string out;
     if (inCodePage(interpreterCodePage(), text, out)) return out;
     // A name the console's code page cannot hold: the whole script in UTF-8,
@@ -182,7 +182,7 @@ std::string toScriptBytes(const std::string& text) {
     return Utf8Line + text;
 }
 
-std::string fromScriptBytes(const std::string& bytes) {
+std::string fromScriptBytes(std::string bytes) {
     if (bytes.rfind(Utf8Line, 0) == 0) return bytes.substr(std::char_traits<char>::length(Utf8Line));
     return fromCodePage(interpreterCodePage(), bytes);
 }

@@ -398,6 +398,8 @@ void Win32WindowSystem::dropQueuedClicks(int id) {
             q.end());
 }
 
+int Win32WindowSystem::dropWaitingChanges(int id) { return dropLeadingChanges(s_->queue, id); }
+
 // ---- message boxes -----------------------------------------------------------------
 
 // No icon; closing a box with Cancel is Cancel, closing one with OK alone

@@ -89,6 +89,18 @@ TEST_F(QtBackend, TypingReportsChangeButTheProgramsTextDoesNot) {
     EXPECT_EQ(events(), std::vector<Seen>{change(Field)});
     q.setText(Field, "*.png");
     EXPECT_EQ(events(), std::vector<Seen>{});
+    // Keys that wait behind the one handled go with it; a click between stops that.
+    for (const char* k : {"a", "b", "c"}) {
+        QKeyEvent more(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, k);
+        QApplication::sendEvent(field, &more);
+    }
+    widget<QAbstractButton>(Button)->click();
+    QKeyEvent last(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, "d");
+    QApplication::sendEvent(field, &last);
+    ASSERT_EQ(q.waitEvent(-1), EventCode::Control);
+    EXPECT_EQ(q.dropWaitingChanges(Field), 2);
+    EXPECT_EQ(q.getText(Field), "*.pngabcd");
+    EXPECT_EQ(events(), (std::vector<Seen>{click(Button), change(Field)}));
 }
 
 TEST_F(QtBackend, ClickedOptionTurnsOthersOfItsGroupOff) {
