@@ -172,7 +172,10 @@ std::string swapped(const RuleInputs& in, const std::string& fileName) {
         const std::size_t sepAt = parts.base.find(sep, from);
         const std::size_t end = sepAt == std::string_view::npos ? parts.base.size() : sepAt;
         const std::string field(parts.base.substr(from, end - from));
-        swappedName = replaceAll(swappedName, "%" + std::to_string(i) + "%", field, false);
+        std::string placeholder(1, '%');   // built piecewise: GCC 12 warns falsely on "%" + ...
+        placeholder += std::to_string(i);
+        placeholder += '%';
+        swappedName = replaceAll(swappedName, placeholder, field, false);
         if (sepAt == std::string_view::npos) break;
         from = sepAt + sep.size();
     }
