@@ -95,17 +95,27 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
              std::vector<std::string>* folders) {
     const support::PgmTrace trace("yReadDir");
     if (count < 0) count = 0;
-    // The old list goes entry by entry: a million names take a while to free.
-    if (count == 0)
-        while (!list.empty()) {
+    // A new list of one folder is written over the old list's texts: a
+    // million names freed and made again cost time, and the memory of so
+    // many freed names is gathered up in one go by the next larger request
+    // (the listing's own buffer), which held the window's repaints up. What
+    // is left of the old list goes entry by entry at the end.
+    const bool descend = recursion == 1 || recursion == -1;
+    std::size_t reused = 0;
+    const std::size_t reusable = count == 0 && !descend ? list.size() : 0;
+    const auto dropRest = [&list](std::size_t keep) {
+        while (list.size() > keep) {
             letWindowRepaint();
             list.pop_back();
         }
+    };
+    if (count == 0 && descend) dropRest(0);
     if (mask.empty()) mask.assign(1, '*');
-    const bool descend = recursion == 1 || recursion == -1;
-    if (directory.empty()) return count;
-    const int handle = platform::openDirList(directory);
-    if (handle == 0) return count;
+    const int handle = directory.empty() ? 0 : platform::openDirList(directory);
+    if (handle == 0) {
+        if (count == 0) dropRest(0);
+        return count;
+    }
 
     const std::string prefix = support::withTrailingSlash(directory);
     std::string name;
@@ -126,7 +136,14 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
             reportProgress(progress, false, count);
             if (matches(mask, name)) {
                 ++count;
-                list.push_back(prefix + name);
+                if (reused < reusable) {
+                    std::string& entry = list[reused++];
+                    entry.assign(prefix);
+                    entry += name;
+                } else {
+                    list.push_back(prefix + name);
+                    ++reused;
+                }
             }
         } else if (descend && !isDotEntry(name)) {
             count = yReadDir(prefix + name, mask, 1, list, count, progress);
@@ -135,6 +152,7 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
         }
     }
     platform::closeDirList(handle);
+    if (reusable > 0) dropRest(reused);
     return count;
 }
 
