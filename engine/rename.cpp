@@ -427,9 +427,12 @@ void finishAction(Action& a, const std::string& script) {
     std::size_t bytes = 0;
     bool written = true;
     if (!text.empty()) {
-        const std::string scriptBytes = platform::toScriptBytes(text);
+        // Where the bytes are the text, the text itself is written: never
+        // two copies of every line at the action's peak.
+        std::string scriptBytes = platform::ScriptBytesAreText ? std::move(text) : platform::toScriptBytes(text);
         bytes = scriptBytes.size();
         written = platform::fileWrite(a.script, scriptBytes);
+        if (platform::ScriptBytesAreText && !written) text = std::move(scriptBytes);
     }
     // The end line tells recovery that no rename of this action is in flight.
     // Both files are written before either is synced: the disk then takes

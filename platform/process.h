@@ -57,6 +57,13 @@ int runProgram(const std::string& program, const std::string& parameters,
 // million lines is not held twice.
 std::string toScriptBytes(std::string text);
 std::string fromScriptBytes(std::string bytes);
+// Whether toScriptBytes gives the text itself (Linux): then the text is
+// written as it is, never a copy of a million lines beside it.
+#ifdef _WIN32
+inline constexpr bool ScriptBytesAreText = false;
+#else
+inline constexpr bool ScriptBytesAreText = true;
+#endif
 
 // The bytes of a settings file as the platform's own profile functions
 // read it, and back: the text itself on Linux; on Windows the ANSI code
