@@ -105,9 +105,9 @@ HFONT WindowState::fontFor(int fontId, UINT dpi) {
         look.lfHeight = MulDiv(look.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi()));
         font = CreateFontIndirectW(&look);
     } else {
-        auto spec = fontSpecs.find(fontId);
-        if (spec == fontSpecs.end()) return nullptr;
-        font = makeFont(spec->second, dpi);
+        auto wish = fontWishes.find(fontId);
+        if (wish == fontWishes.end()) return nullptr;
+        font = makeFont(wish->second, dpi);
     }
     if (font) fonts[key] = font;
     return font;
@@ -115,15 +115,15 @@ HFONT WindowState::fontFor(int fontId, UINT dpi) {
 
 // Faces of fixed pitch: where one is missing, the font mapper is to pick
 // another of fixed pitch, not the nearest proportional one.
-HFONT makeFont(const FontSpec& spec, UINT dpi) {
+HFONT makeFont(const FontWish& wish, UINT dpi) {
     bool fixed = false;
     for (const wchar_t* face : {L"Courier New", L"Courier", L"Consolas", L"Lucida Console"}) {
-        if (CompareStringOrdinal(spec.face.c_str(), -1, face, -1, TRUE) == CSTR_EQUAL) fixed = true;
+        if (CompareStringOrdinal(wish.face.c_str(), -1, face, -1, TRUE) == CSTR_EQUAL) fixed = true;
     }
-    const int height = spec.points > 0 ? -MulDiv(spec.points, static_cast<int>(dpi), 72) : 0;
+    const int height = wish.points > 0 ? -MulDiv(wish.points, static_cast<int>(dpi), 72) : 0;
     const DWORD pitch = fixed ? FIXED_PITCH | FF_MODERN : DEFAULT_PITCH | FF_DONTCARE;
-    return CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, pitch, spec.face.c_str());
+    return CreateFontW(height, 0, 0, 0, wish.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, pitch, wish.face.c_str());
 }
 
 // The title bar and the taskbar button show the program's icon drawn for
@@ -184,9 +184,9 @@ namespace platform {
 // window whose control shows the font.
 int Win32WindowSystem::loadFont(int fontId, const std::string& face, int points, bool bold) {
     if (fontId == win32::ControlFont) return 0;
-    const win32::FontSpec spec{win32::widen(face), points, bold};
+    const win32::FontWish wish{win32::widen(face), points, bold};
     const UINT dpi = win32::systemDpi();
-    HFONT font = win32::makeFont(spec, dpi);
+    HFONT font = win32::makeFont(wish, dpi);
     if (!font) return 0;
     // A font replaced under the same id may still be in use: it lives on
     // until the window system goes.
@@ -198,7 +198,7 @@ int Win32WindowSystem::loadFont(int fontId, const std::string& face, int points,
         s_->replacedFonts.push_back(it->second);
         it = s_->fonts.erase(it);
     }
-    s_->fontSpecs[fontId] = spec;
+    s_->fontWishes[fontId] = wish;
     s_->fonts[{fontId, dpi}] = font;
     return 1;
 }
@@ -206,7 +206,7 @@ int Win32WindowSystem::loadFont(int fontId, const std::string& face, int points,
 void Win32WindowSystem::setControlFont(int id, int fontId) {
     win32::ControlRec* c = s_->find(id);
     win32::WindowRec* top = c ? s_->window(c->window) : nullptr;
-    if (!top || fontId == win32::ControlFont || !s_->fontSpecs.count(fontId)) return;
+    if (!top || fontId == win32::ControlFont || !s_->fontWishes.count(fontId)) return;
     HFONT font = s_->fontFor(fontId, top->dpi);
     if (!font) return;
     c->font = fontId;

@@ -41,12 +41,14 @@ constexpr int BalloonWrapWidth = 180;
 
 // The font id of the system's control font, apart from the program's ids.
 constexpr int ControlFont = INT_MIN;
-struct FontSpec {
+// A font as the program asked for it (face, points, bold): it is made
+// again for the DPI of each monitor.
+struct FontWish {
     std::wstring face;
     int points = 0;
     bool bold = false;
 };
-HFONT makeFont(const FontSpec& spec, UINT dpi);
+HFONT makeFont(const FontWish& wish, UINT dpi);
 
 // Window texts use CR LF, a lone CR or a lone LF as line break; the edit
 // and message box want CR LF.
@@ -93,7 +95,7 @@ struct WindowState {
     HMENU menuBar = nullptr;         // of the window opened last
     HMENU menu = nullptr;            // the last title
     HWND menuWindow = nullptr;
-    std::map<int, FontSpec> fontSpecs;              // the program's fonts by id
+    std::map<int, FontWish> fontWishes;              // the program's fonts by id
     std::map<std::pair<int, UINT>, HFONT> fonts;    // by font id and DPI, as used
     std::vector<HFONT> replacedFonts;   // may still be in use: deleted at the end
 
