@@ -29,15 +29,18 @@ bool settingsFileUsable(const std::string& path) {
 }  // namespace
 
 // Decided once for the program file: an installed program whose uninstall
-// entry went away while it ran still saves where it read its settings.
-std::string settingsPath() {
+// entry went away while it ran still saves where it read its settings, and
+// start-up asks here too for the start log's folder.
+std::string settingsFolder() {
     static std::string programPath, directory;
     if (directory.empty() || programPath != support::ProgrammPfad) {
         programPath = support::ProgrammPfad;
         directory = support::settingsDirectory(programPath);
     }
-    return directory + SettingsFileName;
+    return directory;
 }
+
+std::string settingsPath() { return settingsFolder() + SettingsFileName; }
 
 void LesenEinstellungen() {
     const std::string path = support::findFileNoCase(settingsPath());

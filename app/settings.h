@@ -10,8 +10,9 @@ inline constexpr const char* SettingsFileName = "quonabix.ini";
 inline constexpr const char* KeyFolder = "Start-Verzeichnis";
 inline constexpr const char* KeyMask = "Datei-Muster";
 
-// support::settingsDirectory of support::ProgrammPfad + "quonabix.ini" (also in
-// a development run, which moves only the start log).
+// support::settingsDirectory of support::ProgrammPfad, and that + "quonabix.ini"
+// (also in a development run, which moves only the start log).
+std::string settingsFolder();
 std::string settingsPath();
 
 // Gives the folder tree and then the mask field their saved texts; a place

@@ -49,7 +49,7 @@ namespace {
 void setProgramValues() {
     support::ProgrammPfad = support::yGetProgramPath();
     // An installed program writes its start log where it keeps its settings.
-    support::ProgrammVerzeichnis = support::settingsDirectory(support::ProgrammPfad);
+    support::ProgrammVerzeichnis = settingsFolder();
     const std::string currentDir = support::yGetCurrentDirectory();
     support::TempVerzeichnis = support::yGetTempDirectory();
     support::BenutzerName = support::yGetEnvironment("USERNAME");
