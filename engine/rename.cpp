@@ -15,8 +15,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <vector>
 
+#include "engine/backlines.h"
 #include "engine/batch.h"
 #include "engine/namecheck.h"
 #include "engine/recovery.h"
@@ -61,7 +63,8 @@ UndoState undoState;
 
 // Why each row of the last actions failed, by row: the tool tip of its
 // "Fehler". A row keeps its reason until an action processes it again.
-std::vector<const char*> failureReasons;
+// Only failed rows have one, so a million renamed rows need no entry.
+std::map<int, const char*> failureReasons;
 
 struct AheadRow {
     int row = 0;
@@ -81,11 +84,7 @@ struct Action {
     int log = 0;
     bool folderInLog = false;        // drive and cd lines written into the log
     bool reservationsLogged = false; // the log says that this action may leave a reservation
-    // Rename-back lines with their line ends, in action order, in one
-    // buffer: on 100,000 rows the action should cost little more than
-    // the renames themselves.
-    std::string backLines;
-    std::vector<std::size_t> lineStarts;
+    BackLines back;                  // the rename-back lines, in action order
     // Rows whose lines went to the log in one append ahead of their
     // renames, each a rename of one step or a name kept; those from
     // nextAhead on are still to do.
@@ -199,38 +198,27 @@ std::string folderLines(const Action& a) { return directoryLines(a.folder); }
 // the rename starts. Every row lies in the one directory of the action, so
 // its drive and cd lines come once, before the first rename-back line.
 // False when the line could not be recorded: then the row is not renamed.
-void keepLine(Action& a, const std::string& oldName, const std::string& newName) {
-    a.lineStarts.push_back(a.backLines.size());
-    appendBatchRenLine(a.backLines, newName, oldName);
-    a.backLines += LineEnd;
-}
+void keepLine(Action& a, const std::string& oldName, const std::string& newName) { a.back.add(newName, oldName); }
 
 bool recordAhead(Action& a, const std::string& oldName, const std::string& newName) {
-    const std::size_t start = a.backLines.size();
-    keepLine(a, oldName, newName);
-    const char* line = a.backLines.data() + start;
-    const std::size_t length = a.backLines.size() - start;
+    const std::string_view line = a.back.add(newName, oldName);
     bool ok;
     if (a.folderInLog) {
-        ok = platform::journalAppend(a.log, line, length);
+        ok = platform::journalAppend(a.log, line.data(), line.size());
     } else {
         std::string text = folderLines(a);
-        text.append(line, length);
+        text.append(line);
         ok = a.folderInLog = platform::journalAppend(a.log, text.data(), text.size());
     }
-    if (!ok) {
-        a.backLines.resize(start);
-        a.lineStarts.pop_back();
-    }
+    if (!ok) a.back.dropLast();
     return ok;
 }
 
 // The rename did not happen: its line leaves the log and the script again,
 // so that replaying the log never moves a file this action did not move.
 void discardLine(Action& a) {
-    const bool withFolderLines = a.lineStarts.size() == 1;
-    a.backLines.resize(a.lineStarts.back());
-    a.lineStarts.pop_back();
+    const bool withFolderLines = a.back.count() == 1;
+    a.back.dropLast();
     if (platform::journalTakeBack(a.log)) {
         if (withFolderLines) a.folderInLog = false;
     } else {
@@ -333,9 +321,9 @@ platform::RenameResult renameRecorded(Action& a, const std::string& oldName, con
 void failRow(Action& a, int row, const char* reason, const std::string& question) {
     auto& w = platform::win();
     w.setCell(ids::FileTable, row, ids::ColStatus, text::StatusFailed);
-    failureReasons[static_cast<std::size_t>(row)] = reason;
+    failureReasons[row] = reason;
     if (a.logFull) {
-        failureReasons[static_cast<std::size_t>(row)] = text::WhyLogFull;
+        failureReasons[row] = text::WhyLogFull;
         reportLogFull(a);
         return;
     }
@@ -397,42 +385,30 @@ void processRow(Action& a, int row) {
     settleRow(a, row, v, oldName, newName, r);
 }
 
-// The rename-back lines from the last to the first, after the folder
-// lines, made in the lines' own buffer: the folder lines put at its end,
-// the whole buffer turned round, then each line back the right way. A million rows never hold their lines twice.
-std::string linesLastFirst(Action& a) {
-    if (a.backLines.empty()) return std::string();
-    std::string& lines = a.backLines;
-    a.lineStarts.push_back(lines.size());
-    lines += folderLines(a);
-    std::reverse(lines.begin(), lines.end());
-    std::size_t at = 0, end = lines.size();
-    for (auto it = a.lineStarts.rbegin(); it != a.lineStarts.rend(); ++it) {
-        const std::size_t length = end - *it;
-        std::reverse(lines.begin() + static_cast<std::ptrdiff_t>(at),
-                     lines.begin() + static_cast<std::ptrdiff_t>(at + length));
-        at += length;
-        end = *it;
-    }
-    std::vector<std::size_t>().swap(a.lineStarts);
-    return std::move(lines);
-}
-
 // Undoing runs the lines from the last rename back to the first. The
 // script and the log reach the disk once, here.
 void finishAction(Action& a, const std::string& script) {
     cutAhead(a);
     if (a.dirHandle != 0) platform::closeDirForRename(a.dirHandle);
-    std::string text = linesLastFirst(a);
+    // The script holds the folder lines, then the lines from the last to
+    // the first. Where its bytes are the text, the blocks go to it one by
+    // one: never a second copy of every line at the action's peak.
+    std::string text;
     std::size_t bytes = 0;
     bool written = true;
-    if (!text.empty()) {
-        // Where the bytes are the text, the text itself is written: never
-        // two copies of every line at the action's peak.
-        std::string scriptBytes = platform::ScriptBytesAreText ? std::move(text) : platform::toScriptBytes(text);
-        bytes = scriptBytes.size();
-        written = platform::fileWrite(a.script, scriptBytes);
-        if (platform::ScriptBytesAreText && !written) text = std::move(scriptBytes);
+    const std::string head = a.back.empty() ? std::string() : folderLines(a);
+    if (!a.back.empty()) {
+        if (platform::ScriptBytesAreText) {
+            bytes = a.back.bytes(head);
+            written = a.back.writeLastFirst(head, [&a](std::string_view piece) {
+                return platform::fileWrite(a.script, piece.data(), piece.size());
+            });
+        } else {
+            text = a.back.textLastFirst(head);
+            const std::string scriptBytes = platform::toScriptBytes(text);
+            bytes = scriptBytes.size();
+            written = platform::fileWrite(a.script, scriptBytes);
+        }
     }
     // The end line tells recovery that no rename of this action is in flight.
     // Both files are written before either is synced: the disk then takes
@@ -444,6 +420,8 @@ void finishAction(Action& a, const std::string& script) {
     platform::journalClose(a.log);
     // The lines stay in memory only where the script could not take them.
     if (written) std::string().swap(text);
+    else if (text.empty() && !a.back.empty()) text = a.back.textLastFirst(head);
+    a.back.clear();
     undoState = {script, script, std::move(text), written, bytes, a.folder, a.identity, a.identityKnown};
     // A full disk was reported already, with what the undo does.
     if (!written && !a.logFull)
@@ -517,9 +495,10 @@ BatchResult runUndo(const std::string& parameter, const std::string& workingDir)
 // The tool tip of a row's "Fehler": why the last action that processed it
 // did not rename it.
 std::string failureText(int row) {
-    if (row < 0 || static_cast<std::size_t>(row) >= failureReasons.size() || !failureReasons[row]) return "";
+    const auto it = failureReasons.find(row);
+    if (it == failureReasons.end() || !it->second) return "";
     if (platform::win().getCell(ids::FileTable, row, ids::ColStatus) != text::StatusFailed) return "";
-    return failureReasons[static_cast<std::size_t>(row)];
+    return it->second;
 }
 
 // Clicks on "Rename" that arrived while the action ran were made on the
@@ -538,7 +517,6 @@ void RenameAusfuehren() {
     const int rows = w.countRows(ids::FileTable);
     a.folder = support::withTrailingSlash(w.getText(ids::FolderTree));
     a.facts = folderFacts(a.folder);
-    failureReasons.resize(static_cast<std::size_t>(rows), nullptr);
     w.setStatusTexts(ids::FileTable, failureText);
     // An action that renames nothing leaves the undo of the one before.
     const bool wasEnabled = w.isEnabled(ids::UndoButton);
