@@ -6,8 +6,6 @@
 // without a window. Its message boxes answer as a closed box would.
 #include "platform/window.h"
 
-#include <algorithm>
-
 namespace platform {
 namespace {
 
@@ -75,19 +73,6 @@ NoWindowSystem noWindows;
 WindowSystem* current = nullptr;
 
 }  // namespace
-
-void splitRowCells(const std::string& text, std::string (&cells)[3]) {
-    std::size_t start = 0;
-    for (int i = 0; i < 3; ++i) {
-        const std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            cells[i].assign(text, std::min(start, text.size()), std::string::npos);
-            return;
-        }
-        cells[i].assign(text, start, end - start);
-        start = end + 1;
-    }
-}
 
 void useWindowSystem(WindowSystem* system) { current = system; }
 

@@ -144,10 +144,6 @@ public:
     virtual bool rowGreyed(int id, int row) = 0;
 };
 
-// Splits the text of addRow ("a\nb\nc") into the three cells of a row;
-// text after a third line feed is dropped. Shared by the backends.
-void splitRowCells(const std::string& text, std::string (&cells)[3]);
-
 // Drops the change events of control id at the front of a backend's queue
 // of program events (dropWaitingChanges); shared by the backends.
 template <class Queue>

@@ -11,7 +11,6 @@
 namespace platform {
 
 using hl::Control;
-using hl::Row;
 
 HeadlessWindowSystem::HeadlessWindowSystem() : s_(std::make_unique<HeadlessState>()) {
     HeadlessState* s = s_.get();
@@ -52,19 +51,20 @@ void HeadlessWindowSystem::userSelectFolder(const std::string& path) {
 }
 
 void HeadlessWindowSystem::userTickRow(int id, int row, bool ticked) {
-    Row* r = s_->row(id, row);
-    if (!r || !s_->find(id)->enabled) return;
-    const bool was = (r->state & RowTicked) != 0;
-    r->state = ticked ? (r->state | RowTicked) : (r->state & ~RowTicked);
+    TableRows* t = s_->rowsWith(id, row);
+    if (!t || !s_->find(id)->enabled) return;
+    const int state = t->state(row);
+    const bool was = (state & RowTicked) != 0;
+    t->setState(row, ticked ? (state | RowTicked) : (state & ~RowTicked));
     s_->queueIfEnabled(id, EventKind::LeftClick);
     // A tick change of a selected row is a change of the row.
-    if (was != ticked && (r->state & RowSelected)) s_->queueIfEnabled(id, EventKind::Change);
+    if (was != ticked && (state & RowSelected)) s_->queueIfEnabled(id, EventKind::Change);
 }
 
 void HeadlessWindowSystem::userSelectRow(int id, int row) {
-    Row* r = s_->row(id, row);
-    if (!r || !s_->find(id)->enabled) return;
-    r->state |= RowSelected;
+    TableRows* t = s_->rowsWith(id, row);
+    if (!t || !s_->find(id)->enabled) return;
+    t->setState(row, t->state(row) | RowSelected);
     s_->queueIfEnabled(id, EventKind::LeftClick);
     s_->queueIfEnabled(id, EventKind::Change);
 }

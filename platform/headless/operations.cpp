@@ -8,7 +8,6 @@
 namespace platform {
 
 using hl::Control;
-using hl::Row;
 
 int HeadlessWindowSystem::openWindow(int id, int x, int y, int innerWidth, int innerHeight,
                                      const std::string& title, unsigned options) {
@@ -180,7 +179,7 @@ void HeadlessWindowSystem::setFocus(int id) {
 
 int HeadlessWindowSystem::countRows(int id) {
     Control* c = s_->table(id);
-    return c ? static_cast<int>(c->rows.size()) : 0;
+    return c ? c->rows.count() : 0;
 }
 
 void HeadlessWindowSystem::clearRows(int id) {
@@ -190,38 +189,32 @@ void HeadlessWindowSystem::clearRows(int id) {
 int HeadlessWindowSystem::addRow(int id, int position, const std::string& cells) {
     Control* c = s_->table(id);
     if (!c) return 0;
-    Row row;
-    splitRowCells(cells, row.cells);
-    if (position < 0 || position >= static_cast<int>(c->rows.size())) {
-        c->rows.push_back(std::move(row));
-    } else {
-        c->rows.insert(c->rows.begin() + position, std::move(row));
-    }
+    c->rows.add(position, cells);
     return 1;
 }
 
 std::string HeadlessWindowSystem::getCell(int id, int row, int column) {
-    Row* r = s_->row(id, row);
-    if (!r || column < 0 || column > 2) return "";
-    return r->cells[column];
+    TableRows* t = s_->rowsWith(id, row);
+    if (!t || column < 0 || column > 2) return "";
+    return std::string(t->cell(row, column));
 }
 
 void HeadlessWindowSystem::setCell(int id, int row, int column, const std::string& text) {
-    Row* r = s_->row(id, row);
-    if (r && column >= 0 && column <= 2) r->cells[column] = text;
+    TableRows* t = s_->rowsWith(id, row);
+    if (t && column >= 0 && column <= 2) t->setCell(row, column, text);
 }
 
 int HeadlessWindowSystem::getRowState(int id, int row) {
-    Row* r = s_->row(id, row);
-    return r ? r->state : 0;
+    TableRows* t = s_->rowsWith(id, row);
+    return t ? t->state(row) : 0;
 }
 
 void HeadlessWindowSystem::setRowState(int id, int row, int state) {
-    if (Row* r = s_->row(id, row)) r->state = state & (RowSelected | RowTicked);
+    if (TableRows* t = s_->rowsWith(id, row)) t->setState(row, state);
 }
 
 void HeadlessWindowSystem::setRowMark(int id, int row, RowMark mark) {
-    if (Row* r = s_->row(id, row)) r->mark = mark;
+    if (TableRows* t = s_->rowsWith(id, row)) t->setMark(row, mark);
 }
 
 void HeadlessWindowSystem::setRowMarkTexts(int id, std::function<std::string(int)> text) {
@@ -326,27 +319,27 @@ int HeadlessWindowSystem::columnWidth(int id, int column) {
 }
 
 RowMark HeadlessWindowSystem::rowMark(int id, int row) {
-    Row* r = s_->row(id, row);
-    return r ? r->mark : RowMark::None;
+    TableRows* t = s_->rowsWith(id, row);
+    return t ? t->mark(row) : RowMark::None;
 }
 
 std::string HeadlessWindowSystem::rowMarkText(int id, int row) {
-    Row* r = s_->row(id, row);
+    TableRows* t = s_->rowsWith(id, row);
     Control* c = s_->table(id);
-    if (!r || r->mark == RowMark::None || !c->markTexts) return "";
+    if (!t || t->mark(row) == RowMark::None || !c->markTexts) return "";
     return c->markTexts(row);
 }
 
 std::string HeadlessWindowSystem::statusText(int id, int row) {
     Control* c = s_->table(id);
-    if (!s_->row(id, row) || !c->statusTexts) return "";
+    if (!s_->rowsWith(id, row) || !c->statusTexts) return "";
     return c->statusTexts(row);
 }
 
 // Nothing is drawn; an unticked row is what the Qt table draws greyed.
 bool HeadlessWindowSystem::rowGreyed(int id, int row) {
-    Row* r = s_->row(id, row);
-    return r && !(r->state & RowTicked);
+    TableRows* t = s_->rowsWith(id, row);
+    return t && !(t->state(row) & RowTicked);
 }
 
 }  // namespace platform

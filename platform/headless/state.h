@@ -8,16 +8,11 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "platform/tablerows.h"
 
 namespace platform {
 
 namespace hl {
-
-struct Row {
-    std::string cells[3];
-    int state = 0;
-    RowMark mark = RowMark::None;
-};
 
 struct Control {
     ControlKind kind = ControlKind::Label;
@@ -32,7 +27,7 @@ struct Control {
     int font = 0;
     std::string tipText, tipTitle;
     std::vector<std::pair<std::string, int>> columns;
-    std::vector<Row> rows;
+    TableRows rows;
     std::function<std::string(int)> markTexts;
     std::function<std::string(int)> statusTexts;
 };
@@ -53,7 +48,6 @@ struct Event {
 }  // namespace hl
 
 struct HeadlessState {
-    using Row = hl::Row;
     using Control = hl::Control;
     using Window = hl::Window;
     using Event = hl::Event;
@@ -85,10 +79,10 @@ struct HeadlessState {
         Control* c = find(id);
         return c && c->kind == ControlKind::Table ? c : nullptr;
     }
-    Row* row(int id, int index) {
+    // The rows of table id where it has row `index`.
+    TableRows* rowsWith(int id, int index) {
         Control* c = table(id);
-        if (!c || index < 0 || index >= static_cast<int>(c->rows.size())) return nullptr;
-        return &c->rows[static_cast<std::size_t>(index)];
+        return c && c->rows.has(index) ? &c->rows : nullptr;
     }
     void queueIfEnabled(int id, EventKind kind) {
         Control* c = find(id);

@@ -26,13 +26,15 @@ int TableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TableModel::data(const QModelIndex& index, int role) const {
-    const Row* r = index.isValid() ? row(index.row()) : nullptr;
-    if (!r) return {};
+    if (!index.isValid() || !has(index.row())) return {};
     const int column = index.column();
     if (QVariant look = lookData(index.row(), column, role); look.isValid()) return look;
-    if (role == Qt::DisplayRole && column < 3) return qs(r->cells[static_cast<std::size_t>(column)]);
+    if (role == Qt::DisplayRole && column < 3) {
+        const std::string_view text = cell(index.row(), column);
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
     if (role == Qt::CheckStateRole && column == 0)
-        return static_cast<int>((r->state & RowTicked) ? Qt::Checked : Qt::Unchecked);
+        return static_cast<int>((state(index.row()) & RowTicked) ? Qt::Checked : Qt::Unchecked);
     return {};
 }
 
@@ -40,10 +42,10 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
 bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::CheckStateRole || !index.isValid() || index.column() != 0) return false;
     if (index.row() >= count()) return false;
-    Row& r = rows_[static_cast<std::size_t>(index.row())];
+    const int now = state(index.row());
     const bool ticked = value.toInt() == Qt::Checked;
-    if (ticked == ((r.state & RowTicked) != 0)) return true;
-    r.state ^= RowTicked;
+    if (ticked == ((now & RowTicked) != 0)) return true;
+    rows_.setState(index.row(), now ^ RowTicked);
     emit dataChanged(index, index, {Qt::CheckStateRole});
     if (onUserTick) onUserTick(index.row());
     return true;
@@ -69,22 +71,13 @@ QString TableModel::columnTitle(int column) const {
 
 // ---- TableModel: the program's side ---------------------------------------------
 
-const TableModel::Row* TableModel::row(int index) const {
-    if (index < 0 || index >= count()) return nullptr;
-    return &rows_[static_cast<std::size_t>(index)];
-}
-
 void TableModel::add(int position, const std::string& cells) {
-    Row r;
-    splitRowCells(cells, r.cells);
-    if (position < 0 || position >= count()) {
-        rows_.push_back(std::move(r));
-    } else if (position >= shown_) {
-        rows_.insert(rows_.begin() + position, std::move(r));
+    if (position < 0 || position >= count() || position >= shown_) {
+        rows_.add(position, cells);
     } else {
         // Inside the rows the view knows: it must hear of it now.
         beginInsertRows(QModelIndex(), position, position);
-        rows_.insert(rows_.begin() + position, std::move(r));
+        rows_.add(position, cells);
         ++shown_;
         endInsertRows();
         if (dirtyLast_ >= position) ++dirtyLast_;
@@ -93,38 +86,36 @@ void TableModel::add(int position, const std::string& cells) {
 
 void TableModel::setCell(int index, int column, const std::string& text) {
     if (index < 0 || index >= count() || column < 0 || column > 2) return;
-    rows_[static_cast<std::size_t>(index)].cells[static_cast<std::size_t>(column)] = text;
+    rows_.setCell(index, column, text);
     markDirty(index);
 }
 
 void TableModel::setState(int index, int state) {
     if (index < 0 || index >= count()) return;
-    Row& r = rows_[static_cast<std::size_t>(index)];
     const int want = state & (RowSelected | RowTicked);
-    if ((r.state ^ want) & RowTicked) {
-        r.state ^= RowTicked;
+    if ((this->state(index) ^ want) & RowTicked) {
+        rows_.setState(index, this->state(index) ^ RowTicked);
         markDirty(index);
     }
-    if ((r.state ^ want) & RowSelected) {
-        setSelectedBit(r, (want & RowSelected) != 0);
+    if ((this->state(index) ^ want) & RowSelected) {
+        setSelectedBit(index, (want & RowSelected) != 0);
         selectionDirty_ = true;
     }
 }
 
 void TableModel::setMark(int index, RowMark mark) {
     if (index < 0 || index >= count()) return;
-    rows_[static_cast<std::size_t>(index)].mark = mark;
+    rows_.setMark(index, mark);
     markDirty(index);
 }
 
 std::string TableModel::markText(int index) const {
-    const Row* r = row(index);
-    if (!r || r->mark == RowMark::None || !markTexts) return "";
+    if (!has(index) || mark(index) == RowMark::None || !markTexts) return "";
     return markTexts(index);
 }
 
 std::string TableModel::statusText(int index) const {
-    return row(index) && statusTexts ? statusTexts(index) : std::string();
+    return has(index) && statusTexts ? statusTexts(index) : std::string();
 }
 
 namespace {
@@ -139,15 +130,14 @@ QColor warningColour() {
 }  // namespace
 
 QVariant TableModel::lookData(int index, int column, int role) const {
-    const Row* r = row(index);
-    if (!r) return {};
-    if (role == Qt::ForegroundRole && !(r->state & RowTicked))
+    if (!has(index)) return {};
+    if (role == Qt::ForegroundRole && !(state(index) & RowTicked))
         return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
     if (column == 2 && role == Qt::ToolTipRole) {
         const std::string tip = statusText(index);
         return tip.empty() ? QVariant() : QVariant(qs(tip));
     }
-    if (column != 1 || r->mark == RowMark::None) return {};
+    if (column != 1 || mark(index) == RowMark::None) return {};
     if (role == Qt::BackgroundRole) return warningColour();
     if (role == Qt::ToolTipRole && markTexts) return qs(markTexts(index));
     return {};
@@ -180,9 +170,9 @@ void TableModel::markDirty(int index) {
     }
 }
 
-void TableModel::setSelectedBit(Row& r, bool on) {
-    if (on == ((r.state & RowSelected) != 0)) return;
-    r.state ^= RowSelected;
+void TableModel::setSelectedBit(int index, bool on) {
+    if (on == ((state(index) & RowSelected) != 0)) return;
+    rows_.setState(index, state(index) ^ RowSelected);
     selected_ += on ? 1 : -1;
 }
 
@@ -207,16 +197,14 @@ bool TableModel::flushRows() {
 
 void TableModel::setSelectedByUser(int index, bool on, bool& becameSelected) {
     if (index < 0 || index >= count()) return;
-    Row& r = rows_[static_cast<std::size_t>(index)];
-    if (on == ((r.state & RowSelected) != 0)) return;
-    setSelectedBit(r, on);
+    if (on == ((state(index) & RowSelected) != 0)) return;
+    setSelectedBit(index, on);
     if (on) becameSelected = true;
 }
 
 void TableModel::toggleTickByUser(int index) {
-    const Row* r = row(index);
-    if (!r) return;
-    setData(this->index(index, 0), static_cast<int>((r->state & RowTicked) ? Qt::Unchecked : Qt::Checked),
+    if (!has(index)) return;
+    setData(this->index(index, 0), static_cast<int>((state(index) & RowTicked) ? Qt::Unchecked : Qt::Checked),
             Qt::CheckStateRole);
 }
 
@@ -242,8 +230,7 @@ FileTable::FileTable(QWidget* parent, std::function<void(EventKind)> report)
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &FileTable::userSelection);
     // A tick the user changes on a selected row is a change of that row.
     model_->onUserTick = [this](int index) {
-        const TableModel::Row* r = model_->row(index);
-        if (r && (r->state & RowSelected)) report_(EventKind::Change);
+        if (model_->has(index) && (model_->state(index) & RowSelected)) report_(EventKind::Change);
     };
 }
 
@@ -305,7 +292,7 @@ void FileTable::takeOverSelection() {
         const int n = model_->rowCount();
         int start = -1;
         for (int i = 0; i <= n; ++i) {
-            const bool on = i < n && (model_->row(i)->state & RowSelected);
+            const bool on = i < n && (model_->state(i) & RowSelected);
             if (on && start < 0) start = i;
             if (!on && start >= 0) {
                 selection.select(model_->index(start, 0), model_->index(i - 1, lastColumn));
@@ -400,9 +387,8 @@ int QtWindowSystem::addRow(int id, int position, const std::string& cells) {
 
 std::string QtWindowSystem::getCell(int id, int row, int column) {
     FileTable* t = tableOf(*s_, id);
-    const qt::TableModel::Row* r = t ? t->rows()->row(row) : nullptr;
-    if (!r || column < 0 || column > 2) return "";
-    return r->cells[static_cast<std::size_t>(column)];
+    if (!t || !t->rows()->has(row) || column < 0 || column > 2) return "";
+    return std::string(t->rows()->cell(row, column));
 }
 
 void QtWindowSystem::setCell(int id, int row, int column, const std::string& text) {
@@ -411,8 +397,7 @@ void QtWindowSystem::setCell(int id, int row, int column, const std::string& tex
 
 int QtWindowSystem::getRowState(int id, int row) {
     FileTable* t = tableOf(*s_, id);
-    const qt::TableModel::Row* r = t ? t->rows()->row(row) : nullptr;
-    return r ? r->state : 0;
+    return t && t->rows()->has(row) ? t->rows()->state(row) : 0;
 }
 
 void QtWindowSystem::setRowState(int id, int row, int state) {
@@ -438,8 +423,7 @@ std::string QtWindowSystem::statusText(int id, int row) {
 
 RowMark QtWindowSystem::rowMark(int id, int row) {
     FileTable* t = tableOf(*s_, id);
-    const qt::TableModel::Row* r = t ? t->rows()->row(row) : nullptr;
-    return r ? r->mark : RowMark::None;
+    return t && t->rows()->has(row) ? t->rows()->mark(row) : RowMark::None;
 }
 
 std::string QtWindowSystem::rowMarkText(int id, int row) {

@@ -1,9 +1,10 @@
-// The file table of the Qt backend: a model over a plain vector of rows and
-// a report-style view with a check box at the start of every row.
+// The file table of the Qt backend: a model over the rows as the program's
+// window systems keep them (TableRows) and a report-style view with a check
+// box at the start of every row.
 //
-// The vector is the truth for texts, ticks and the program's view of the
+// The rows are the truth for texts, ticks and the program's view of the
 // selection. The program's changes (addRow, setCell, setRowState) only touch
-// the vector and remember what the view has not seen yet; flush() hands it
+// the rows and remember what the view has not seen yet; flush() hands it
 // over in one step (one rowsInserted, one dataChanged, one selection), so
 // each of those calls is O(1) however many rows there are.
 #pragma once
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/tablerows.h"
 #include "platform/window.h"
 
 namespace platform::qt {
@@ -24,12 +26,6 @@ namespace platform::qt {
 class TableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    struct Row {
-        std::string cells[3];
-        int state = 0;   // RowSelected | RowTicked
-        RowMark mark = RowMark::None;
-    };
-
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -38,8 +34,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     // ---- the program's side: no events, no immediate view work
-    int count() const { return static_cast<int>(rows_.size()); }
-    const Row* row(int index) const;
+    int count() const { return rows_.count(); }
+    bool has(int index) const { return rows_.has(index); }
+    // Of an existing row (has).
+    std::string_view cell(int index, int column) const { return rows_.cell(index, column); }
+    int state(int index) const { return rows_.state(index); }
+    RowMark mark(int index) const { return rows_.mark(index); }
     void add(int position, const std::string& cells);
     void setCell(int index, int column, const std::string& text);
     void setState(int index, int state);
@@ -68,9 +68,9 @@ public:
 
 private:
     void markDirty(int index);
-    void setSelectedBit(Row& row, bool on);
+    void setSelectedBit(int index, bool on);
 
-    std::vector<Row> rows_;
+    TableRows rows_;
     std::vector<QString> titles_;
     int shown_ = 0;                 // rows the view knows of
     int dirtyFirst_ = -1, dirtyLast_ = -1;

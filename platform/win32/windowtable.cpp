@@ -47,19 +47,10 @@ FileTable::~FileTable() {
 
 // ---- the program's side ----------------------------------------------------------
 
-const FileTable::Row* FileTable::row(int index) const {
-    if (index < 0 || index >= count()) return nullptr;
-    return &rows_[static_cast<std::size_t>(index)];
-}
-
 void FileTable::add(int position, const std::string& cells) {
-    Row r;
-    splitRowCells(cells, r.cells);
-    if (position < 0 || position >= count()) {
-        rows_.push_back(std::move(r));
-        return;
-    }
-    rows_.insert(rows_.begin() + position, std::move(r));
+    const bool appended = position < 0 || position >= count();
+    rows_.add(position, cells);
+    if (appended) return;
     if (position < shown_) {
         // Rows the list view knows moved down: it draws them anew, and
         // its selection, kept by row number, is set again from the rows.
@@ -72,33 +63,31 @@ void FileTable::add(int position, const std::string& cells) {
 
 void FileTable::setCell(int index, int column, const std::string& text) {
     if (index < 0 || index >= count() || column < 0 || column > 2) return;
-    rows_[static_cast<std::size_t>(index)].cells[column] = text;
+    rows_.setCell(index, column, text);
     markDirty(index);
 }
 
 void FileTable::setState(int index, int state) {
     if (index < 0 || index >= count()) return;
-    Row& r = rows_[static_cast<std::size_t>(index)];
     const int want = state & (RowSelected | RowTicked);
-    if ((r.state ^ want) & RowTicked) {
-        r.state ^= RowTicked;
+    if ((this->state(index) ^ want) & RowTicked) {
+        rows_.setState(index, this->state(index) ^ RowTicked);
         markDirty(index);
     }
-    if ((r.state ^ want) & RowSelected) {
-        setSelectedBit(r, (want & RowSelected) != 0);
+    if ((this->state(index) ^ want) & RowSelected) {
+        setSelectedBit(index, (want & RowSelected) != 0);
         selectionDirty_ = true;
     }
 }
 
 void FileTable::setMark(int index, RowMark mark) {
     if (index < 0 || index >= count()) return;
-    rows_[static_cast<std::size_t>(index)].mark = mark;
+    rows_.setMark(index, mark);
     markDirty(index);
 }
 
 std::string FileTable::markText(int index) const {
-    const Row* r = row(index);
-    if (!r || r->mark == RowMark::None || !markTexts) return "";
+    if (!has(index) || mark(index) == RowMark::None || !markTexts) return "";
     return markTexts(index);
 }
 
@@ -166,9 +155,9 @@ void FileTable::markDirty(int index) {
     dirtyLast_ = std::max(dirtyLast_, index);
 }
 
-void FileTable::setSelectedBit(Row& r, bool on) {
-    if (on == ((r.state & RowSelected) != 0)) return;
-    r.state ^= RowSelected;
+void FileTable::setSelectedBit(int index, bool on) {
+    if (on == ((state(index) & RowSelected) != 0)) return;
+    rows_.setState(index, state(index) ^ RowSelected);
     selected_ += on ? 1 : -1;
 }
 
@@ -190,7 +179,7 @@ void FileTable::takeOverSelection() {
     syncing_ = true;
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
     for (int i = 0; i < count() && selected_ > 0; ++i) {
-        if (rows_[static_cast<std::size_t>(i)].state & RowSelected)
+        if (state(i) & RowSelected)
             ListView_SetItemState(list_, i, LVIS_SELECTED, LVIS_SELECTED);
     }
     syncing_ = false;
@@ -200,16 +189,16 @@ void FileTable::takeOverSelection() {
 // ---- the view's side ----------------------------------------------------------------
 
 void FileTable::giveDisplayInfo(LVITEMW& item) {
-    const Row* r = row(item.iItem);
-    if (!r) return;
+    const int index = item.iItem;
+    if (!has(index)) return;
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
         const int column = item.iSubItem;
-        buffer_ = column >= 0 && column < 3 ? widen(r->cells[column]) : std::wstring();
+        buffer_ = column >= 0 && column < 3 ? widen(std::string(cell(index, column))) : std::wstring();
         lstrcpynW(item.pszText, buffer_.c_str(), item.cchTextMax);
     }
     if (item.mask & LVIF_STATE) {
         item.state &= ~LVIS_STATEIMAGEMASK;
-        item.state |= INDEXTOSTATEIMAGEMASK((r->state & RowTicked) ? TickedImage : UntickedImage);
+        item.state |= INDEXTOSTATEIMAGEMASK((state(index) & RowTicked) ? TickedImage : UntickedImage);
         item.stateMask |= LVIS_STATEIMAGEMASK;
     }
 }
@@ -222,16 +211,16 @@ LRESULT FileTable::customDraw(NMLVCUSTOMDRAW* draw) {
     case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        const Row* r = row(static_cast<int>(draw->nmcd.dwItemSpec));
-        if (!r) return CDRF_DODEFAULT;
-        if (r->state & RowSelected) {
+        const int index = static_cast<int>(draw->nmcd.dwItemSpec);
+        if (!has(index)) return CDRF_DODEFAULT;
+        if (state(index) & RowSelected) {
             draw->nmcd.uItemState &= ~CDIS_SELECTED;
             draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
             draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
             return CDRF_NEWFONT;
         }
-        draw->clrText = GetSysColor((r->state & RowTicked) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
-        const bool marked = draw->iSubItem == 1 && r->mark != RowMark::None;
+        draw->clrText = GetSysColor((state(index) & RowTicked) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
+        const bool marked = draw->iSubItem == 1 && mark(index) != RowMark::None;
         draw->clrTextBk = marked ? warningColour() : GetSysColor(COLOR_WINDOW);
         return CDRF_NEWFONT;
     }
@@ -250,9 +239,8 @@ void FileTable::viewSelectionChanged(int from, int to, UINT oldState, UINT newSt
     }
     bool became = false;
     for (int i = std::max(from, 0); i <= std::min(to, count() - 1); ++i) {
-        Row& r = rows_[static_cast<std::size_t>(i)];
-        if (on && !(r.state & RowSelected)) became = true;
-        setSelectedBit(r, on);
+        if (on && !(state(i) & RowSelected)) became = true;
+        setSelectedBit(i, on);
     }
     if (became) report_(EventKind::Change);
 }
@@ -260,10 +248,9 @@ void FileTable::viewSelectionChanged(int from, int to, UINT oldState, UINT newSt
 // A tick the user changes on a selected row is a change of that row.
 void FileTable::userToggleTick(int index) {
     if (index < 0 || index >= count()) return;
-    Row& r = rows_[static_cast<std::size_t>(index)];
-    r.state ^= RowTicked;
+    rows_.setState(index, state(index) ^ RowTicked);
     if (index < shown_) ListView_RedrawItems(list_, index, index);
-    if (r.state & RowSelected) report_(EventKind::Change);
+    if (state(index) & RowSelected) report_(EventKind::Change);
 }
 
 LRESULT FileTable::notify(NMHDR* header, bool& handled) {
@@ -387,9 +374,8 @@ void FileTable::trackCellTip(LPARAM lParam) {
 }
 
 std::wstring FileTable::cellTipText(int index, int column) const {
-    const Row* r = row(index);
-    if (!r || column < 0 || column > 2) return L"";
-    const std::wstring text = widen(r->cells[column]);
+    if (!has(index) || column < 0 || column > 2) return L"";
+    const std::wstring text = widen(std::string(cell(index, column)));
     std::wstring tip = column == 1 ? widen(markText(index))
                        : column == 2 && statusTexts ? widen(statusTexts(index)) : std::wstring();
     if (!text.empty() && cutOff(index, column, text)) tip = tip.empty() ? text : text + L"\n" + tip;
@@ -459,9 +445,8 @@ int Win32WindowSystem::addRow(int id, int position, const std::string& cells) {
 
 std::string Win32WindowSystem::getCell(int id, int row, int column) {
     win32::FileTable* t = tableOf(*s_, id);
-    const win32::FileTable::Row* r = t ? t->row(row) : nullptr;
-    if (!r || column < 0 || column > 2) return "";
-    return r->cells[column];
+    if (!t || !t->has(row) || column < 0 || column > 2) return "";
+    return std::string(t->cell(row, column));
 }
 
 void Win32WindowSystem::setCell(int id, int row, int column, const std::string& text) {
@@ -470,8 +455,7 @@ void Win32WindowSystem::setCell(int id, int row, int column, const std::string& 
 
 int Win32WindowSystem::getRowState(int id, int row) {
     win32::FileTable* t = tableOf(*s_, id);
-    const win32::FileTable::Row* r = t ? t->row(row) : nullptr;
-    return r ? r->state : 0;
+    return t && t->has(row) ? t->state(row) : 0;
 }
 
 void Win32WindowSystem::setRowState(int id, int row, int state) {
@@ -492,13 +476,12 @@ void Win32WindowSystem::setStatusTexts(int id, std::function<std::string(int)> t
 
 std::string Win32WindowSystem::statusText(int id, int row) {
     const win32::FileTable* t = tableOf(*s_, id);
-    return t && t->row(row) && t->statusTexts ? t->statusTexts(row) : std::string();
+    return t && t->has(row) && t->statusTexts ? t->statusTexts(row) : std::string();
 }
 
 RowMark Win32WindowSystem::rowMark(int id, int row) {
     win32::FileTable* t = tableOf(*s_, id);
-    const win32::FileTable::Row* r = t ? t->row(row) : nullptr;
-    return r ? r->mark : RowMark::None;
+    return t && t->has(row) ? t->mark(row) : RowMark::None;
 }
 
 std::string Win32WindowSystem::rowMarkText(int id, int row) {
@@ -508,8 +491,7 @@ std::string Win32WindowSystem::rowMarkText(int id, int row) {
 
 bool Win32WindowSystem::rowGreyed(int id, int row) {
     win32::FileTable* t = tableOf(*s_, id);
-    const win32::FileTable::Row* r = t ? t->row(row) : nullptr;
-    return r && !(r->state & RowTicked);
+    return t && t->has(row) && !(t->state(row) & RowTicked);
 }
 
 }  // namespace platform

@@ -17,18 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/tablerows.h"
 #include "platform/window.h"
 
 namespace platform::win32 {
 
 class FileTable {
 public:
-    struct Row {
-        std::string cells[3];
-        int state = 0;   // RowSelected | RowTicked
-        RowMark mark = RowMark::None;
-    };
-
     // report queues an event of the table (a disabled table reports nothing);
     // column widths are the program's units, shown at the DPI.
     FileTable(HWND list, UINT dpi, std::function<void(EventKind)> report);
@@ -37,8 +32,12 @@ public:
     FileTable& operator=(const FileTable&) = delete;
 
     // ---- the program's side: no events, no immediate view work
-    int count() const { return static_cast<int>(rows_.size()); }
-    const Row* row(int index) const;
+    int count() const { return rows_.count(); }
+    bool has(int index) const { return rows_.has(index); }
+    // Of an existing row (has).
+    std::string_view cell(int index, int column) const { return rows_.cell(index, column); }
+    int state(int index) const { return rows_.state(index); }
+    RowMark mark(int index) const { return rows_.mark(index); }
     void add(int position, const std::string& cells);
     void setCell(int index, int column, const std::string& text);
     void setState(int index, int state);
@@ -72,7 +71,7 @@ private:
     void giveDisplayInfo(LVITEMW& item);
     LRESULT customDraw(NMLVCUSTOMDRAW* draw);
     void markDirty(int index);
-    void setSelectedBit(Row& r, bool on);
+    void setSelectedBit(int index, bool on);
     // The tool tip of the cell under the mouse: a name cut off by its
     // column, and the reason of a marked "Neuer Name" cell.
     void makeCellTip();
@@ -84,7 +83,7 @@ private:
     UINT dpi_;
     HWND tip_ = nullptr;
     std::function<void(EventKind)> report_;
-    std::vector<Row> rows_;
+    TableRows rows_;
     int shown_ = 0;                  // rows the list view knows
     int dirtyFirst_ = -1, dirtyLast_ = -1;
     bool selectionDirty_ = false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -174,6 +175,33 @@ TEST_P(WindowContract, TableRowsHoldThreeCells) {
     EXPECT_EQ(w->getCell(Table, 0, 0), "");
     EXPECT_EQ(w->addRow(Table, -1, "neu"), 1);
     EXPECT_EQ(w->getCell(Table, 0, 0), "neu");
+
+    // Texts replaced by shorter, longer and equal ones, round after round,
+    // until the table packs its texts again: every cell keeps its own.
+    w->clearRows(Table);
+    constexpr int Rows = 2000;
+    std::vector<std::array<std::string, 3>> mirror(Rows);
+    for (int r = 0; r < Rows; ++r) {
+        mirror[r] = {"bild_" + std::to_string(r) + ".jpg", "", ""};
+        w->addRow(Table, -1, mirror[r][0] + "\n\n");
+    }
+    const std::string texts[] = {"", "a", "\xC3\xA4", "Ok!", "Fehler", std::string(200, 'x'), std::string(900, 'y')};
+    for (int round = 0; round < 8; ++round) {
+        for (int r = 0; r < Rows; ++r) {
+            const int col = (r + round) % 3;
+            mirror[r][col] = texts[(r * 7 + round * 3) % 7] + std::to_string(round % 2 ? r : 0).substr(0, round % 3);
+            w->setCell(Table, r, col, mirror[r][col]);
+        }
+    }
+    const std::string huge(1500 * 1024, 'h');
+    w->setCell(Table, 7, 1, huge);
+    mirror[7][1] = huge;
+    w->addRow(Table, 700, "mitte\n" + std::string(40, 'm') + "\nOk");
+    mirror.insert(mirror.begin() + 700, {"mitte", std::string(40, 'm'), "Ok"});
+    ASSERT_EQ(w->countRows(Table), Rows + 1);
+    for (int r = 0; r < Rows + 1; ++r)
+        for (int col = 0; col < 3; ++col)
+            ASSERT_EQ(w->getCell(Table, r, col), mirror[r][col]) << "row " << r << " column " << col;
 }
 
 TEST_P(WindowContract, RowStateBitsAreIndependent) {
