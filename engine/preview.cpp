@@ -74,7 +74,7 @@ struct Run {
     bool useListIndex = false;
     bool rehashed = false;           // the table grew: the slots in `added` moved
     std::vector<int32_t> holder;     // id -> Absent, Original or the row that renamed into it
-    std::vector<std::size_t> added;  // slots taken by new names
+    std::vector<uint32_t> added;     // slots taken by new names
     std::vector<Failure> failing;    // in row order
 };
 Run run;
@@ -343,7 +343,7 @@ void settle(Pending& p) {
         }
         to = static_cast<int64_t>(addName(p.next));
         place(static_cast<std::size_t>(to), p.nextHash, slot);
-        run.added.push_back(slot);
+        run.added.push_back(static_cast<uint32_t>(slot));
         run.holder.push_back(Absent);
     }
     const int32_t holder = run.holder[static_cast<std::size_t>(to)];
@@ -429,9 +429,18 @@ void previewBegin(const std::string& folder, bool tableIsNew, const std::vector<
         return;
     }
     run.useListIndex = names.fromListing && list && list->size() == names.listedFiles;
-    makeRoom(static_cast<std::size_t>(std::max(rows, 0)));
+    const std::size_t more = static_cast<std::size_t>(std::max(rows, 0));
+    makeRoom(more);
+    // Room for a new name per row, about as long as the folder's names: a
+    // table of a million rows then never holds the names twice while
+    // their buffer grows.
+    const std::size_t average = names.base == 0 ? 16 : names.start[names.base] / names.base + 1;
+    names.text.reserve(names.text.size() + more * average);
+    names.start.reserve(names.start.size() + more);
+    run.holder.reserve(names.base + more);
     run.holder.assign(names.base, Original);
     run.added.clear();
+    run.added.reserve(more);
     run.rehashed = false;
     firstWaiting = waitingCount = 0;
     run.failing.clear();
@@ -492,14 +501,21 @@ void previewEnd() {
     shown.swap(run.failing);
     run.failing.clear();
     w.setRowMarkTexts(ids::FileTable, markText);
-    // The new names leave the table again; the folder's names stay for the next rebuild.
+    // The new names leave the table again, with the room this run took for
+    // them (a million rows' worth while a rename action runs); the folder's
+    // names stay for the next rebuild.
     names.text.resize(names.start[names.base]);
+    names.text.shrink_to_fit();
     names.start.resize(names.base + 1);
+    names.start.shrink_to_fit();
+    std::vector<int32_t>().swap(run.holder);
+    std::vector<uint32_t> added;
+    added.swap(run.added);
     if (run.rehashed) {
         names.slots.clear();
         makeRoom(0);
     } else {
-        for (std::size_t slot : run.added) names.slots[slot] = 0;
+        for (const uint32_t slot : added) names.slots[slot] = 0;
     }
 }
 
