@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -252,22 +253,41 @@ std::string restScriptOf(const std::vector<Leftover>& leftovers) {
 // Only a regular file of this user with one name, and no more than the
 // caller allows: in a shared temporary directory the file could have been
 // swapped for someone else's, a link or a device.
-bool readUndoFile(const std::string& path, std::size_t maxBytes, bool lastBytes, std::string& text) {
+namespace {
+
+// The checks of readUndoFile, with the bytes handed on as they come.
+bool readChecked(const std::string& path, std::size_t maxBytes, bool lastBytes, long long& size,
+                 const std::function<void(const char*, std::size_t)>& take) {
     const int h = platform::fileOpen(path, platform::OpenMode::ReadPrivate);
     if (h == 0) return false;
-    const long long size = platform::fileSize(path);
+    size = platform::fileSize(path);
     const long long most = static_cast<long long>(maxBytes);
     const long long skip = lastBytes && size > most ? size - most : 0;
     bool ok = skip == 0 || platform::fileSeek(h, skip);
-    // Room for the whole file at once: a script of a million lines would
-    // otherwise be copied on every doubling of its buffer.
-    if (size > 0) text.reserve(text.size() + static_cast<std::size_t>(std::min(size - skip, most)) + 1);
     char buffer[65536];
     long long n = 0;
-    while (ok && (n = platform::fileRead(h, buffer, sizeof buffer)) > 0 && text.size() <= maxBytes)
-        text.append(buffer, static_cast<std::size_t>(n));
+    std::size_t total = 0;
+    while (ok && (n = platform::fileRead(h, buffer, sizeof buffer)) > 0 && total <= maxBytes) {
+        total += static_cast<std::size_t>(n);
+        if (total <= maxBytes) take(buffer, static_cast<std::size_t>(n));
+    }
     platform::fileClose(h);
-    return ok && n == 0 && text.size() <= maxBytes;
+    return ok && n == 0 && total <= maxBytes;
+}
+
+}  // namespace
+
+bool readUndoFile(const std::string& path, std::size_t maxBytes, bool lastBytes, std::string& text) {
+    long long size = 0;
+    bool reserved = false;
+    return readChecked(path, maxBytes, lastBytes, size, [&](const char* data, std::size_t n) {
+        // Room for the whole file at once: a log of a million lines would
+        // otherwise be copied on every doubling of its buffer.
+        if (!reserved && size > 0)
+            text.reserve(text.size() + std::min(static_cast<std::size_t>(size), maxBytes) + 1);
+        reserved = true;
+        text.append(data, n);
+    });
 }
 
 std::string batchEscape(const std::string& text) {
@@ -313,29 +333,55 @@ std::string batchRenLine(const std::string& fromName, const std::string& toName)
 
 namespace {
 
+constexpr std::size_t PieceBytes = std::size_t{1} << 20;
+
 // A script's lines as they were written, from the bytes the command
-// interpreter reads.
-bool readScript(const std::string& path, const BatchLimits& limits, std::string& content) {
-    if (path.empty() || !readUndoFile(path, limits.maxBytes, false, content)) return false;
-    content = platform::fromScriptBytes(std::move(content));
-    return true;
+// interpreter reads, the whole script read before any line runs. Where
+// those bytes are the text, it comes in pieces of about a megabyte, each of
+// whole lines: the script of a million renames then needs no buffer of its
+// size beside the table, and the pieces fit where the action's lines were.
+bool readScript(const std::string& path, const BatchLimits& limits, std::vector<std::string>& pieces) {
+    if (path.empty()) return false;
+    if (!platform::ScriptBytesAreText) {
+        std::string content;
+        if (!readUndoFile(path, limits.maxBytes, false, content)) return false;
+        pieces.push_back(platform::fromScriptBytes(std::move(content)));
+        return true;
+    }
+    long long size = 0;
+    return readChecked(path, limits.maxBytes, false, size, [&pieces](const char* data, std::size_t n) {
+        if (pieces.empty()) pieces.emplace_back().reserve(PieceBytes);
+        std::string& piece = pieces.back();
+        piece.append(data, n);
+        if (piece.size() < PieceBytes) return;
+        const std::size_t end = piece.rfind('\n');
+        if (end == std::string::npos) return;   // a line longer than a piece: it grows on
+        std::string& next = pieces.emplace_back();
+        next.reserve(PieceBytes);
+        std::string& full = pieces[pieces.size() - 2];
+        next.assign(full, end + 1, std::string::npos);
+        full.resize(end + 1);
+    });
 }
 
-BatchResult runLines(const std::string& content, const std::string& workingDirectory, const BatchLimits& limits) {
+BatchResult runLines(const std::vector<std::string_view>& pieces, const std::string& workingDirectory,
+                     const BatchLimits& limits) {
     BatchRun l;
     l.limits = limits;
     l.result.started = true;
     l.folder = support::withTrailingSlash(workingDirectory.empty() ? platform::currentDirectory()
                                                         : workingDirectory);
     RepaintPacer pacer(256);   // a long undo lets the window repaint now and then
-    std::size_t start = 0;
-    for (int lineNo = 1; start < content.size(); ++lineNo) {
-        std::size_t end = content.find('\n', start);
-        if (end == std::string::npos) end = content.size();
-        const std::string_view line(content.data() + start, end - start);
-        if (!fastRen(l, lineNo, line)) runLine(l, lineNo, std::string(line));
-        start = end + 1;
-        pacer.row(lineNo - 1);
+    int lineNo = 1;
+    for (const std::string_view content : pieces) {
+        for (std::size_t start = 0; start < content.size(); ++lineNo) {
+            std::size_t end = content.find('\n', start);
+            if (end == std::string_view::npos) end = content.size();
+            const std::string_view line = content.substr(start, end - start);
+            if (!fastRen(l, lineNo, line)) runLine(l, lineNo, std::string(line));
+            start = end + 1;
+            pacer.row(lineNo - 1);
+        }
     }
     if (l.handle > 0) platform::closeDirForRename(l.handle);
     l.result.restScript = restScriptOf(l.leftovers);
@@ -346,14 +392,14 @@ BatchResult runLines(const std::string& content, const std::string& workingDirec
 
 BatchResult runBatchScript(const std::string& scriptPath, const std::string& workingDirectory,
                            const BatchLimits& limits) {
-    std::string content;
-    if (!readScript(scriptPath, limits, content)) return {};
-    return runBatchText(content, workingDirectory, limits);
+    std::vector<std::string> pieces;
+    if (!readScript(scriptPath, limits, pieces)) return {};
+    return runLines(std::vector<std::string_view>(pieces.begin(), pieces.end()), workingDirectory, limits);
 }
 
 BatchResult runBatchText(const std::string& content, const std::string& workingDirectory,
                          const BatchLimits& limits) {
-    return runLines(content, workingDirectory, limits);
+    return runLines({std::string_view(content)}, workingDirectory, limits);
 }
 
 BatchResult startCommand(const std::string& program, const std::string& parameters,
