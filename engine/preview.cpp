@@ -395,18 +395,20 @@ void queueRename(int row, int64_t from, std::string_view current, std::string_vi
 
 }  // namespace
 
-void previewListing(const std::string& folder, const std::vector<std::string>& files,
+void previewListing(const std::string& folder, const FileList& files,
                     const std::vector<std::string>& others, const platform::FolderStamp* stamp) {
     if (!previewOn) return;
     startNames(folder, stamp);
     std::size_t bytes = 0;
-    for (const std::string& f : files) bytes += f.size();
+    for (std::size_t i = 0; i < files.size(); ++i) bytes += files.name(i).size();
     names.text.reserve(bytes);
     names.start.reserve(files.size() + others.size() + 1);
-    for (const std::string& f : files) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
         letWindowRepaint();
-        const std::size_t slash = platform::lastSeparator(f);
-        addName(std::string_view(f).substr(slash == std::string::npos ? 0 : slash + 1));
+        // A name that still holds a folder (a list of paths): its last part.
+        const std::string_view f = files.name(i);
+        const std::size_t slash = f.find_last_of(platform::PathSeparator == '/' ? "/" : "\\/");
+        addName(slash == std::string_view::npos ? f : f.substr(slash + 1));
     }
     for (const std::string& o : others) addName(o);
     names.noFile.assign(files.size(), 0);
@@ -416,7 +418,7 @@ void previewListing(const std::string& folder, const std::vector<std::string>& f
     finishNames();
 }
 
-void previewBegin(const std::string& folder, bool tableIsNew, const std::vector<std::string>* list,
+void previewBegin(const std::string& folder, bool tableIsNew, const FileList* list,
                   int rows) {
     run.active = previewOn;
     if (!run.active) return;

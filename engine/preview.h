@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/filelist.h"
 #include "platform/files.h"
 
 namespace engine {
@@ -24,12 +25,12 @@ extern bool previewOn;
 // The names a full rebuild has just listed: the files of its list (full
 // paths, in list order) and the other entries, such as folders, by name;
 // `stamp` is the folder's state taken before the listing, if known.
-void previewListing(const std::string& folder, const std::vector<std::string>& files,
+void previewListing(const std::string& folder, const FileList& files,
                     const std::vector<std::string>& others, const platform::FolderStamp* stamp);
 
 // One prediction over the rows, in table order. `list` is the file list the
 // rows were built from (their listIndex counts in it), or nullptr.
-void previewBegin(const std::string& folder, bool tableIsNew, const std::vector<std::string>* list,
+void previewBegin(const std::string& folder, bool tableIsNew, const FileList* list,
                   int rows);
 void previewRow(int row, std::string_view current, int listIndex, std::string_view next, bool ticked);
 // Marks the rows predicted to fail and takes the marks off the others.

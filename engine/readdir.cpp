@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/readdir.h"
@@ -38,7 +39,7 @@ unsigned char folded(char c) { return static_cast<unsigned char>(support::foldAZ
 // A-Z can both exist on Linux; their raw bytes decide, so the order never
 // depends on the listing. Comparing starts at `from`, behind the folder that
 // every entry shares.
-bool sortsBefore(const std::string& a, const std::string& b, std::size_t from) {
+bool sortsBefore(std::string_view a, std::string_view b, std::size_t from) {
     const std::size_t n = std::min(a.size(), b.size());
     int raw = 0;
     for (std::size_t i = from;; ++i) {
@@ -57,31 +58,10 @@ struct SortKey {
     uint32_t index;
 };
 
-uint64_t keyOf(const std::string& entry, std::size_t from) {
+uint64_t keyOf(std::string_view entry, std::size_t from) {
     uint64_t key = 0;
     for (std::size_t i = from; i < from + 8; ++i) key = key << 8 | (i < entry.size() ? folded(entry[i]) : 0);
     return key;
-}
-
-// Puts entry keys[k].index at place k, moving each entry once, cycle by cycle.
-void placeInOrder(std::vector<std::string>& list, std::vector<SortKey>& keys) {
-    constexpr uint32_t Placed = UINT32_MAX;
-    for (std::size_t start = 0; start < keys.size(); ++start) {
-        if (keys[start].index == Placed || keys[start].index == start) continue;
-        std::string first = std::move(list[start]);
-        std::size_t at = start;
-        for (;;) {
-            letWindowRepaint();
-            const uint32_t from = keys[at].index;
-            keys[at].index = Placed;
-            if (from == start) {
-                list[at] = std::move(first);
-                break;
-            }
-            list[at] = std::move(list[from]);
-            at = from;
-        }
-    }
 }
 
 }  // namespace
@@ -95,27 +75,17 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
              std::vector<std::string>* folders) {
     const support::PgmTrace trace("yReadDir");
     if (count < 0) count = 0;
-    // A new list of one folder is written over the old list's texts: a
-    // million names freed and made again cost time, and the memory of so
-    // many freed names is gathered up in one go by the next larger request
-    // (the listing's own buffer), which held the window's repaints up. What
-    // is left of the old list goes entry by entry at the end.
-    const bool descend = recursion == 1 || recursion == -1;
-    std::size_t reused = 0;
-    const std::size_t reusable = count == 0 && !descend ? list.size() : 0;
-    const auto dropRest = [&list](std::size_t keep) {
-        while (list.size() > keep) {
-            letWindowRepaint();
-            list.pop_back();
-        }
-    };
-    if (count == 0 && descend) dropRest(0);
-    if (mask.empty()) mask.assign(1, '*');
-    const int handle = directory.empty() ? 0 : platform::openDirList(directory);
-    if (handle == 0) {
-        if (count == 0) dropRest(0);
+    if (count == 0) list.clear();
+    if (recursion != 1 && recursion != -1) {
+        // The files of this folder, as the file table reads them.
+        FileList files;
+        count = yReadDir(directory, mask, 0, files, count, progress, folders);
+        for (std::size_t i = 0; i < files.size(); ++i) list.push_back(files[i]);
         return count;
     }
+    if (mask.empty()) mask.assign(1, '*');
+    const int handle = directory.empty() ? 0 : platform::openDirList(directory);
+    if (handle == 0) return count;
 
     const std::string prefix = support::withTrailingSlash(directory);
     std::string name;
@@ -136,35 +106,65 @@ int yReadDir(const std::string& directory, std::string mask, int recursion,
             reportProgress(progress, false, count);
             if (matches(mask, name)) {
                 ++count;
-                if (reused < reusable) {
-                    std::string& entry = list[reused++];
-                    entry.assign(prefix);
-                    entry += name;
-                } else {
-                    list.push_back(prefix + name);
-                    ++reused;
-                }
+                list.push_back(prefix + name);
             }
-        } else if (descend && !isDotEntry(name)) {
+        } else if (!isDotEntry(name)) {
             count = yReadDir(prefix + name, mask, 1, list, count, progress);
-        } else if (folders && !descend && !isDotEntry(name)) {
+        }
+    }
+    platform::closeDirList(handle);
+    return count;
+}
+
+// The table's listing: the files of one folder, the names behind it.
+int yReadDir(const std::string& directory, std::string mask, int recursion, FileList& list, int count,
+             int progress, std::vector<std::string>* folders) {
+    const support::PgmTrace trace("yReadDir");
+    if (count < 0) count = 0;
+    if (recursion == 1 || recursion == -1) {
+        if (count == 0) list.clear();
+        std::vector<std::string> paths;
+        count = yReadDir(directory, mask, recursion, paths, count, progress);
+        for (const std::string& p : paths) list.push_back(p);
+        return count;
+    }
+    if (mask.empty()) mask.assign(1, '*');
+    const std::string prefix = support::withTrailingSlash(directory);
+    if (count == 0) list.startListing(prefix);
+    const int handle = directory.empty() ? 0 : platform::openDirList(directory);
+    if (handle == 0) return count;
+    // A list begun for another folder takes whole paths.
+    const bool namesOnly = list.folder() == prefix;
+    std::string name;
+    platform::EntryKind kind;
+    while (platform::nextDirEntry(handle, name, kind)) {
+        letWindowRepaint();
+        if (kind != platform::EntryKind::Directory) {
+            reportProgress(progress, false, count);
+            if (matches(mask, name)) {
+                ++count;
+                if (namesOnly) list.addName(name);
+                else list.push_back(prefix + name);
+            }
+        } else if (folders && !isDotEntry(name)) {
             folders->push_back(name);
         }
     }
     platform::closeDirList(handle);
-    if (reusable > 0) dropRest(reused);
     return count;
 }
 
-void sortFileList(std::vector<std::string>& list) {
+void sortFileList(FileList& list) {
     if (list.empty()) return;
-    // The bytes every entry starts with decide nothing; on a folder of
+    // The bytes every name starts with decide nothing; on a folder of
     // 100,000 files skipping them makes the sort several times faster.
-    std::size_t common = list.front().size();
-    for (const std::string& e : list) {
-        if (e.size() >= common && std::memcmp(e.data(), list.front().data(), common) == 0) continue;
+    const std::string_view first = list.name(0);
+    std::size_t common = first.size();
+    for (std::size_t k = 0; k < list.size(); ++k) {
+        const std::string_view e = list.name(k);
+        if (e.size() >= common && std::memcmp(e.data(), first.data(), common) == 0) continue;
         std::size_t i = 0;
-        while (i < common && i < e.size() && e[i] == list.front()[i]) ++i;
+        while (i < common && i < e.size() && e[i] == first[i]) ++i;
         common = i;
     }
     // Most comparisons are decided by the next eight bytes, folded: held as
@@ -174,14 +174,25 @@ void sortFileList(std::vector<std::string>& list) {
     std::vector<SortKey> keys(list.size());
     for (std::size_t i = 0; i < list.size(); ++i) {
         letWindowRepaint();
-        keys[i] = {keyOf(list[i], common), static_cast<uint32_t>(i)};
+        keys[i] = {keyOf(list.name(i), common), static_cast<uint32_t>(i)};
     }
     std::sort(keys.begin(), keys.end(), [&list, common](const SortKey& a, const SortKey& b) {
         letWindowRepaint();
         if (a.key != b.key) return a.key < b.key;
-        return sortsBefore(list[a.index], list[b.index], common);
+        return sortsBefore(list.name(a.index), list.name(b.index), common);
     });
-    placeInOrder(list, keys);
+    std::vector<uint32_t> order(keys.size());
+    for (std::size_t k = 0; k < keys.size(); ++k) order[k] = keys[k].index;
+    std::vector<SortKey>().swap(keys);
+    list.reorder(order);
+}
+
+// Paths of any folders: the same order as the table's, over the whole paths.
+void sortFileList(std::vector<std::string>& list) {
+    FileList sorted;
+    for (const std::string& p : list) sorted.addName(p);
+    sortFileList(sorted);
+    for (std::size_t i = 0; i < list.size(); ++i) list[i] = sorted[i];
 }
 
 }  // namespace engine

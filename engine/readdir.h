@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/filelist.h"
+
 namespace engine {
 
 // Lists a directory into full paths; returns the running count (see .cpp).
@@ -12,7 +14,12 @@ namespace engine {
 int yReadDir(const std::string& directory, std::string mask, int recursion,
              std::vector<std::string>& list, int count, int progress,
              std::vector<std::string>* folders = nullptr);
+// The same into the program's file list: for recursion 0 the names behind
+// the folder.
+int yReadDir(const std::string& directory, std::string mask, int recursion, FileList& list, int count,
+             int progress, std::vector<std::string>* folders = nullptr);
 // Ascending, folding A-Z to a-z, other bytes by value.
 void sortFileList(std::vector<std::string>& list);
+void sortFileList(FileList& list);
 
 }  // namespace engine

@@ -3,7 +3,7 @@
 
 namespace engine {
 
-std::vector<std::string> DateiListe;
+FileList DateiListe;
 int32_t LaufendeNummer = 0;
 int RenameErfolgt = 0;
 std::string UndoDatei;

@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/filelist.h"
 #include "platform/files.h"
 
 namespace engine {
 
 // Full paths of every file of the chosen directory, sorted ignoring the
 // case of A-Z; filled only by a full rebuild.
-extern std::vector<std::string> DateiListe;
+extern FileList DateiListe;
 // The running number of the placeholder "%NR%"; wraps like a 32-bit integer.
 extern int32_t LaufendeNummer;
 // Set by the rename action, cleared by the next full rebuild.

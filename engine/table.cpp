@@ -92,7 +92,7 @@ void LoeschenRenameSpalte() {
     for (int r = 0; r < rows; ++r) w.setCell(ids::FileTable, r, ids::ColStatus, "");
 }
 
-void NeuAufbauen(int mode, std::vector<std::string>& list) {
+void NeuAufbauen(int mode, FileList& list) {
     const support::PgmTrace trace("NeuAufbauen");
     auto& w = platform::win();
     LaufendeNummer = readNumber(w.getText(ids::StartField));
@@ -109,7 +109,7 @@ void NeuAufbauen(int mode, std::vector<std::string>& list) {
 // Row i belongs to the i-th entry of the list whose name matches the mask.
 // Numbers continue across unticked rows, so a later tick keeps every name
 // stable.
-void FuellenTabelle(const std::string& directory, int mode, std::vector<std::string>& list) {
+void FuellenTabelle(const std::string& directory, int mode, FileList& list) {
     const support::PgmTrace trace("FuellenTabelle");
     if (mode != ModeFull && mode != ModeNames && mode != ModeRefresh) return;
     auto& w = platform::win();
@@ -137,11 +137,13 @@ void FuellenTabelle(const std::string& directory, int mode, std::vector<std::str
     if (preview)
         previewBegin(directory, mode == ModeFull, &list, mode == ModeFull ? static_cast<int>(list.size()) : rows);
     int row = 0;
-    int index = -1;
-    std::string name;
-    for (const std::string& entry : list) {
+    std::string entry, name;
+    for (std::size_t i = 0; i < list.size(); ++i) {
         letWindowRepaint();
-        ++index;
+        const int index = static_cast<int>(i);
+        // The full path and the name, in buffers used again row after row.
+        entry.assign(list.folder());
+        entry.append(list.name(i));
         const std::size_t slash = platform::lastSeparator(entry);
         name.assign(entry, slash == std::string::npos ? 0 : slash + 1, std::string::npos);
         if (!takeAll && !filter.accepts(name))

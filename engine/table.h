@@ -15,8 +15,8 @@ constexpr int ModeFull = 0;      // read the directory again, rows anew
 constexpr int ModeNames = 1;     // new names of the listed rows only
 constexpr int ModeRefresh = 2;   // after a rename action: ticked rows again
 
-void NeuAufbauen(int mode, std::vector<std::string>& list);
-void FuellenTabelle(const std::string& directory, int mode, std::vector<std::string>& list);
+void NeuAufbauen(int mode, FileList& list);
+void FuellenTabelle(const std::string& directory, int mode, FileList& list);
 void LoeschenRenameSpalte();
 
 // Reads a field as an integer: leading blanks and tabs, one sign, digits;
