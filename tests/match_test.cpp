@@ -104,6 +104,19 @@ TEST(ReadDir, RunningCountFolderTextAndMissingFolder) {
     EXPECT_EQ(list, (std::vector<std::string>{"kept", d.path() + "a"}));
     EXPECT_EQ(engine::yReadDir(d.path() + "missing/", "*", 0, list, 0, -1), 0);
     EXPECT_TRUE(list.empty());
+    // The table's list holds one folder's names; files of another folder
+    // added to it keep their own folder, and every entry its full path.
+    d.folder("sub");
+    d.file("sub/b");
+    engine::FileList files;
+    EXPECT_EQ(engine::yReadDir(d.path(), "*", 0, files, 0, -1), 1);
+    EXPECT_EQ(files.folder(), d.path());
+    EXPECT_EQ(engine::yReadDir(d.path() + "sub", "*", 0, files, 1, -1), 2);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0], d.path() + "a");
+    const std::string inSub = d.path() + "sub" + platform::PathSeparator + "b";
+    EXPECT_EQ(files[1], inSub);
+    EXPECT_EQ(files.name(1), inSub);
 }
 
 TEST(ReadDir, DebugProgressWritesALineAtEveryThousandAndStatusProgressShowsNothing) {
