@@ -13,7 +13,6 @@
 // from the lines in memory.
 #include "engine/rename.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <vector>
