@@ -252,12 +252,17 @@ RenameResult resultOf(int err) {
     }
 }
 
+// A rename of one call: the name kept, or a plain rename that never
+// replaces, where the folder's way is that and the case does not change.
+bool isOneStep(Way way, const std::string& from, const std::string& to) {
+    return from == to || (way == Way::NoReplace && !equalIgnoringCase(from, to));
+}
+
 // Only what the table listed is renamed: a file, or a link as itself. A
 // name that now belongs to a folder is left where it is.
 RenameResult renameIn(int dirFd, Way& way, std::shared_ptr<NameSet>& names, const std::string& from,
                       const std::string& to, Steps steps) {
-    if (steps == Steps::One && (way != Way::NoReplace || equalIgnoringCase(from, to)) && from != to)
-        return RenameResult::StepsNeeded;
+    if (steps == Steps::One && !isOneStep(way, from, to)) return RenameResult::StepsNeeded;
     struct stat st;
     if (!statAt(dirFd, from, st)) return RenameResult::SourceMissing;
     if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return RenameResult::NotAFile;
@@ -419,7 +424,7 @@ RenameResult renameOneStepAt(int dirHandle, const std::string& fromName, const s
 
 bool renameIsOneStep(int dirHandle, const std::string& fromName, const std::string& toName) {
     const Entry e = handles().get(dirHandle, Slot::RenameDir);
-    return e.fd >= 0 && (fromName == toName || (e.way == Way::NoReplace && !equalIgnoringCase(fromName, toName)));
+    return e.fd >= 0 && isOneStep(e.way, fromName, toName);
 }
 
 bool renameMayReserve(int dirHandle) {
