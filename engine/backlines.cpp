@@ -15,7 +15,8 @@ std::string_view BackLines::add(const std::string& newName, const std::string& o
     line_.clear();
     appendBatchRenLine(line_, newName, oldName);
     line_ += LineEnd;
-    if (blocks_.empty() || blocks_.back().text.size() + line_.size() > BlockBytes) blocks_.emplace_back();
+    if (blocks_.empty() || blocks_.back().text.size() + line_.size() > BlockBytes)
+        blocks_.emplace_back().text.reserve(BlockBytes);   // its whole room at once: never copied as it fills
     Block& block = blocks_.back();
     block.starts.push_back(static_cast<uint32_t>(block.text.size()));
     block.text += line_;

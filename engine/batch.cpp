@@ -255,6 +255,8 @@ std::string restScriptOf(const std::vector<Leftover>& leftovers) {
 // swapped for someone else's, a link or a device.
 namespace {
 
+constexpr std::size_t ReadBytes = 65536;   // read from the file at a time
+
 // The checks of readUndoFile, with the bytes handed on as they come.
 bool readChecked(const std::string& path, std::size_t maxBytes, bool lastBytes, long long& size,
                  const std::function<void(const char*, std::size_t)>& take) {
@@ -264,7 +266,7 @@ bool readChecked(const std::string& path, std::size_t maxBytes, bool lastBytes, 
     const long long most = static_cast<long long>(maxBytes);
     const long long skip = lastBytes && size > most ? size - most : 0;
     bool ok = skip == 0 || platform::fileSeek(h, skip);
-    char buffer[65536];
+    char buffer[ReadBytes];
     long long n = 0;
     std::size_t total = 0;
     while (ok && (n = platform::fileRead(h, buffer, sizeof buffer)) > 0 && total <= maxBytes) {
@@ -349,15 +351,17 @@ bool readScript(const std::string& path, const BatchLimits& limits, std::vector<
         return true;
     }
     long long size = 0;
+    // A piece below its size takes one more read without growing.
+    constexpr std::size_t Room = PieceBytes + ReadBytes;
     return readChecked(path, limits.maxBytes, false, size, [&pieces](const char* data, std::size_t n) {
-        if (pieces.empty()) pieces.emplace_back().reserve(PieceBytes);
+        if (pieces.empty()) pieces.emplace_back().reserve(Room);
         std::string& piece = pieces.back();
         piece.append(data, n);
         if (piece.size() < PieceBytes) return;
         const std::size_t end = piece.rfind('\n');
         if (end == std::string::npos) return;   // a line longer than a piece: it grows on
         std::string& next = pieces.emplace_back();
-        next.reserve(PieceBytes);
+        next.reserve(Room);
         std::string& full = pieces[pieces.size() - 2];
         next.assign(full, end + 1, std::string::npos);
         full.resize(end + 1);
