@@ -7,6 +7,14 @@
 
 namespace engine {
 
+std::string_view FileList::fileName(std::size_t i) const {
+    const std::string_view n = name(i);
+    if (!folder_.empty()) return n;
+    std::size_t start = n.size();
+    while (start > 0 && !platform::isSeparator(n[start - 1])) --start;
+    return n.substr(start);
+}
+
 void FileList::clear() {
     folder_.clear();
     std::string().swap(names_);

@@ -25,6 +25,9 @@ public:
     std::string_view name(std::size_t i) const {
         return std::string_view(names_).substr(entries_[i].at, entries_[i].size);
     }
+    // The file name of entry i: its name, or where the names hold their
+    // folders (a list of paths), the part behind the last separator.
+    std::string_view fileName(std::size_t i) const;
     // The text every path starts with: "" or ending with a separator.
     const std::string& folder() const { return folder_; }
 

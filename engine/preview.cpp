@@ -400,15 +400,12 @@ void previewListing(const std::string& folder, const FileList& files,
     if (!previewOn) return;
     startNames(folder, stamp);
     std::size_t bytes = 0;
-    for (std::size_t i = 0; i < files.size(); ++i) bytes += files.name(i).size();
+    for (std::size_t i = 0; i < files.size(); ++i) bytes += files.fileName(i).size();
     names.text.reserve(bytes);
     names.start.reserve(files.size() + others.size() + 1);
     for (std::size_t i = 0; i < files.size(); ++i) {
         letWindowRepaint();
-        // A name that still holds a folder (a list of paths): its last part.
-        const std::string_view f = files.name(i);
-        const std::size_t slash = f.find_last_of(platform::PathSeparator == '/' ? "/" : "\\/");
-        addName(slash == std::string_view::npos ? f : f.substr(slash + 1));
+        addName(files.fileName(i));
     }
     for (const std::string& o : others) addName(o);
     names.noFile.assign(files.size(), 0);

@@ -144,8 +144,7 @@ void FuellenTabelle(const std::string& directory, int mode, FileList& list) {
         // The full path and the name, in buffers used again row after row.
         entry.assign(list.folder());
         entry.append(list.name(i));
-        const std::size_t slash = platform::lastSeparator(entry);
-        name.assign(entry, slash == std::string::npos ? 0 : slash + 1, std::string::npos);
+        name.assign(list.fileName(i));
         if (!takeAll && !filter.accepts(name))
             continue;
         if (mode == ModeFull) {
