@@ -193,12 +193,13 @@ const char* reasonOf(platform::RenameResult r) {
 // directory.
 std::string folderLines(const Action& a) { return directoryLines(a.folder); }
 
+// The line that renames a file back, kept for the undo script.
+void keepLine(Action& a, const std::string& oldName, const std::string& newName) { a.back.add(newName, oldName); }
+
 // Write-ahead: the line that renames the file back is in the log before
 // the rename starts. Every row lies in the one directory of the action, so
 // its drive and cd lines come once, before the first rename-back line.
 // False when the line could not be recorded: then the row is not renamed.
-void keepLine(Action& a, const std::string& oldName, const std::string& newName) { a.back.add(newName, oldName); }
-
 bool recordAhead(Action& a, const std::string& oldName, const std::string& newName) {
     const std::string_view line = a.back.add(newName, oldName);
     bool ok;
